@@ -1,0 +1,81 @@
+#include "store/call_log.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <mutex>
+
+#include "platform/clock.h"
+#include "store/settings_store.h"
+
+namespace orvia {
+namespace {
+
+// The fixed third line of both log kinds' headers.
+constexpr const char* kHeaderLine3 = "Times are the local time of the answering machine.\r\n";
+
+std::mutex& LogMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Opens an existing log for appending, or creates it with its header. The
+// entry goes out in one write so a concurrent writer never splits it.
+void Append(const std::string& path, const std::string& header, const std::string& entry) {
+    std::lock_guard<std::mutex> guard(LogMutex());
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    std::string data;
+    if (fd < 0) {
+        if (errno != ENOENT) return;
+        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) return;
+        data = header;
+    }
+    // Another process appending at the same moment waits for this entry.
+    ::flock(fd, LOCK_EX);
+    data += entry;
+    WriteAll(fd, data);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::string DailyLogPath(int64_t localSeconds) {
+    const LocalFields f = BreakDown(localSeconds);
+    char name[64];
+    std::snprintf(name, sizeof name, "Log %.2d-%.2d-%.2d.txt", f.year % 100, f.month, f.day);
+    return Store().Logs() + name;
+}
+
+void WriteDailyLog(std::string_view text) {
+    const int64_t now = LocalNow();
+    const LocalFields f = BreakDown(now);
+    char header[96];
+    std::snprintf(header, sizeof header, "Orvia Log for 20%.2d-%.2d-%.2d\r\nCreated by Orvia\r\n",
+                  f.year % 100, f.month, f.day);
+    char prefix[32];
+    std::snprintf(prefix, sizeof prefix, "\r\n%.2d-%.2d-%.2d ", f.hour, f.minute, f.second);
+    Append(DailyLogPath(now), std::string(header) + kHeaderLine3,
+           std::string(prefix) + std::string(text));
+}
+
+void WriteSpecialLog(const std::string& path, std::string_view text) {
+    Append(path, std::string("Log\r\nCreated by Orvia\r\n") + kHeaderLine3,
+           "\r\n" + std::string(text));
+}
+
+}  // namespace orvia

@@ -1,0 +1,126 @@
+#include "store/settings_store.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <list>
+#include <mutex>
+
+#include "store/profile.h"
+
+namespace orvia {
+namespace {
+
+std::string WithSlash(std::string path) {
+    if (path.empty() || path.back() != '/') path += '/';
+    return path;
+}
+
+std::string WithoutSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+bool IsWritableFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string HomeFolder(const FolderEnvironment& env) {
+    if (const char* home = env.getenv("HOME"); home && *home) return home;
+    if (const struct passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/tmp";
+}
+
+std::string DefaultDataFolder(const FolderEnvironment& env) {
+    if (const char* data = env.getenv("ORVIA_DATA"); data && *data) return WithoutSlash(data);
+    if (IsWritableFolder(env.systemDataFolder)) return WithoutSlash(env.systemDataFolder);
+    if (const char* xdg = env.getenv("XDG_DATA_HOME"); xdg && *xdg)
+        return WithoutSlash(xdg) + "/orvia";
+    return HomeFolder(env) + "/.local/share/orvia";
+}
+
+}  // namespace
+
+bool MakeFolders(const std::string& path) {
+    if (path.empty()) return false;
+    std::string partial;
+    std::size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = path.find('/', pos + 1);
+        partial = path.substr(0, pos);
+        if (partial.empty()) continue;
+        if (::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    }
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+SettingsStore SettingsStore::Resolve(const FolderEnvironment& env) {
+    SettingsStore store;
+    const char* folders = env.getenv("ORVIA_FOLDERS");
+    store.foldersFile_ = (folders && *folders) ? folders : env.defaultFoldersFile;
+    const std::string defaultData = DefaultDataFolder(env);
+
+    auto resolve = [&](const char* valueName, bool subFolder) {
+        std::string value = ReadProfileString(store.foldersFile_, "Folders", valueName, "");
+        if (!value.empty()) return WithSlash(value);
+        return WithSlash(subFolder ? defaultData + "/" + valueName : defaultData);
+    };
+    store.data_ = resolve(kFolderData, false);
+    store.settingsFile_ = store.data_ + "settings.ini";
+    store.prompts_ = resolve(kFolderPrompts, true);
+    store.mailBoxes_ = resolve(kFolderMailBoxes, true);
+    store.ogms_ = resolve(kFolderOgms, true);
+    store.logs_ = resolve(kFolderLogs, true);
+    store.CreateFolders();
+    return store;
+}
+
+SettingsStore SettingsStore::ForDataFolder(const std::string& dataFolder) {
+    SettingsStore store;
+    store.data_ = WithSlash(dataFolder);
+    store.settingsFile_ = store.data_ + "settings.ini";
+    store.prompts_ = store.data_ + kFolderPrompts + "/";
+    store.mailBoxes_ = store.data_ + kFolderMailBoxes + "/";
+    store.ogms_ = store.data_ + kFolderOgms + "/";
+    store.logs_ = store.data_ + kFolderLogs + "/";
+    return store;
+}
+
+bool SettingsStore::CreateFolders() const {
+    bool ok = true;
+    for (const std::string* folder : {&data_, &prompts_, &mailBoxes_, &ogms_, &logs_})
+        ok = MakeFolders(WithoutSlash(*folder)) && ok;
+    return ok;
+}
+
+namespace {
+std::mutex& StoreMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+// Every store ever installed stays alive, so a reference handed out before a
+// SetStore never dangles; only start-up and tests install stores.
+std::list<SettingsStore>& Installed() {
+    static std::list<SettingsStore> installed;
+    return installed;
+}
+}  // namespace
+
+const SettingsStore& Store() {
+    std::lock_guard<std::mutex> guard(StoreMutex());
+    auto& installed = Installed();
+    if (installed.empty()) installed.push_back(SettingsStore::Resolve());
+    return installed.back();
+}
+
+void SetStore(const SettingsStore& store) {
+    std::lock_guard<std::mutex> guard(StoreMutex());
+    Installed().push_back(store);
+}
+
+}  // namespace orvia

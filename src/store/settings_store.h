@@ -1,0 +1,75 @@
+// Where the data lives: settings.ini and the data, System Prompts, MailBoxes,
+// OGMs and Logs folders. Every folder path ends in "/"; other code builds file
+// paths by concatenation (Store().MailBoxes() + name + ".mbx").
+//
+// Resolution of each folder: the value of the same name in section "Folders"
+// of the folders file ($ORVIA_FOLDERS, else /etc/orvia/folders.ini) when it
+// is there; otherwise the default data folder ($ORVIA_DATA; else /var/lib/orvia
+// when it exists and is writable; else $XDG_DATA_HOME/orvia, by default
+// ~/.local/share/orvia), with the sub-folder's name appended for sub-folders.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace orvia {
+
+// Value names of the folders file.
+inline constexpr const char* kFolderData = "DataFiles";
+inline constexpr const char* kFolderPrompts = "System Prompts";
+inline constexpr const char* kFolderMailBoxes = "MailBoxes";
+inline constexpr const char* kFolderOgms = "OGMs";
+inline constexpr const char* kFolderLogs = "Logs";
+inline constexpr const char* kFolderProgram = "ProgramFiles";
+
+// What folder resolution looks at, replaceable by tests.
+struct FolderEnvironment {
+    std::function<const char*(const char*)> getenv = [](const char* name) {
+        return ::getenv(name);
+    };
+    std::string defaultFoldersFile = "/etc/orvia/folders.ini";
+    std::string systemDataFolder = "/var/lib/orvia";
+};
+
+class SettingsStore {
+public:
+    // Resolves every folder and creates the data folder and its four
+    // sub-folders when missing (a failure leaves them missing; each use of a
+    // file then fails on its own).
+    static SettingsStore Resolve(const FolderEnvironment& env = FolderEnvironment());
+    // A store over the given data folder with the default sub-folder names.
+    static SettingsStore ForDataFolder(const std::string& dataFolder);
+
+    const std::string& SettingsFile() const { return settingsFile_; }
+    const std::string& DataFolder() const { return data_; }
+    const std::string& SystemPrompts() const { return prompts_; }
+    const std::string& MailBoxes() const { return mailBoxes_; }
+    const std::string& OGMs() const { return ogms_; }
+    const std::string& Logs() const { return logs_; }
+    // The folders file consulted (it need not exist).
+    const std::string& FoldersFile() const { return foldersFile_; }
+
+    // Creates the data folder and the four sub-folders; false when one of them
+    // cannot be created.
+    bool CreateFolders() const;
+
+private:
+    std::string settingsFile_;
+    std::string data_;
+    std::string prompts_;
+    std::string mailBoxes_;
+    std::string ogms_;
+    std::string logs_;
+    std::string foldersFile_;
+};
+
+// The process-wide store, resolved on first use.
+const SettingsStore& Store();
+// Replaces the process-wide store (start-up with a chosen folder, tests).
+// Not for use while other threads may read it.
+void SetStore(const SettingsStore& store);
+
+// Creates a folder and its missing parents; true when it exists afterwards.
+bool MakeFolders(const std::string& path);
+
+}  // namespace orvia

@@ -69,10 +69,16 @@ ScopedFixedClock::ScopedFixedClock(int64_t localSeconds) : now_(localSeconds) {
     SetClockSource([this] { return now_; });
 }
 
-ScopedFixedClock::~ScopedFixedClock() { SetClockSource(nullptr); }
+ScopedFixedClock::~ScopedFixedClock() {
+    SetClockSource(nullptr);
+}
 
-void ScopedFixedClock::Set(int64_t localSeconds) { now_ = localSeconds; }
+void ScopedFixedClock::Set(int64_t localSeconds) {
+    now_ = localSeconds;
+}
 
-void ScopedFixedClock::Advance(int64_t seconds) { now_ += seconds; }
+void ScopedFixedClock::Advance(int64_t seconds) {
+    now_ += seconds;
+}
 
 }  // namespace orvia

@@ -34,24 +34,40 @@ bool LSignalObject::Wait(int timeoutMs) {
     } else {
         signalled = cond_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
     }
-    if (signalled && !manualReset_) set_ = false;
+    if (signalled && !manualReset_)
+        set_ = false;
     return signalled;
 }
 
 bool SetCurrentThreadPriority(ThreadPriority priority) {
     int nice = 0;
     switch (priority) {
-        case ThreadPriority::Idle: nice = 19; break;
-        case ThreadPriority::Lowest: nice = 10; break;
-        case ThreadPriority::BelowNormal: nice = 5; break;
-        case ThreadPriority::Normal: nice = 0; break;
-        case ThreadPriority::AboveNormal: nice = -5; break;
-        case ThreadPriority::Highest: nice = -10; break;
-        case ThreadPriority::TimeCritical: nice = -15; break;
+        case ThreadPriority::Idle:
+            nice = 19;
+            break;
+        case ThreadPriority::Lowest:
+            nice = 10;
+            break;
+        case ThreadPriority::BelowNormal:
+            nice = 5;
+            break;
+        case ThreadPriority::Normal:
+            nice = 0;
+            break;
+        case ThreadPriority::AboveNormal:
+            nice = -5;
+            break;
+        case ThreadPriority::Highest:
+            nice = -10;
+            break;
+        case ThreadPriority::TimeCritical:
+            nice = -15;
+            break;
     }
     // On Linux the nice value is per thread when addressed by thread id.
     const auto tid = static_cast<id_t>(syscall(SYS_gettid));
-    if (setpriority(PRIO_PROCESS, tid, nice) == 0) return true;
+    if (setpriority(PRIO_PROCESS, tid, nice) == 0)
+        return true;
     return nice < 0;  // a refused raise is fine; a failed lowering is not
 }
 
@@ -73,7 +89,8 @@ LThread::~LThread() {
 
 bool LThread::Start(ThreadPriority priority) {
     std::lock_guard<std::mutex> guard(startStop_);
-    if (state_->running.load()) return true;
+    if (state_->running.load())
+        return true;
     JoinFinished();
     state_->stopEvent.Reset();
     state_->endedEvent.Reset();
@@ -97,12 +114,14 @@ bool LThread::Start(ThreadPriority priority) {
 }
 
 void LThread::JoinFinished() {
-    if (thread_.joinable()) thread_.join();
+    if (thread_.joinable())
+        thread_.join();
 }
 
 void LThread::Stop(int stopTimeoutMs) {
     std::lock_guard<std::mutex> guard(startStop_);
-    if (!thread_.joinable()) return;
+    if (!thread_.joinable())
+        return;
     state_->stopEvent.Set();
     if (thread_.get_id() == std::this_thread::get_id()) {
         // A worker stopping itself: it ends when Run returns.
@@ -119,10 +138,16 @@ void LThread::Stop(int stopTimeoutMs) {
     }
 }
 
-bool LThread::IsRunning() const { return state_->running.load(); }
+bool LThread::IsRunning() const {
+    return state_->running.load();
+}
 
-bool LThread::StopRequested() const { return state_->stopEvent.IsSet(); }
+bool LThread::StopRequested() const {
+    return state_->stopEvent.IsSet();
+}
 
-bool LThread::WaitForStop(int timeoutMs) const { return state_->stopEvent.Wait(timeoutMs); }
+bool LThread::WaitForStop(int timeoutMs) const {
+    return state_->stopEvent.Wait(timeoutMs);
+}
 
 }  // namespace orvia

@@ -8,7 +8,9 @@ namespace {
 std::atomic<std::thread::id> g_mainThread{};
 }
 
-void MarkMainThread() { g_mainThread = std::this_thread::get_id(); }
+void MarkMainThread() {
+    g_mainThread = std::this_thread::get_id();
+}
 
 bool IsMainThread() {
     const std::thread::id main = g_mainThread.load();

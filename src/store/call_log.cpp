@@ -26,8 +26,10 @@ bool WriteAll(int fd, const std::string& data) {
     std::size_t done = 0;
     while (done < data.size()) {
         ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         done += static_cast<std::size_t>(n);
     }
     return true;
@@ -40,9 +42,11 @@ void Append(const std::string& path, const std::string& header, const std::strin
     int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
     std::string data;
     if (fd < 0) {
-        if (errno != ENOENT) return;
+        if (errno != ENOENT)
+            return;
         fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0) return;
+        if (fd < 0)
+            return;
         data = header;
     }
     // Another process appending at the same moment waits for this entry.

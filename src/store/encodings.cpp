@@ -11,7 +11,9 @@
 namespace orvia {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Adds a decimal digit, saturating far above any meaningful value.
 int64_t AddDigit(int64_t value, char digit) {
@@ -27,25 +29,32 @@ int32_t ClampToInt32(int64_t v) {
 
 }  // namespace
 
-bool ParseBool(std::string_view text) { return EqualsNoCase(TrimBlanks(text), "true"); }
+bool ParseBool(std::string_view text) {
+    return EqualsNoCase(TrimBlanks(text), "true");
+}
 
-const char* FormatBool(bool value) { return value ? "true" : "false"; }
+const char* FormatBool(bool value) {
+    return value ? "true" : "false";
+}
 
 int32_t ParseInt(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
         negative = text[i] == '-';
         ++i;
     }
     int64_t v = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i) v = AddDigit(v, text[i]);
+    for (; i < text.size() && IsDigit(text[i]); ++i)
+        v = AddDigit(v, text[i]);
     return ClampToInt32(negative ? -v : v);
 }
 
 std::string FormatDb(int db) {
-    if (db <= kDbSilence) return "--dB";
+    if (db <= kDbSilence)
+        return "--dB";
     return std::to_string(std::min(db, 127)) + "dB";
 }
 
@@ -56,11 +65,13 @@ int ParseDb(std::string_view text) {
         if (IsDigit(c)) {
             magnitude = AddDigit(magnitude, c);
         } else if (c == '-') {
-            if (++minuses >= 2) magnitude = 127;
+            if (++minuses >= 2)
+                magnitude = 127;
         }
     }
     // A second "-" sets the magnitude to 127, whatever digits follow.
-    if (minuses >= 2) magnitude = 127;
+    if (minuses >= 2)
+        magnitude = 127;
     const int64_t v = minuses > 0 ? -magnitude : magnitude;
     return static_cast<int>(std::clamp<int64_t>(v, -127, 127));
 }
@@ -124,7 +135,8 @@ int32_t ParseTimeOfDay(std::string_view text) {
         const char c = text[i];
         const char next = i + 1 < text.size() ? text[i + 1] : '\0';
         if (IsDigit(c)) {
-            if (index < 3) fields[index] = AddDigit(fields[index], c);
+            if (index < 3)
+                fields[index] = AddDigit(fields[index], c);
         } else if (c == '.' || c == '\\' || c == ':') {
             ++index;
         } else if ((c == 'p' || c == 'P') && (next == 'm' || next == 'M')) {
@@ -133,21 +145,25 @@ int32_t ParseTimeOfDay(std::string_view text) {
             am = true;
         }
     }
-    if (pm && fields[0] < 12) fields[0] += 12;
-    if (am && fields[0] == 12) fields[0] = 0;
+    if (pm && fields[0] < 12)
+        fields[0] += 12;
+    if (am && fields[0] == 12)
+        fields[0] = 0;
     return ClampToInt32(fields[0] * 3600 + fields[1] * 60 + fields[2]);
 }
 
 std::string FormatDateTime(int64_t value) {
-    if (value < 1) return "IMMEDIATE";
-    if (value >= kDateTimeNever) return "NEVER";
+    if (value < 1)
+        return "IMMEDIATE";
+    if (value >= kDateTimeNever)
+        return "NEVER";
     char buf[64];
     if (value >= 2 && value < kDateTimeRecurringEnd) {
         const int64_t v = value - 2;
         std::snprintf(buf, sizeof buf, "%.2d/%.2d/YY-%.2d:%.2d:%.2d",
-                      static_cast<int>((v % 2678400) / 86400 + 1), static_cast<int>(v / 2678400 + 1),
-                      static_cast<int>(v / 3600 % 24), static_cast<int>(v / 60 % 60),
-                      static_cast<int>(v % 60));
+                      static_cast<int>((v % 2678400) / 86400 + 1),
+                      static_cast<int>(v / 2678400 + 1), static_cast<int>(v / 3600 % 24),
+                      static_cast<int>(v / 60 % 60), static_cast<int>(v % 60));
         return buf;
     }
     const LocalFields f = BreakDown(value);
@@ -158,9 +174,12 @@ std::string FormatDateTime(int64_t value) {
 
 std::optional<int64_t> ParseDateTime(std::string_view text) {
     text = TrimBlanks(text);
-    if (EqualsNoCase(text, "IMMEDIATE")) return kDateTimeImmediate;
-    if (EqualsNoCase(text, "NEVER")) return kDateTimeNever;
-    if (text.empty()) return std::nullopt;
+    if (EqualsNoCase(text, "IMMEDIATE"))
+        return kDateTimeImmediate;
+    if (EqualsNoCase(text, "NEVER"))
+        return kDateTimeNever;
+    if (text.empty())
+        return std::nullopt;
 
     // Numeric fields in order; "YY" in the year's place marks a recurring date.
     std::vector<int64_t> fields;
@@ -169,7 +188,8 @@ std::optional<int64_t> ParseDateTime(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (IsDigit(c)) {
-            if (!inNumber) fields.push_back(0);
+            if (!inNumber)
+                fields.push_back(0);
             fields.back() = AddDigit(fields.back(), c);
             inNumber = true;
             continue;
@@ -178,7 +198,8 @@ std::optional<int64_t> ParseDateTime(std::string_view text) {
         if ((c == 'Y' || c == 'y') && fields.size() == 2) {
             recurring = true;
             fields.push_back(0);
-            while (i + 1 < text.size() && (text[i + 1] == 'Y' || text[i + 1] == 'y')) ++i;
+            while (i + 1 < text.size() && (text[i + 1] == 'Y' || text[i + 1] == 'y'))
+                ++i;
         } else if (c != '/' && c != '-' && c != ':' && c != ' ' && c != '.') {
             return std::nullopt;
         }
@@ -186,7 +207,8 @@ std::optional<int64_t> ParseDateTime(std::string_view text) {
     if (fields.size() == 1 && !recurring) {
         return std::min<int64_t>(fields[0], kDateTimeNever);
     }
-    if (fields.size() < 3 || fields.size() > 6) return std::nullopt;
+    if (fields.size() < 3 || fields.size() > 6)
+        return std::nullopt;
     fields.resize(6, 0);
     const int64_t day = fields[0], month = fields[1], hour = fields[3], minute = fields[4],
                   second = fields[5];
@@ -196,8 +218,10 @@ std::optional<int64_t> ParseDateTime(std::string_view text) {
         return 2 + (month - 1) * 2678400 + (day - 1) * 86400 + hour * 3600 + minute * 60 + second;
     }
     int64_t year = fields[2];
-    if (year < 100) year += year < 70 ? 2000 : 1900;
-    if (year > 9999) return std::nullopt;
+    if (year < 100)
+        year += year < 70 ? 2000 : 1900;
+    if (year > 9999)
+        return std::nullopt;
     LocalFields f;
     f.year = static_cast<int>(year);
     f.month = static_cast<int>(month);

@@ -48,9 +48,12 @@ ProfileText Load(const std::string& path) {
     char buf[8192];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) text.failed = true;
-        if (n <= 0) break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            text.failed = true;
+        if (n <= 0)
+            break;
         data.append(buf, static_cast<std::size_t>(n));
         if (data.size() >= kMaxProfileBytes) {
             text.failed = true;
@@ -60,13 +63,16 @@ ProfileText Load(const std::string& path) {
     ::close(fd);
 
     const std::size_t firstLf = data.find('\n');
-    if (firstLf != std::string::npos && firstLf > 0 && data[firstLf - 1] == '\r') text.eol = "\r\n";
+    if (firstLf != std::string::npos && firstLf > 0 && data[firstLf - 1] == '\r')
+        text.eol = "\r\n";
     std::size_t start = 0;
     while (start < data.size()) {
         std::size_t end = data.find('\n', start);
-        if (end == std::string::npos) end = data.size();
+        if (end == std::string::npos)
+            end = data.size();
         std::string line = data.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         text.lines.push_back(std::move(line));
         start = end + 1;
     }
@@ -76,9 +82,11 @@ ProfileText Load(const std::string& path) {
 // The section name of a header line, or nullopt for any other line.
 std::optional<std::string_view> SectionOf(std::string_view line) {
     std::string_view t = TrimBlanks(line);
-    if (t.empty() || t.front() != '[') return std::nullopt;
+    if (t.empty() || t.front() != '[')
+        return std::nullopt;
     std::size_t close = t.find(']');
-    if (close == std::string_view::npos) close = t.size();
+    if (close == std::string_view::npos)
+        close = t.size();
     return TrimBlanks(t.substr(1, close - 1));
 }
 
@@ -89,9 +97,11 @@ struct KeyLine {
 
 std::optional<KeyLine> KeyOf(std::string_view line) {
     std::string_view t = TrimBlanks(line);
-    if (t.empty() || t.front() == ';' || t.front() == '[') return std::nullopt;
+    if (t.empty() || t.front() == ';' || t.front() == '[')
+        return std::nullopt;
     std::size_t eq = t.find('=');
-    if (eq == std::string_view::npos) return std::nullopt;
+    if (eq == std::string_view::npos)
+        return std::nullopt;
     return KeyLine{TrimBlanks(t.substr(0, eq)), TrimBlanks(t.substr(eq + 1))};
 }
 
@@ -99,7 +109,8 @@ std::optional<KeyLine> KeyOf(std::string_view line) {
 std::size_t FindSection(const ProfileText& text, std::string_view section) {
     for (std::size_t i = 0; i < text.lines.size(); ++i) {
         auto name = SectionOf(text.lines[i]);
-        if (name && EqualsNoCase(*name, section)) return i;
+        if (name && EqualsNoCase(*name, section))
+            return i;
     }
     return std::string::npos;
 }
@@ -107,7 +118,8 @@ std::size_t FindSection(const ProfileText& text, std::string_view section) {
 // One past the last line belonging to the section that starts at header.
 std::size_t SectionEnd(const ProfileText& text, std::size_t header) {
     std::size_t i = header + 1;
-    while (i < text.lines.size() && !SectionOf(text.lines[i])) ++i;
+    while (i < text.lines.size() && !SectionOf(text.lines[i]))
+        ++i;
     return i;
 }
 
@@ -115,7 +127,8 @@ std::size_t FindKey(const ProfileText& text, std::size_t header, std::size_t end
                     std::string_view key) {
     for (std::size_t i = header + 1; i < end; ++i) {
         auto kv = KeyOf(text.lines[i]);
-        if (kv && EqualsNoCase(kv->key, key)) return i;
+        if (kv && EqualsNoCase(kv->key, key))
+            return i;
     }
     return std::string::npos;
 }
@@ -128,8 +141,10 @@ bool WriteAll(int fd, const std::string& data) {
     std::size_t done = 0;
     while (done < data.size()) {
         ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         done += static_cast<std::size_t>(n);
     }
     return true;
@@ -147,15 +162,19 @@ bool Store(const std::string& path, const ProfileText& text) {
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string tmp = dir + "." + base + ".XXXXXX";
     int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
 
     mode_t mode = 0644;
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    if (::stat(path.c_str(), &st) == 0)
+        mode = st.st_mode & 07777;
     bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (ok && BeforeRenameHook() && !BeforeRenameHook()()) return false;  // simulated crash
-    if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+    if (ok && BeforeRenameHook() && !BeforeRenameHook()())
+        return false;  // simulated crash
+    if (ok)
+        ok = ::rename(tmp.c_str(), path.c_str()) == 0;
     if (!ok) {
         ::unlink(tmp.c_str());
         return false;
@@ -176,9 +195,11 @@ std::optional<std::string> ReadProfileValue(const std::string& file, std::string
     std::lock_guard<std::mutex> guard(ProfileMutex());
     const ProfileText text = Load(file);
     const std::size_t header = FindSection(text, section);
-    if (header == std::string::npos) return std::nullopt;
+    if (header == std::string::npos)
+        return std::nullopt;
     const std::size_t at = FindKey(text, header, SectionEnd(text, header), key);
-    if (at == std::string::npos) return std::nullopt;
+    if (at == std::string::npos)
+        return std::nullopt;
     return CutValue(KeyOf(text.lines[at])->value);
 }
 
@@ -194,14 +215,17 @@ bool ProfileHasKey(const std::string& file, std::string_view section, std::strin
 
 bool WriteProfileString(const std::string& file, const char* section, const char* key,
                         const char* value) {
-    if (section == nullptr) return true;  // the flush: nothing is cached
+    if (section == nullptr)
+        return true;  // the flush: nothing is cached
     std::lock_guard<std::mutex> guard(ProfileMutex());
     ProfileText text = Load(file);
-    if (text.failed) return false;
+    if (text.failed)
+        return false;
     const std::size_t header = FindSection(text, section);
 
     if (key == nullptr) {
-        if (header == std::string::npos) return true;
+        if (header == std::string::npos)
+            return true;
         const std::size_t end = SectionEnd(text, header);
         text.lines.erase(text.lines.begin() + static_cast<long>(header),
                          text.lines.begin() + static_cast<long>(end));
@@ -209,7 +233,8 @@ bool WriteProfileString(const std::string& file, const char* section, const char
     }
 
     if (header == std::string::npos) {
-        if (value == nullptr) return true;
+        if (value == nullptr)
+            return true;
         text.lines.push_back(std::string("[") + section + "]");
         text.lines.push_back(std::string(key) + "=" + value);
         return Store(file, text);
@@ -218,7 +243,8 @@ bool WriteProfileString(const std::string& file, const char* section, const char
     const std::size_t end = SectionEnd(text, header);
     const std::size_t at = FindKey(text, header, end, key);
     if (value == nullptr) {
-        if (at == std::string::npos) return true;
+        if (at == std::string::npos)
+            return true;
         text.lines.erase(text.lines.begin() + static_cast<long>(at));
         return Store(file, text);
     }
@@ -229,7 +255,8 @@ bool WriteProfileString(const std::string& file, const char* section, const char
     } else {
         // After the section's last non-blank line, before trailing blank lines.
         std::size_t insert = end;
-        while (insert > header + 1 && TrimBlanks(text.lines[insert - 1]).empty()) --insert;
+        while (insert > header + 1 && TrimBlanks(text.lines[insert - 1]).empty())
+            --insert;
         text.lines.insert(text.lines.begin() + static_cast<long>(insert),
                           std::string(key) + "=" + value);
     }
@@ -241,21 +268,24 @@ std::vector<std::string> ReadProfileSectionNames(const std::string& file) {
     const ProfileText text = Load(file);
     std::vector<std::string> names;
     for (const auto& line : text.lines) {
-        if (auto name = SectionOf(line)) names.emplace_back(*name);
+        if (auto name = SectionOf(line))
+            names.emplace_back(*name);
     }
     return names;
 }
 
 std::vector<std::pair<std::string, std::string>> ReadProfileSection(const std::string& file,
-                                                                   std::string_view section) {
+                                                                    std::string_view section) {
     std::lock_guard<std::mutex> guard(ProfileMutex());
     const ProfileText text = Load(file);
     std::vector<std::pair<std::string, std::string>> pairs;
     const std::size_t header = FindSection(text, section);
-    if (header == std::string::npos) return pairs;
+    if (header == std::string::npos)
+        return pairs;
     const std::size_t end = SectionEnd(text, header);
     for (std::size_t i = header + 1; i < end; ++i) {
-        if (auto kv = KeyOf(text.lines[i])) pairs.emplace_back(kv->key, CutValue(kv->value));
+        if (auto kv = KeyOf(text.lines[i]))
+            pairs.emplace_back(kv->key, CutValue(kv->value));
     }
     return pairs;
 }

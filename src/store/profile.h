@@ -63,7 +63,7 @@ inline bool DeleteProfileSection(const std::string& file, std::string_view secti
 std::vector<std::string> ReadProfileSectionNames(const std::string& file);
 // The key/value pairs of a section, in file order (values cut as for reads).
 std::vector<std::pair<std::string, std::string>> ReadProfileSection(const std::string& file,
-                                                                   std::string_view section);
+                                                                    std::string_view section);
 
 namespace profile_testing {
 // Called after the temporary file is complete and before the rename; returning

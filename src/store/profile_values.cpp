@@ -38,8 +38,8 @@ bool WriteProfileDb(const std::string& file, std::string_view section, std::stri
     return WriteProfileString(file, section, key, FormatDb(db));
 }
 
-int32_t ReadProfileDuration(const std::string& file, std::string_view section,
-                            std::string_view key, int32_t def) {
+int32_t ReadProfileDuration(const std::string& file, std::string_view section, std::string_view key,
+                            int32_t def) {
     auto value = ReadProfileValue(file, section, key);
     return value ? ParseDuration(*value) : def;
 }
@@ -55,13 +55,13 @@ int32_t ReadProfileTimeOfDay(const std::string& file, std::string_view section,
     return value ? ParseTimeOfDay(*value) : def;
 }
 
-bool WriteProfileTimeOfDay(const std::string& file, std::string_view section,
-                           std::string_view key, int32_t seconds) {
+bool WriteProfileTimeOfDay(const std::string& file, std::string_view section, std::string_view key,
+                           int32_t seconds) {
     return WriteProfileString(file, section, key, FormatTimeOfDay(seconds));
 }
 
-int64_t ReadProfileDateTime(const std::string& file, std::string_view section,
-                            std::string_view key, int64_t def) {
+int64_t ReadProfileDateTime(const std::string& file, std::string_view section, std::string_view key,
+                            int64_t def) {
     auto value = ReadProfileValue(file, section, key);
     return value ? ParseDateTime(*value).value_or(def) : def;
 }

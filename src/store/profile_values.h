@@ -18,24 +18,23 @@ bool ReadProfileBool(const std::string& file, std::string_view section, std::str
 bool WriteProfileBool(const std::string& file, std::string_view section, std::string_view key,
                       bool value);
 
-int ReadProfileDb(const std::string& file, std::string_view section, std::string_view key,
-                  int def);
+int ReadProfileDb(const std::string& file, std::string_view section, std::string_view key, int def);
 bool WriteProfileDb(const std::string& file, std::string_view section, std::string_view key,
                     int db);
 
-int32_t ReadProfileDuration(const std::string& file, std::string_view section,
-                            std::string_view key, int32_t def);
+int32_t ReadProfileDuration(const std::string& file, std::string_view section, std::string_view key,
+                            int32_t def);
 bool WriteProfileDuration(const std::string& file, std::string_view section, std::string_view key,
                           int32_t ticks);
 
 int32_t ReadProfileTimeOfDay(const std::string& file, std::string_view section,
                              std::string_view key, int32_t def);
-bool WriteProfileTimeOfDay(const std::string& file, std::string_view section,
-                           std::string_view key, int32_t seconds);
+bool WriteProfileTimeOfDay(const std::string& file, std::string_view section, std::string_view key,
+                           int32_t seconds);
 
 // Text that is not a date-time reads as the default.
-int64_t ReadProfileDateTime(const std::string& file, std::string_view section,
-                            std::string_view key, int64_t def);
+int64_t ReadProfileDateTime(const std::string& file, std::string_view section, std::string_view key,
+                            int64_t def);
 bool WriteProfileDateTime(const std::string& file, std::string_view section, std::string_view key,
                           int64_t value);
 

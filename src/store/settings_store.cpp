@@ -14,12 +14,14 @@ namespace orvia {
 namespace {
 
 std::string WithSlash(std::string path) {
-    if (path.empty() || path.back() != '/') path += '/';
+    if (path.empty() || path.back() != '/')
+        path += '/';
     return path;
 }
 
 std::string WithoutSlash(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
     return path;
 }
 
@@ -30,14 +32,18 @@ bool IsWritableFolder(const std::string& path) {
 }
 
 std::string HomeFolder(const FolderEnvironment& env) {
-    if (const char* home = env.getenv("HOME"); home && *home) return home;
-    if (const struct passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    if (const char* home = env.getenv("HOME"); home && *home)
+        return home;
+    if (const struct passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
     return "/tmp";
 }
 
 std::string DefaultDataFolder(const FolderEnvironment& env) {
-    if (const char* data = env.getenv("ORVIA_DATA"); data && *data) return WithoutSlash(data);
-    if (IsWritableFolder(env.systemDataFolder)) return WithoutSlash(env.systemDataFolder);
+    if (const char* data = env.getenv("ORVIA_DATA"); data && *data)
+        return WithoutSlash(data);
+    if (IsWritableFolder(env.systemDataFolder))
+        return WithoutSlash(env.systemDataFolder);
     if (const char* xdg = env.getenv("XDG_DATA_HOME"); xdg && *xdg)
         return WithoutSlash(xdg) + "/orvia";
     return HomeFolder(env) + "/.local/share/orvia";
@@ -46,14 +52,17 @@ std::string DefaultDataFolder(const FolderEnvironment& env) {
 }  // namespace
 
 bool MakeFolders(const std::string& path) {
-    if (path.empty()) return false;
+    if (path.empty())
+        return false;
     std::string partial;
     std::size_t pos = 0;
     while (pos != std::string::npos) {
         pos = path.find('/', pos + 1);
         partial = path.substr(0, pos);
-        if (partial.empty()) continue;
-        if (::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return false;
+        if (partial.empty())
+            continue;
+        if (::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST)
+            return false;
     }
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -67,7 +76,8 @@ SettingsStore SettingsStore::Resolve(const FolderEnvironment& env) {
 
     auto resolve = [&](const char* valueName, bool subFolder) {
         std::string value = ReadProfileString(store.foldersFile_, "Folders", valueName, "");
-        if (!value.empty()) return WithSlash(value);
+        if (!value.empty())
+            return WithSlash(value);
         return WithSlash(subFolder ? defaultData + "/" + valueName : defaultData);
     };
     store.data_ = resolve(kFolderData, false);
@@ -114,7 +124,8 @@ std::list<SettingsStore>& Installed() {
 const SettingsStore& Store() {
     std::lock_guard<std::mutex> guard(StoreMutex());
     auto& installed = Installed();
-    if (installed.empty()) installed.push_back(SettingsStore::Resolve());
+    if (installed.empty())
+        installed.push_back(SettingsStore::Resolve());
     return installed.back();
 }
 

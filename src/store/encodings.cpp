@@ -212,11 +212,18 @@ std::optional<int64_t> ParseDateTime(std::string_view text) {
     fields.resize(6, 0);
     const int64_t day = fields[0], month = fields[1], hour = fields[3], minute = fields[4],
                   second = fields[5];
-    if (day < 1 || day > 31 || month < 1 || month > 12 || hour > 23 || minute > 59 || second > 59)
+    if (day < 1 || day > 31 || month < 1 || hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
     if (recurring) {
-        return 2 + (month - 1) * 2678400 + (day - 1) * 86400 + hour * 3600 + minute * 60 + second;
+        // Months of 31 days: the recurring range runs two days into a 13th month.
+        const int64_t v =
+            2 + (month - 1) * 2678400 + (day - 1) * 86400 + hour * 3600 + minute * 60 + second;
+        if (month > 13 || v >= kDateTimeRecurringEnd)
+            return std::nullopt;
+        return v;
     }
+    if (month > 12)
+        return std::nullopt;
     int64_t year = fields[2];
     if (year < 100)
         year += year < 70 ? 2000 : 1900;

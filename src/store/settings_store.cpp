@@ -72,20 +72,22 @@ SettingsStore SettingsStore::Resolve(const FolderEnvironment& env) {
     SettingsStore store;
     const char* folders = env.getenv("ORVIA_FOLDERS");
     store.foldersFile_ = (folders && *folders) ? folders : env.defaultFoldersFile;
-    const std::string defaultData = DefaultDataFolder(env);
-
-    auto resolve = [&](const char* valueName, bool subFolder) {
-        std::string value = ReadProfileString(store.foldersFile_, "Folders", valueName, "");
-        if (!value.empty())
-            return WithSlash(value);
-        return WithSlash(subFolder ? defaultData + "/" + valueName : defaultData);
+    auto named = [&](const char* valueName) {
+        return ReadProfileString(store.foldersFile_, "Folders", valueName, "");
     };
-    store.data_ = resolve(kFolderData, false);
+    // A sub-folder that the folders file does not name lies in the data
+    // folder, whether that was named or is the default.
+    const std::string dataValue = named(kFolderData);
+    store.data_ = WithSlash(dataValue.empty() ? DefaultDataFolder(env) : dataValue);
     store.settingsFile_ = store.data_ + "settings.ini";
-    store.prompts_ = resolve(kFolderPrompts, true);
-    store.mailBoxes_ = resolve(kFolderMailBoxes, true);
-    store.ogms_ = resolve(kFolderOgms, true);
-    store.logs_ = resolve(kFolderLogs, true);
+    auto resolve = [&](const char* valueName) {
+        const std::string value = named(valueName);
+        return WithSlash(value.empty() ? store.data_ + valueName : value);
+    };
+    store.prompts_ = resolve(kFolderPrompts);
+    store.mailBoxes_ = resolve(kFolderMailBoxes);
+    store.ogms_ = resolve(kFolderOgms);
+    store.logs_ = resolve(kFolderLogs);
     store.CreateFolders();
     return store;
 }

@@ -4,9 +4,10 @@
 //
 // Resolution of each folder: the value of the same name in section "Folders"
 // of the folders file ($ORVIA_FOLDERS, else /etc/orvia/folders.ini) when it
-// is there; otherwise the default data folder ($ORVIA_DATA; else /var/lib/orvia
-// when it exists and is writable; else $XDG_DATA_HOME/orvia, by default
-// ~/.local/share/orvia), with the sub-folder's name appended for sub-folders.
+// is there. Otherwise the data folder is the default one ($ORVIA_DATA; else
+// /var/lib/orvia when it exists and is writable; else $XDG_DATA_HOME/orvia, by
+// default ~/.local/share/orvia), and a sub-folder is the data folder with the
+// sub-folder's name appended.
 #pragma once
 
 #include <functional>

@@ -1,0 +1,23 @@
+// Small whole-file writes for the files the platform layer owns (autostart
+// entries, service units). Any thread may call these.
+#pragma once
+
+#include <string>
+
+namespace orvia {
+
+// Creates path and any missing parent folders (mode 0755 before the umask).
+bool MakeFolders(const std::string& path);
+
+// Replaces the file's content atomically: a temporary file in the same
+// folder is written, synced and renamed over the old one, so a failure leaves
+// the old file intact. The parent folders are created when missing. The file
+// gets mode 0644.
+bool ReplaceTextFile(const std::string& path, const std::string& content);
+
+// Removes the file; true when it is gone afterwards (also when it never was).
+bool RemoveFileIfPresent(const std::string& path);
+
+bool FileIsPresent(const std::string& path);
+
+}  // namespace orvia

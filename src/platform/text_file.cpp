@@ -18,10 +18,12 @@ std::string ParentOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-bool WriteAll(int fd, const std::string& content) {
+}  // namespace
+
+bool WriteFully(int fd, std::string_view data) {
     std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -30,8 +32,6 @@ bool WriteAll(int fd, const std::string& content) {
     }
     return true;
 }
-
-}  // namespace
 
 bool MakeFolders(const std::string& path) {
     if (path.empty())
@@ -65,7 +65,7 @@ bool ReplaceTextFile(const std::string& path, const std::string& content) {
     if (fd < 0)
         return false;
     temp.assign(name.data());
-    bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, 0644) == 0 && WriteFully(fd, content) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok)

@@ -3,8 +3,13 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace orvia {
+
+// Writes all of data to fd, retrying short writes and interruptions; false
+// when the descriptor refuses (disk full, closed pipe).
+bool WriteFully(int fd, std::string_view data);
 
 // Creates path and any missing parent folders (mode 0755 before the umask).
 bool MakeFolders(const std::string& path);

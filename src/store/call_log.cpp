@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "platform/clock.h"
+#include "platform/text_file.h"
 #include "store/settings_store.h"
 
 namespace orvia {
@@ -20,19 +21,6 @@ constexpr const char* kHeaderLine3 = "Times are the local time of the answering 
 std::mutex& LogMutex() {
     static std::mutex mutex;
     return mutex;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // Opens an existing log for appending, or creates it with its header. The
@@ -52,7 +40,7 @@ void Append(const std::string& path, const std::string& header, const std::strin
     // Another process appending at the same moment waits for this entry.
     ::flock(fd, LOCK_EX);
     data += entry;
-    WriteAll(fd, data);
+    WriteFully(fd, data);
     ::close(fd);
 }
 

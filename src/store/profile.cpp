@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/text_file.h"
 #include "store/text.h"
 
 namespace orvia {
@@ -137,19 +138,6 @@ std::string CutValue(std::string_view value) {
     return std::string(value.substr(0, std::min(value.size(), kProfileValueMax)));
 }
 
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Replaces path with the text through a temporary file and a rename.
 bool Store(const std::string& path, const ProfileText& text) {
     std::string data;
@@ -169,7 +157,7 @@ bool Store(const std::string& path, const ProfileText& text) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0)
         mode = st.st_mode & 07777;
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, mode) == 0 && WriteFully(fd, data) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok && BeforeRenameHook() && !BeforeRenameHook()())
         return false;  // simulated crash

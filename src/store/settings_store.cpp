@@ -8,6 +8,7 @@
 #include <list>
 #include <mutex>
 
+#include "platform/text_file.h"
 #include "store/profile.h"
 
 namespace orvia {
@@ -50,23 +51,6 @@ std::string DefaultDataFolder(const FolderEnvironment& env) {
 }
 
 }  // namespace
-
-bool MakeFolders(const std::string& path) {
-    if (path.empty())
-        return false;
-    std::string partial;
-    std::size_t pos = 0;
-    while (pos != std::string::npos) {
-        pos = path.find('/', pos + 1);
-        partial = path.substr(0, pos);
-        if (partial.empty())
-            continue;
-        if (::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST)
-            return false;
-    }
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 SettingsStore SettingsStore::Resolve(const FolderEnvironment& env) {
     SettingsStore store;

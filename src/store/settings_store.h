@@ -70,7 +70,4 @@ const SettingsStore& Store();
 // Not for use while other threads may read it.
 void SetStore(const SettingsStore& store);
 
-// Creates a folder and its missing parents; true when it exists afterwards.
-bool MakeFolders(const std::string& path);
-
 }  // namespace orvia

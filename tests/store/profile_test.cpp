@@ -8,6 +8,7 @@
 
 #include "store/profile_values.h"
 #include "store/settings_store.h"
+#include "platform/text_file.h"
 #include "temp_dir.h"
 
 namespace orvia {

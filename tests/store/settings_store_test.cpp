@@ -6,6 +6,7 @@
 #include <string>
 
 #include "store/profile.h"
+#include "platform/text_file.h"
 #include "temp_dir.h"
 
 namespace orvia {

@@ -6,10 +6,14 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <future>
+#include <map>
+#include <thread>
 
 #include "delivery/ftp_upload.h"
 #include "delivery/index_page.h"
 #include "platform/clock.h"
+#include "platform/thread.h"
 #include "server_process.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -245,6 +249,32 @@ TEST_F(FtpTest, StopRequestEndsTransfersAndTheCleanUp) {
     EXPECT_FALSE(transfer.Connect(Server(), kUser, kPassword));
     EXPECT_EQ(transfer.LastStatus(), TransferStatus::Aborted);
     EXPECT_FALSE(FileExists(RemoteDir() + "new.wav"));
+}
+
+TEST_F(FtpTest, StopSignalAbortsAnUploadInProgress) {
+    StartServer();
+    LSignalObject stop;
+    control_.stop = StopOnSignal(&stop);
+    std::thread stopper([&] {
+        for (int i = 0; i < 2000 && !FileExists(work_.Path() + "stalled"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        stop.Set();
+    });
+    auto uploading = std::async(std::launch::async, [&] {
+        FileTransfer transfer(control_);
+        if (!transfer.Connect(Server(), kUser, kPassword))
+            return transfer.LastStatus();
+        transfer.PutData(Audio('s'), "stall.wav");
+        const TransferStatus status = transfer.LastStatus();
+        transfer.Close();  // must not wait for the stalled server either
+        return status;
+    });
+    // A hang guard far above the second or so a stop takes.
+    const bool ended = uploading.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    stopper.join();
+    ASSERT_TRUE(ended) << "the stop signal did not end the upload";
+    EXPECT_TRUE(FileExists(work_.Path() + "stalled"));
+    EXPECT_EQ(uploading.get(), TransferStatus::Aborted);
 }
 
 TEST_F(FtpTest, EmptyMailboxPageUploads) {

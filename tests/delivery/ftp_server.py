@@ -5,12 +5,14 @@ Usage: ftp_server.py ROOT PORTFILE USER PASSWORD [nomlsd]
 USER logs in with PASSWORD to the folder ROOT with full rights. The server
 refuses passive mode (PASV, EPSV), so only active-mode clients get data
 through. With "nomlsd" it does not know the MLSD command either (as older
-servers).
+servers). An upload to a name ending in "stall.wav" creates "stalled" beside
+PORTFILE and is never answered.
 The chosen port is written to PORTFILE once the server listens.
 """
 import logging
 import os
 import sys
+import time
 
 try:
     from pyftpdlib.authorizers import DummyAuthorizer
@@ -27,8 +29,14 @@ def main():
     authorizer = DummyAuthorizer()
     authorizer.add_user(user, password, root, perm="elradfmwMT")
 
+    stalled = os.path.join(os.path.dirname(port_file), "stalled")
+
     class Handler(FTPHandler):
-        pass
+        def ftp_STOR(self, file, mode="w"):
+            if file.endswith("stall.wav"):
+                open(stalled, "w").close()
+                time.sleep(3600)
+            return FTPHandler.ftp_STOR(self, file, mode)
 
     Handler.authorizer = authorizer
     Handler.auth_failed_timeout = 0

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
 #include "delivery/mail_texts.h"
@@ -218,11 +219,17 @@ TEST_F(MailSenderTest, StopSignalAbortsAMailInProgress) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         stop.Set();
     });
-    const TransferStatus status =
-        SendMailMessage({"stall@example.com", kAudioMailSubject, "x\r\n", std::nullopt}, control_);
+    auto sending = std::async(std::launch::async, [&] {
+        return SendMailMessage({"stall@example.com", kAudioMailSubject, "x\r\n", std::nullopt},
+                               control_);
+    });
+    // A hang guard far above the second or so a stop takes, and far below
+    // the minutes a stalled server could hold a connection that is not cut.
+    const bool ended = sending.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
     stopper.join();
+    ASSERT_TRUE(ended) << "the stop signal did not end the transfer";
     EXPECT_TRUE(FileExists(mails_.Path() + "stalled"));
-    EXPECT_EQ(status, TransferStatus::Aborted);
+    EXPECT_EQ(sending.get(), TransferStatus::Aborted);
 }
 
 TEST_F(MailSenderTest, SetStopSignalSendsNothing) {

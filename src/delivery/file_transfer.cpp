@@ -100,9 +100,13 @@ struct FileTransfer::Session {
 FileTransfer::FileTransfer(TransferControl control)
     : control_(std::move(control)), owner_(std::this_thread::get_id()) {}
 
-FileTransfer::~FileTransfer() { Close(); }
+FileTransfer::~FileTransfer() {
+    Close();
+}
 
-void FileTransfer::AssertOwner() const { assert(std::this_thread::get_id() == owner_); }
+void FileTransfer::AssertOwner() const {
+    assert(std::this_thread::get_id() == owner_);
+}
 
 bool FileTransfer::Open() {
     AssertOwner();
@@ -292,9 +296,8 @@ bool FileTransfer::List(std::vector<FtpEntry>& entries) {
             entries = ParseMlsdListing(text);
             return true;
         }
-        if (overflow || status_ == TransferStatus::Aborted ||
-            status_ == TransferStatus::TimedOut || status_ == TransferStatus::Unreachable ||
-            status_ == TransferStatus::LoginDenied)
+        if (overflow || status_ == TransferStatus::Aborted || status_ == TransferStatus::TimedOut ||
+            status_ == TransferStatus::Unreachable || status_ == TransferStatus::LoginDenied)
             return false;
         mlsdUnsupported_ = true;
     }

@@ -45,8 +45,8 @@ std::string Footer(const WebLinks& links) {
     const std::string product = EscapeHtml(links.product);
     const std::string maker = EscapeHtml(links.maker);
     if (!product.empty())
-        footer += "<a href=\"" + product + "\"><img src=\"" + EscapeHtml(BannerImage(links.product)) +
-                  "\" border=0 alt=\"Orvia\"></a>";
+        footer += "<a href=\"" + product + "\"><img src=\"" +
+                  EscapeHtml(BannerImage(links.product)) + "\" border=0 alt=\"Orvia\"></a>";
     footer += kFooterMiddle;
     footer += product.empty() ? std::string("Orvia") : "<a href=\"" + product + "\">Orvia</a>";
     footer += "<br>Made by the Orvia developers<p>";
@@ -85,8 +85,7 @@ std::string EscapeHtml(const std::string& text) {
     return out;
 }
 
-std::string BuildIndexPage(const std::string& mailboxName, const WebLinks& links,
-                           DateOrder order) {
+std::string BuildIndexPage(const std::string& mailboxName, const WebLinks& links, DateOrder order) {
     std::string page = kPageHeader;
     for (const std::string& messageIni : ListMessageFiles(mailboxName)) {
         const MessageDetails details = ReadMessageDetails(mailboxName, messageIni, order);

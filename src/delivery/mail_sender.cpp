@@ -86,8 +86,7 @@ bool BuildParts(curl_mime* mime, const std::string& body, const MailMessage& mes
     if (!message.attachment)
         return true;
     curl_mimepart* audio = curl_mime_addpart(mime);
-    return audio != nullptr &&
-           curl_mime_filedata(audio, message.attachment->c_str()) == CURLE_OK &&
+    return audio != nullptr && curl_mime_filedata(audio, message.attachment->c_str()) == CURLE_OK &&
            curl_mime_filename(audio, BaseName(*message.attachment).c_str()) == CURLE_OK &&
            curl_mime_type(audio, "audio/wav") == CURLE_OK &&
            curl_mime_encoder(audio, "base64") == CURLE_OK;
@@ -134,7 +133,8 @@ TransferStatus SendMailMessage(const MailMessage& message, const TransferControl
     ok = ok && curl_easy_setopt(handle, CURLOPT_USE_SSL, endpoint->useSsl) == CURLE_OK;
     if (!settings.user.empty()) {
         ok = ok && curl_easy_setopt(handle, CURLOPT_USERNAME, settings.user.c_str()) == CURLE_OK;
-        ok = ok && curl_easy_setopt(handle, CURLOPT_PASSWORD, settings.password.c_str()) == CURLE_OK;
+        ok =
+            ok && curl_easy_setopt(handle, CURLOPT_PASSWORD, settings.password.c_str()) == CURLE_OK;
     }
     ok = ok && curl_easy_setopt(handle, CURLOPT_MAIL_FROM, mailFrom.c_str()) == CURLE_OK;
     ok = ok && curl_easy_setopt(handle, CURLOPT_MAIL_RCPT, recipients.Get()) == CURLE_OK;

@@ -15,7 +15,7 @@ namespace orvia {
 struct MailMessage {
     std::string address;  // recipient, as the mailbox or the dialog holds it
     std::string subject;
-    std::string body;  // lines ending in CR LF
+    std::string body;                       // lines ending in CR LF
     std::optional<std::string> attachment;  // a ".wav" file to attach, or none
 };
 

@@ -43,6 +43,8 @@ enum class TransferStatus {
 const char* DescribeTransferStatus(TransferStatus status);
 
 // True when the stop check asks to stop.
-inline bool StopNow(const StopCheck& stop) { return stop && stop(); }
+inline bool StopNow(const StopCheck& stop) {
+    return stop && stop();
+}
 
 }  // namespace orvia

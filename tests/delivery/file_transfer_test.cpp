@@ -91,8 +91,8 @@ std::string Audio(char seed) {
 
 TEST_F(FtpTest, UploadPublishesTheAudioAndTheIndexPage) {
     StartServer();
-    ASSERT_TRUE(WriteFile(Store().SettingsFile(),
-                          "[settings]\r\nproducturl=https://orvia.example/\r\n"));
+    ASSERT_TRUE(
+        WriteFile(Store().SettingsFile(), "[settings]\r\nproducturl=https://orvia.example/\r\n"));
     const std::string mbx = WriteMailbox();
     WriteMessage("Sales Dept ICM000011", Audio('a'));
     const std::string ini = WriteMessage("Sales Dept ICM000012", Audio('b'));
@@ -161,9 +161,9 @@ TEST_P(FtpCleanUpTest, DeletesRemoteAudioWithoutAnExactLocalCounterpart) {
     const std::string ini = WriteMessage("Sales Dept ICM000012", Audio('f'));
     WriteMessage("Other ICM000001", Audio('g'));
     ASSERT_TRUE(WriteFile(Store().MailBoxes() + "Sales Dept OGM.wav", "greeting"));
-    for (const char* name : {"sales_dept_icm000011.wav", "sales_dept_icm000005.wav",
-                             "Sales_Dept_ICM000011.wav", "other_icm000001.wav",
-                             "sales_dept_ogm.wav", "stray.wav", "notes.txt", "UPPER.WAV"})
+    for (const char* name :
+         {"sales_dept_icm000011.wav", "sales_dept_icm000005.wav", "Sales_Dept_ICM000011.wav",
+          "other_icm000001.wav", "sales_dept_ogm.wav", "stray.wav", "notes.txt", "UPPER.WAV"})
         ASSERT_TRUE(WriteFile(RemoteDir() + name, "old"));
     ASSERT_EQ(::mkdir((RemoteDir() + "archive.wav").c_str(), 0755), 0);
     ASSERT_TRUE(WriteFile(root_.Path() + "web/outside.wav", "keep"));
@@ -171,11 +171,12 @@ TEST_P(FtpCleanUpTest, DeletesRemoteAudioWithoutAnExactLocalCounterpart) {
     FileTransfer transfer(control_);
     ASSERT_TRUE(UploadMessage(transfer, mbx, ini));
 
-    for (const char* kept : {"sales_dept_icm000011.wav", "sales_dept_icm000012.wav",
-                             "other_icm000001.wav", "sales_dept_ogm.wav", "notes.txt", "UPPER.WAV",
-                             "sales_dept.html", "archive.wav"})
+    for (const char* kept :
+         {"sales_dept_icm000011.wav", "sales_dept_icm000012.wav", "other_icm000001.wav",
+          "sales_dept_ogm.wav", "notes.txt", "UPPER.WAV", "sales_dept.html", "archive.wav"})
         EXPECT_TRUE(FileExists(RemoteDir() + kept)) << kept;
-    for (const char* deleted : {"sales_dept_icm000005.wav", "Sales_Dept_ICM000011.wav", "stray.wav"})
+    for (const char* deleted :
+         {"sales_dept_icm000005.wav", "Sales_Dept_ICM000011.wav", "stray.wav"})
         EXPECT_FALSE(FileExists(RemoteDir() + deleted)) << deleted;
     EXPECT_TRUE(FileExists(root_.Path() + "web/outside.wav"));
 }

@@ -32,7 +32,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RecipientCase{"bob@example.com", "bob@example.com"},
         RecipientCase{"SMTP:bob@example.com", "bob@example.com"},
-        RecipientCase{"sMtP:Bob.Smith+calls@mail.example.co.uk", "Bob.Smith+calls@mail.example.co.uk"},
+        RecipientCase{"sMtP:Bob.Smith+calls@mail.example.co.uk",
+                      "Bob.Smith+calls@mail.example.co.uk"},
         // Another transport cannot go over SMTP.
         RecipientCase{"X400:c=us;a=mci;s=bob", nullptr}, RecipientCase{"FAX:0123", nullptr},
         RecipientCase{"SMTP:SMTP:bob@example.com", nullptr},
@@ -41,13 +42,17 @@ INSTANTIATE_TEST_SUITE_P(
         RecipientCase{"bob@example.com\nRCPT TO:<eve@example.org>", nullptr},
         RecipientCase{"bob@example.com>, <eve@example.org", nullptr},
         RecipientCase{"bob@example.com,eve@example.org", nullptr},
-        RecipientCase{"\"bob\"@example.com", nullptr}, RecipientCase{"bob smith@example.com", nullptr},
-        RecipientCase{"bob@exa mple.com", nullptr}, RecipientCase{"bob@example.com\t", nullptr},
+        RecipientCase{"\"bob\"@example.com", nullptr},
+        RecipientCase{"bob smith@example.com", nullptr}, RecipientCase{"bob@exa mple.com", nullptr},
+        RecipientCase{"bob@example.com\t", nullptr},
         // Not an address.
-        RecipientCase{"", nullptr}, RecipientCase{"bob", nullptr}, RecipientCase{"@example.com", nullptr},
-        RecipientCase{"bob@", nullptr}, RecipientCase{"bob@@example.com", nullptr},
-        RecipientCase{"bob@example..com", nullptr}, RecipientCase{"bob@.example.com", nullptr},
-        RecipientCase{"b\xc3\xb6" "b@example.com", nullptr}));
+        RecipientCase{"", nullptr}, RecipientCase{"bob", nullptr},
+        RecipientCase{"@example.com", nullptr}, RecipientCase{"bob@", nullptr},
+        RecipientCase{"bob@@example.com", nullptr}, RecipientCase{"bob@example..com", nullptr},
+        RecipientCase{"bob@.example.com", nullptr},
+        RecipientCase{"b\xc3\xb6"
+                      "b@example.com",
+                      nullptr}));
 
 TEST(SmtpRecipientTest, RefusesAddressesLongerThanTheAddressField) {
     const std::string domain = "@example.com";

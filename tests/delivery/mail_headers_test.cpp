@@ -35,8 +35,9 @@ TEST(MailHeadersTest, LineEndsBecomeCrLf) {
 
 TEST(MailHeadersTest, SevenBitTextNeedsAsciiAndShortLines) {
     EXPECT_TRUE(IsSevenBitText("Details:\r\n\tx\r\n"));
-    EXPECT_FALSE(IsSevenBitText("Gr\xc3\xbc\xc3\x9f"
-                                "e\r\n"));
+    EXPECT_FALSE(
+        IsSevenBitText("Gr\xc3\xbc\xc3\x9f"
+                       "e\r\n"));
     EXPECT_FALSE(IsSevenBitText("a\nb"));
     EXPECT_TRUE(IsSevenBitText(std::string(998, 'x') + "\r\n" + std::string(998, 'y')));
     EXPECT_FALSE(IsSevenBitText(std::string(999, 'x')));

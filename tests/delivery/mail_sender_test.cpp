@@ -56,7 +56,8 @@ protected:
     void Configure(int port, const char* security, const std::string& user = "",
                    const std::string& password = "") {
         const std::string& file = Store().SettingsFile();
-        ASSERT_TRUE(WriteProfileString(file, "smtp", "server", "127.0.0.1:" + std::to_string(port)));
+        ASSERT_TRUE(
+            WriteProfileString(file, "smtp", "server", "127.0.0.1:" + std::to_string(port)));
         if (security != nullptr) {
             ASSERT_TRUE(WriteProfileString(file, "smtp", "security", security));
         }
@@ -121,8 +122,8 @@ TEST_F(MailSenderTest, NotificationMailHasTheExactBodyAndNoAttachment) {
     const std::string body =
         NotificationMailBody(details, WebLinks{"https://orvia.example/", "https://maker.example/"});
 
-    ASSERT_TRUE(SendMail("support@example.com", kNotificationMailSubject, body, std::nullopt,
-                         control_));
+    ASSERT_TRUE(
+        SendMail("support@example.com", kNotificationMailSubject, body, std::nullopt, control_));
 
     const ReceivedMail mail = Mail(0);
     EXPECT_NE(mail.File("headers").find("\nSubject: Orvia Message Received Notification\n"),
@@ -147,8 +148,9 @@ TEST_F(MailSenderTest, NotificationMailHasTheExactBodyAndNoAttachment) {
 TEST_F(MailSenderTest, EightBitNoteWithBareLineFeedsArrivesIntact) {
     StartServer();
     Configure(server_->Port(), "none");
-    const std::string note = "Gr\xc3\xbc\xc3\x9f"
-                             "e\n.\nsecond line";
+    const std::string note =
+        "Gr\xc3\xbc\xc3\x9f"
+        "e\n.\nsecond line";
     const std::string body = ManualMailBody(note, {"Box", "01/02/03", "04:05:06", "1"}, {});
 
     ASSERT_TRUE(SendMail("owner@example.com", kManualMailSubject, body, std::nullopt, control_));
@@ -168,9 +170,9 @@ TEST_F(MailSenderTest, NoServerConfiguredFailsAtOnce) {
 
 TEST_F(MailSenderTest, UnreachableServerFails) {
     Configure(test::ClosedLoopbackPort(), "none");
-    EXPECT_EQ(SendMailMessage({"owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt},
-                              control_),
-              TransferStatus::Unreachable);
+    EXPECT_EQ(
+        SendMailMessage({"owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt}, control_),
+        TransferStatus::Unreachable);
 }
 
 TEST_F(MailSenderTest, RefusedMailsStoreNothing) {
@@ -194,8 +196,8 @@ TEST_F(MailSenderTest, RefusedMailsStoreNothing) {
          TransferStatus::InvalidInput},
         {"other transport", "none", "s3cret", "FAX:0123", std::nullopt,
          TransferStatus::InvalidInput},
-        {"missing attachment", "none", "s3cret", "owner@example.com",
-         data_.Path() + "missing.wav", TransferStatus::Failed},
+        {"missing attachment", "none", "s3cret", "owner@example.com", data_.Path() + "missing.wav",
+         TransferStatus::Failed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -238,9 +240,9 @@ TEST_F(MailSenderTest, SetStopSignalSendsNothing) {
     LSignalObject stop;
     stop.Set();
     control_.stop = StopOnSignal(&stop);
-    EXPECT_EQ(SendMailMessage({"owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt},
-                              control_),
-              TransferStatus::Aborted);
+    EXPECT_EQ(
+        SendMailMessage({"owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt}, control_),
+        TransferStatus::Aborted);
     EXPECT_FALSE(AnyMailStored());
 }
 

@@ -94,7 +94,9 @@ std::unique_ptr<ServerProcess> ServerProcess::Start(const std::string& script,
     return nullptr;
 }
 
-ServerProcess::~ServerProcess() { EndChild(pid_); }
+ServerProcess::~ServerProcess() {
+    EndChild(pid_);
+}
 
 int ClosedLoopbackPort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);

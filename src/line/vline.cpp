@@ -71,10 +71,9 @@ bool LVLine::Ring(int32_t count) {
 
 void LVLine::CallConnected() {
     ORVIA_ASSERT_MAIN_THREAD();
-    if (active_ != owner_.get()) {
+    if (active_ && active_ != owner_.get())
         CallEnded();
-        active_ = owner_.get();
-    }
+    active_ = owner_.get();
     if (!owner_)
         return;
     owner_->line_ = this;
@@ -85,8 +84,19 @@ void LVLine::CallConnected() {
 
 void LVLine::CallEnded() {
     ORVIA_ASSERT_MAIN_THREAD();
-    if (!active_)
+    if (!active_) {
+        // A call that ended before it connected (the caller gave up between
+        // the answer and the connection, or the answer failed): the owner may
+        // have accepted it and still waits for the connection, so it hears
+        // that the call is over too.
+        if (owner_) {
+            ++depth_;
+            owner_->OnDisconnected();
+            pending_.reset();
+            EndDispatch();
+        }
         return;
+    }
     ++depth_;
     active_->OnDisconnected();
     pending_.reset();

@@ -85,7 +85,8 @@ public:
     // active cell first gets the end of the call) and gets OnConnected.
     void CallConnected();
     // The call is over: the active cell gets OnDisconnected, a pending cell is
-    // dropped, and the active cell is deleted unless it is the owner.
+    // dropped, and the active cell is deleted unless it is the owner. With no
+    // active cell (the call never connected) the owner gets OnDisconnected.
     void CallEnded();
 
     // --- Event delivery, for the concrete line: each reaches the active cell,

@@ -246,6 +246,13 @@ TEST_F(CallFlowTest, ForwardingCallPlaysItsPromptRepeatTimesPlusOneThenHangsUp) 
                                    PromptOf("ForwardMessage"), "drop"));
 }
 
+TEST_F(CallFlowTest, AcceptedCallThatNeverConnectsLeavesTheEngineReadyForForwarding) {
+    ASSERT_EQ(line.RingUntilAnswered(3), 3);
+    line.HangUpCall();
+    line.CallConnected();
+    EXPECT_THAT(Ops(), ElementsAre(PromptOf("ForwardMessage")));
+}
+
 TEST_F(CallFlowTest, ForwardingCallWithoutAMailboxPlaysSixTimes) {
     ScriptedLine other;
     other.describeSource = line.describeSource;

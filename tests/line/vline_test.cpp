@@ -100,6 +100,13 @@ TEST_F(VLineTest, RingAsksTheOwnerAndConnectedCallReachesIt) {
     EXPECT_EQ(line.Owner(), ownerCell);
 }
 
+TEST_F(VLineTest, CallThatNeverConnectedStillReachesTheOwner) {
+    EXPECT_TRUE(line.Ring(3));
+    line.CallEnded();
+    EXPECT_THAT(journal, ElementsAre("owner:ring3", "owner:disconnected"));
+    EXPECT_EQ(line.ActiveCell(), nullptr);
+}
+
 TEST_F(VLineTest, RingWithoutOwnerIsFalse) {
     ScriptedLine bare;
     EXPECT_FALSE(bare.Ring(5));

@@ -1,5 +1,9 @@
 #include "engine/line_audio.h"
 
+#include "audio/compressor.h"
+#include "audio/gain.h"
+#include "audio/high_pass.h"
+#include "audio/wave_source.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 
@@ -20,15 +24,24 @@ LineAudioStages ReadLineAudioStages() {
     return stages;
 }
 
-// The signal processes and the wave file reader come from the audio
-// subsystem; until they are built the chain passes sources through and no
-// file opens (a play that cannot start finishes at once).
 LSoundSource BuildLineAudioChain(const LSoundSource& source) {
-    return source;
+    if (IsInvalid(source))
+        return source;
+    const LineAudioStages stages = ReadLineAudioStages();
+    LSoundSource chain = source;
+    if (stages.highPassHz)
+        LSPHighPass(*stages.highPassHz).Apply(chain, LSoundSource(chain));
+    if (stages.compressorThresholdDb)
+        LSPCompressor(static_cast<int8_t>(*stages.compressorThresholdDb),
+                      kLineCompressorFactorPerDb, kLineCompressorWindowTicks)
+            .Apply(chain, LSoundSource(chain));
+    if (stages.gainDb)
+        LSPGain(static_cast<int8_t>(*stages.gainDb)).Apply(chain, LSoundSource(chain));
+    return chain;
 }
 
-LSoundSource OpenWaveFile(const std::string&) {
-    return {};
+LSoundSource OpenWaveFile(const std::string& path) {
+    return OpenWaveSource(path);
 }
 
 // There is no MP3 source yet: an MP3 file counts as a file that cannot be

@@ -222,6 +222,38 @@ TEST_F(CallFlowTest, GoRunsTheTargetsEntryEffectsEachTimeButRestartsDoNot) {
     EXPECT_EQ(SpecialLogEntries("Calls 0"), entry + entry + entry);
 }
 
+TEST_F(CallFlowTest, CallerValuesNeverTakeFilesOutsideTheirFolders) {
+    ASSERT_TRUE(WriteFile(dir.Path() + "Outside.ini", ""));
+    ASSERT_TRUE(WriteFile(dir.Path() + "Outside.wav", "RIFF"));
+    ASSERT_TRUE(WriteFile(Store().OGMs() + "Main.mp3", "ID3"));
+    Ogm("Main", "log", "true");
+    Ogm("Main", "logname", "%cid%");
+    Ogm("Main", "playex", "true");
+    Ogm("Main", "playexfile", Store().OGMs() + "%cid%.wav");
+    Ogm("Main", "announcecall", "true");
+    Ogm("Main", "announceplay", Store().OGMs() + "%cid%.wav");
+    Ogm("Main", "press1", "go");
+    Ogm("Main", "press1go", "%cid%");
+    ASSERT_TRUE(line.Answer(3, "../Outside"));
+    Keys("1");
+    // No log outside Logs, the OGM's own MP3 instead of the outside file, no
+    // announcement, and the "go" is not handled.
+    EXPECT_FALSE(FileExists(dir.Path() + "Outside.txt"));
+    EXPECT_THAT(Ops(), ElementsAre("play:OGMs/Main.mp3"));
+    for (const RecordingNotify::Notice& notice : notify.notices)
+        EXPECT_NE(notice.message, kMsgAnnounceCall);
+    line.HangUpCall();
+
+    // The same OGM with a harmless caller number.
+    EmptyOgm("Outside");
+    Recording("Outside");
+    ASSERT_TRUE(line.Answer(3, "Outside"));
+    Keys("1");
+    EXPECT_TRUE(FileExists(Store().Logs() + "Outside.txt"));
+    EXPECT_THAT(Ops(), ElementsAre(PlayOf("Outside"), PlayOf("Outside")));
+    EXPECT_EQ(notify.notices.back().message, kMsgAnnounceCall);
+}
+
 TEST_F(CallFlowTest, AnnouncementSendsTheExpandedPath) {
     Ogm("Main", "announcecall", "true");
     Ogm("Main", "announceplay", "/sounds/%linename% %cid%.wav");

@@ -58,9 +58,9 @@ void Pull(benchmark::State& state, const LSoundSource& stage) {
         benchmark::DoNotOptimize(block.data());
     }
     state.SetItemsProcessed(state.iterations() * frames);
-    state.counters["x_realtime"] = benchmark::Counter(
-        static_cast<double>(frames) * state.iterations() / stage->sampleRate,
-        benchmark::Counter::kIsRate);
+    state.counters["x_realtime"] =
+        benchmark::Counter(static_cast<double>(frames) * state.iterations() / stage->sampleRate,
+                           benchmark::Counter::kIsRate);
 }
 
 void BM_ConvertRate(benchmark::State& state) {

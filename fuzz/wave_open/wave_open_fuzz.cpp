@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Seek targets taken from the input's last bytes, so the fuzzer can steer them.
     int32_t target = 0;
     if (size >= 4)
-        target = static_cast<int32_t>(data[size - 1] | (data[size - 2] << 8) | (data[size - 3] << 16));
+        target =
+            static_cast<int32_t>(data[size - 1] | (data[size - 2] << 8) | (data[size - 3] << 16));
     const int32_t seeks[] = {-100, 0, 1, length / 2, length - 1, length, target, -target};
     for (int32_t s : seeks) {
         src->Seek(s);

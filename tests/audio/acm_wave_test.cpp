@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <numbers>
 #include <vector>
 
 #include "audio/acm_file_sink.h"
@@ -56,7 +57,8 @@ std::vector<int32_t> Signal(int32_t frames, uint32_t channels, uint32_t rate) {
         for (uint32_t c = 0; c < channels; ++c) {
             seed = seed * 1664525u + 1013904223u;
             const int32_t noise = static_cast<int32_t>(seed >> 20) - 2048;
-            const double tone = 10000 * std::sin(2 * M_PI * (400.0 + 300 * c) * f / rate);
+            const double tone =
+                10000 * std::sin(2 * std::numbers::pi * (400.0 + 300 * c) * f / rate);
             v[static_cast<size_t>(f) * channels + c] = 16 * (static_cast<int32_t>(tone) + noise);
         }
     }

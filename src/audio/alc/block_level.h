@@ -1,9 +1,10 @@
-// Levels of blocks of samples on the RMS scale shared with the player and
-// the compressor: 10 x log10(mean of (sample >> 5)^2 / 8388626), rounded half
-// away from zero and limited to -127..127, where -127 means silence.
+// Levels of blocks on the RMS scale of the signal processes (BlockLevelDb:
+// 10 x log10(mean of (sample >> 5)^2 / 8388626), rounded, -127..127, where
+// -127 means silence), taken per channel of an interleaved block.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace orvia {
 
@@ -15,10 +16,9 @@ inline int ClampDb(int db) {
     return db < kSilenceDb ? kSilenceDb : (db > kMaxDb ? kMaxDb : db);
 }
 
-// The level of a mean square (of samples shifted right 5); 0 gives -127.
-int LevelOfMeanSquare(uint64_t meanSquare);
-
-// The level of one channel of an interleaved block.
-int ChannelLevel(const int32_t* samples, int32_t frames, int channels, int channel);
+// The level of one channel of an interleaved block; scratch holds the
+// channel's samples when there is more than one.
+int ChannelLevel(const int32_t* samples, int32_t frames, int channels, int channel,
+                 std::vector<int32_t>& scratch);
 
 }  // namespace orvia

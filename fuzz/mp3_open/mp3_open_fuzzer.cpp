@@ -56,8 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int32_t target : targets) {
         source->Seek(target);
         source->Read(block.data(), orvia::kMaxBlockFrames);
-        if (source->GetPosition() != static_cast<int32_t>(static_cast<int64_t>(target) +
-                                                          orvia::kMaxBlockFrames) &&
+        if (source->GetPosition() !=
+                static_cast<int32_t>(static_cast<int64_t>(target) + orvia::kMaxBlockFrames) &&
             !source->IsInvalid())
             __builtin_trap();  // Read must advance by the whole block
     }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,12 +53,18 @@ public:
     using IVRCMain::IVRCMain;
 
     std::vector<std::string> opened;
+    // Called as a file is handed to the desktop.
+    std::function<void()> onOpen;
     int pluginBoundMs = kPluginReadBoundMs;
 
 protected:
     LSoundSource OpenWave(const std::string& path) override;
     LSoundSource OpenMp3(const std::string& path) override;
-    void OpenDocument(const std::string& pathOrUrl) override { opened.push_back(pathOrUrl); }
+    void OpenDocument(const std::string& pathOrUrl) override {
+        opened.push_back(pathOrUrl);
+        if (onOpen)
+            onOpen();
+    }
     int PluginReadBoundMs() const override { return pluginBoundMs; }
 };
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/form_data.h"
+#include "engine/ivr_notify.h"
 #include "engine/template.h"
 #include "engine_fixture.h"
 #include "platform/process_reaper.h"
@@ -127,6 +128,20 @@ TEST_F(PluginTest, ShellTextAndPathTricksInTheOutputStayText) {
     EXPECT_FALSE(FileExists("owned"));
 }
 
+TEST_F(PluginTest, OutputIsCutAfter255Bytes) {
+    // "name=" and 250 letters, then more: the variable keeps the 250 letters
+    // of the first 255 bytes.
+    const std::string letters(250, 'x');
+    Ogm("Main", "openfile", ArgsScript("name=" + letters + "yyyyyyyyyyyyyyyyyyyy"));
+    Ogm("Main", "press1go", "%name%");
+    EmptyOgm(letters);
+    Recording(letters);
+    ASSERT_TRUE(line.Answer());
+    ASSERT_TRUE(line.FinishPlay());
+    Keys("1");
+    EXPECT_THAT(Ops(), ElementsAre(PlayOf("Main"), "wait:60000", PlayOf(letters)));
+}
+
 TEST_F(PluginTest, SilentPluginIsAbandonedAfterTheBoundAndReapedWhenItEnds) {
     const std::string release = dir.Path() + "release";
     Ogm("Main", "openfile",
@@ -162,6 +177,26 @@ TEST_F(PluginTest, PluginThatCannotStartChangesNothing) {
     ASSERT_TRUE(line.FinishPlay());
     Keys("1");
     EXPECT_THAT(Ops(), ElementsAre(PlayOf("Main"), "wait:60000"));
+}
+
+TEST_F(PluginTest, OpenComesAfterTheLogLineAndTheAnnouncement) {
+    Ogm("Main", "openplugin", "false");
+    Ogm("Main", "openfile", "/srv/notes.txt");
+    Ogm("Main", "log", "true");
+    Ogm("Main", "logname", "Calls");
+    Ogm("Main", "announcecall", "true");
+    Ogm("Main", "announceplay", "/srv/ring.wav");
+    bool logged = false;
+    bool announced = false;
+    Engine().onOpen = [&] {
+        logged = !SpecialLogEntries("Calls").empty();
+        announced = !notify.notices.empty() && notify.notices.back().message == kMsgAnnounceCall;
+    };
+    ASSERT_TRUE(line.Answer());
+    EXPECT_THAT(Engine().opened, ElementsAre("/srv/notes.txt"));
+    EXPECT_TRUE(logged);
+    EXPECT_TRUE(announced);
+    EXPECT_THAT(Ops(), ElementsAre(PlayOf("Main")));
 }
 
 TEST_F(PluginTest, WithoutPluginTheFileGoesToTheDesktop) {

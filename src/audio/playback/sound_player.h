@@ -10,8 +10,8 @@
 //
 // A source that may go above the 16-bit full scale (maxSample > 524272) is
 // played through a peak limiter. A device that stops returning buffers while
-// playing is treated as finished after more than 280 polls of 90 ms (about
-// 25 s).
+// playing (neither paused nor holding) is treated as finished after more
+// than 280 polls of 90 ms (about 25 s).
 //
 // Threads: every operation and every notification on the owner's thread,
 // which must be the dispatcher's thread (the main thread). The feeding thread
@@ -85,6 +85,7 @@ public:
     // Takes the current dispatcher as the one notifications go through;
     // without one the player cannot play.
     LSoundPlayer();
+    // Stops playing without notifying: the owner is going away with it.
     ~LSoundPlayer() override;
 
     // The wave-out device to play on (-1: the system default), used by the

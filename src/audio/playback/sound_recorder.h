@@ -59,6 +59,8 @@ public:
     // Takes the current dispatcher as the one device buffers come back
     // through; without one the recorder cannot record.
     LSoundRecorder();
+    // Completes the recording as Stop does, without notifying: the owner is
+    // going away with it.
     ~LSoundRecorder();
     LSoundRecorder(const LSoundRecorder&) = delete;
     LSoundRecorder& operator=(const LSoundRecorder&) = delete;

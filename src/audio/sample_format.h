@@ -17,7 +17,9 @@ struct LSFU8 {
         return (static_cast<int32_t>(p[0]) - 128) * 2048;
     }
     static void FromInternal(int32_t v, uint8_t* p) {
-        p[0] = static_cast<uint8_t>(((v + 1024) >> 11) + 128);
+        // The addition wraps in 32 bits, as the kept low bits do.
+        p[0] = static_cast<uint8_t>((static_cast<int32_t>(static_cast<uint32_t>(v) + 1024u) >> 11) +
+                                    128);
     }
 };
 
@@ -29,7 +31,8 @@ struct LSF16 {
         return static_cast<int32_t>(static_cast<int16_t>(p[0] | (p[1] << 8))) * 16;
     }
     static void FromInternal(int32_t v, uint8_t* p) {
-        const uint32_t s = static_cast<uint32_t>((v + 8) >> 4);
+        const uint32_t s =
+            static_cast<uint32_t>(static_cast<int32_t>(static_cast<uint32_t>(v) + 8u) >> 4);
         p[0] = static_cast<uint8_t>(s);
         p[1] = static_cast<uint8_t>(s >> 8);
     }

@@ -1,0 +1,59 @@
+#include "delivery/ftp_upload.h"
+
+#include <set>
+
+#include "delivery/delivery_settings.h"
+#include "delivery/index_page.h"
+#include "delivery/message_files.h"
+#include "delivery/web_name.h"
+#include "store/profile.h"
+#include "store/settings_store.h"
+
+namespace orvia {
+
+FtpAccount ReadFtpAccount(const std::string& mailboxFile) {
+    FtpAccount account;
+    account.server = ReadProfileString(mailboxFile, "mbx", "ftpserver", "");
+    account.user = ReadProfileString(mailboxFile, "mbx", "ftpuser", "");
+    account.password = ReadProfileString(mailboxFile, "mbx", "ftppass", "");
+    account.directory = ReadProfileString(mailboxFile, "mbx", "ftpdir", "");
+    return account;
+}
+
+bool UploadMessage(FileTransfer& transfer, const std::string& mailboxFile,
+                   const std::string& messageIni) {
+    const FtpAccount account = ReadFtpAccount(mailboxFile);
+    if (!transfer.Connect(account.server, account.user, account.password))
+        return false;
+    if (!transfer.SetDirectory(account.directory))
+        return false;
+    if (!transfer.PutFile(WithExtension(messageIni, ".wav"), MessageWebName(messageIni)))
+        return false;
+    UploadIndexPage(transfer, FileStem(mailboxFile));
+    CleanUpRemote(transfer);
+    return true;
+}
+
+bool UploadIndexPage(FileTransfer& transfer, const std::string& mailboxName) {
+    const std::string page = BuildIndexPage(mailboxName, ReadWebLinks());
+    return transfer.PutData(page, IndexPageWebName(mailboxName));
+}
+
+void CleanUpRemote(FileTransfer& transfer) {
+    FileTransfer::DirIterator remote(transfer, "*.wav");
+    if (!remote.HasEntry())
+        return;
+    std::set<std::string> kept;
+    for (const std::string& name : ListFolderFiles(Store().MailBoxes(), ".wav"))
+        kept.insert(WebName(name));
+    for (; remote.HasEntry(); remote.Next()) {
+        if (transfer.StopRequested())
+            break;
+        if (remote.Type() == FtpEntryType::Directory || kept.count(remote.Name()) != 0)
+            continue;
+        transfer.DeleteFile(remote.Name());
+    }
+    remote.Close();
+}
+
+}  // namespace orvia

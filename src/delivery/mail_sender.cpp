@@ -1,0 +1,158 @@
+#include "delivery/mail_sender.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
+
+#include "delivery/curl_easy.h"
+#include "delivery/delivery_settings.h"
+#include "delivery/mail_address.h"
+#include "delivery/mail_headers.h"
+#include "delivery/server_address.h"
+
+namespace orvia {
+namespace {
+
+constexpr int kSmtpPort = 25;
+constexpr int kSmtpsPort = 465;
+
+bool HasControlChar(const std::string& text) {
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7f)
+            return true;
+    }
+    return false;
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The sender: "from" when set, else the login when it is an address, else
+// orvia at this host.
+std::optional<std::string> SenderAddress(const MailSettings& settings) {
+    if (!settings.from.empty()) {
+        if (!IsPlainMailAddress(settings.from))
+            return std::nullopt;
+        return settings.from;
+    }
+    if (IsPlainMailAddress(settings.user))
+        return settings.user;
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) == 0) {
+        const std::string candidate = std::string("orvia@") + host;
+        if (IsPlainMailAddress(candidate))
+            return candidate;
+    }
+    return std::string("orvia@localhost");
+}
+
+struct SmtpEndpoint {
+    std::string url;
+    long useSsl;
+};
+
+std::optional<SmtpEndpoint> EndpointOf(const MailSettings& settings) {
+    const bool implicitTls = settings.security == SmtpSecurity::Tls;
+    const std::optional<ServerAddress> server =
+        ParseServerAddress(settings.server, implicitTls ? kSmtpsPort : kSmtpPort);
+    if (!server)
+        return std::nullopt;
+    SmtpEndpoint endpoint;
+    endpoint.url = std::string(implicitTls ? "smtps://" : "smtp://") + server->Authority();
+    endpoint.useSsl = settings.security == SmtpSecurity::None ? static_cast<long>(CURLUSESSL_NONE)
+                                                              : static_cast<long>(CURLUSESSL_ALL);
+    return endpoint;
+}
+
+// The text part and the attachment part of the mail.
+bool BuildParts(curl_mime* mime, const std::string& body, const MailMessage& message) {
+    curl_mimepart* text = curl_mime_addpart(mime);
+    if (text == nullptr)
+        return false;
+    const char* encoder = IsSevenBitText(body) ? "7bit" : "quoted-printable";
+    if (curl_mime_data(text, body.data(), body.size()) != CURLE_OK ||
+        curl_mime_type(text, "text/plain; charset=utf-8") != CURLE_OK ||
+        curl_mime_encoder(text, encoder) != CURLE_OK)
+        return false;
+    if (!message.attachment)
+        return true;
+    curl_mimepart* audio = curl_mime_addpart(mime);
+    return audio != nullptr && curl_mime_filedata(audio, message.attachment->c_str()) == CURLE_OK &&
+           curl_mime_filename(audio, BaseName(*message.attachment).c_str()) == CURLE_OK &&
+           curl_mime_type(audio, "audio/wav") == CURLE_OK &&
+           curl_mime_encoder(audio, "base64") == CURLE_OK;
+}
+
+}  // namespace
+
+TransferStatus SendMailMessage(const MailMessage& message, const TransferControl& control) {
+    const MailSettings settings = ReadMailSettings();
+    if (settings.server.empty())
+        return TransferStatus::NotConfigured;
+
+    const std::optional<std::string> recipient = SmtpRecipient(message.address);
+    const std::optional<std::string> sender = SenderAddress(settings);
+    const std::optional<std::string> subject = EncodeHeaderText(message.subject);
+    const std::optional<SmtpEndpoint> endpoint = EndpointOf(settings);
+    if (!recipient || !sender || !subject || !endpoint || HasControlChar(settings.user) ||
+        HasControlChar(settings.password))
+        return TransferStatus::InvalidInput;
+    if (message.attachment && !IsRegularFile(*message.attachment))
+        return TransferStatus::Failed;
+    if (StopNow(control.stop))
+        return TransferStatus::Aborted;
+
+    curl::EasyHandle easy = curl::NewEasy();
+    if (!easy)
+        return TransferStatus::Failed;
+    CURL* handle = easy.get();
+    curl::MimeHandle mime(curl_mime_init(handle));
+    const std::string body = NormalizeLineEnds(message.body);
+    const std::string domain = sender->substr(sender->find('@') + 1);
+    curl::StringList recipients;
+    curl::StringList headers;
+    const std::string mailFrom = "<" + *sender + ">";
+    bool ok = mime && BuildParts(mime.get(), body, message) &&
+              recipients.Append("<" + *recipient + ">") &&
+              headers.Append("Date: " + FormatMailDate(std::time(nullptr))) &&
+              headers.Append("From: <" + *sender + ">") &&
+              headers.Append("To: <" + *recipient + ">") &&
+              headers.Append("Subject: " + *subject) &&
+              headers.Append("Message-ID: " + NewMessageId(domain));
+    ok = ok && curl::ApplyControl(handle, control, "smtp,smtps");
+    ok = ok && curl_easy_setopt(handle, CURLOPT_URL, endpoint->url.c_str()) == CURLE_OK;
+    ok = ok && curl_easy_setopt(handle, CURLOPT_USE_SSL, endpoint->useSsl) == CURLE_OK;
+    if (!settings.user.empty()) {
+        ok = ok && curl_easy_setopt(handle, CURLOPT_USERNAME, settings.user.c_str()) == CURLE_OK;
+        ok =
+            ok && curl_easy_setopt(handle, CURLOPT_PASSWORD, settings.password.c_str()) == CURLE_OK;
+    }
+    ok = ok && curl_easy_setopt(handle, CURLOPT_MAIL_FROM, mailFrom.c_str()) == CURLE_OK;
+    ok = ok && curl_easy_setopt(handle, CURLOPT_MAIL_RCPT, recipients.Get()) == CURLE_OK;
+    ok = ok && curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.Get()) == CURLE_OK;
+    ok = ok && curl_easy_setopt(handle, CURLOPT_MIMEPOST, mime.get()) == CURLE_OK;
+    if (!ok)
+        return TransferStatus::Failed;
+    const TransferStatus status = curl::StatusOf(curl_easy_perform(handle));
+    if (status != TransferStatus::Ok)
+        curl::CutConnection(handle);
+    easy.reset();  // before the lists and the parts it points to
+    return status;
+}
+
+bool SendMail(const std::string& address, const std::string& subject, const std::string& body,
+              const std::optional<std::string>& attachment, const TransferControl& control) {
+    return SendMailMessage(MailMessage{address, subject, body, attachment}, control) ==
+           TransferStatus::Ok;
+}
+
+}  // namespace orvia

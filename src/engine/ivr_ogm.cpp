@@ -1,0 +1,106 @@
+// IVRCMain: entering, playing and repeating OGMs, prompts and the line audio.
+#include "engine/ivr_main.h"
+
+#include <algorithm>
+
+#include "engine/line_audio.h"
+#include "engine/ogm_files.h"
+#include "engine/ogm_select.h"
+#include "line/vline.h"
+#include "platform/clock.h"
+#include "store/call_log.h"
+#include "store/profile.h"
+#include "store/settings_store.h"
+#include "store/text.h"
+
+namespace orvia {
+namespace {
+
+constexpr const char* kDefaultLogLine = "%date%,%time%,%linename%,%cid%";
+
+}  // namespace
+
+bool IVRCMain::SelectOGM(std::string_view name) {
+    std::optional<std::string> path = ResolveOGM(name, Context(), LocalNow());
+    if (!path)
+        return false;
+    currentOgm_ = std::move(*path);
+    return true;
+}
+
+void IVRCMain::RunEntryEffects() {
+    const TemplateContext context = Context();
+    if (ReadOgmBool("log", false)) {
+        // A log name that would leave the Logs folder loses the entry.
+        if (std::optional<std::string> name = ExpandFileName(ReadOgm("logname", ""), context))
+            WriteSpecialLog(Store().Logs() + *name + ".txt",
+                            ExpandTemplate(ReadOgm("logline", kDefaultLogLine), context));
+    }
+    if (ReadOgmBool("announcecall", false)) {
+        if (std::optional<std::string> path = ExpandFullPath(ReadOgm("announceplay", ""), context))
+            Send(kMsgAnnounceCall, *path);
+    }
+    // "open" (a file, a program or a plug-in process) runs here once the
+    // process layer exists.
+}
+
+void IVRCMain::StartOGM() {
+    mode_ = EqualsNoCase(ReadOgm("type", ""), "enternumber") ? IVRMode::NumberEntry : IVRMode::Menu;
+    state_ = IVRState::Ogm;
+    counter_ = CounterValue(ReadOgmInt("repeat", 0));
+    digits_.clear();
+    PlayOGM();
+}
+
+void IVRCMain::PlayOGM() {
+    if (currentOgm_.empty()) {
+        PlaySource({});
+        return;
+    }
+    const std::string wave = OgmFileWithExtension(currentOgm_, ".wav");
+    std::optional<std::string> file = wave;
+    if (ReadOgmBool("playex", false)) {
+        // The stored path is expanded; the default (this OGM's own recording)
+        // is used as it is. A path that caller values would bend opens nothing.
+        if (std::optional<std::string> stored =
+                ReadProfileValue(currentOgm_, kOgmSectionIvr, "playexfile"))
+            file = ExpandFullPath(*stored, Context());
+    }
+    LSoundSource source;
+    if (file)
+        source = OpenWave(*file);
+    if (IsInvalid(source))
+        source = OpenMp3(OgmFileWithExtension(currentOgm_, ".mp3"));
+    PlaySource(source);
+}
+
+void IVRCMain::PlayPrompt(std::string_view name) {
+    PlaySource(OpenWave(Store().SystemPrompts() + std::string(name) + ".wav"));
+}
+
+void IVRCMain::PlaySource(const LSoundSource& source) {
+    if (Line())
+        Line()->Play(BuildLineAudioChain(source));
+}
+
+void IVRCMain::WaitTicks(int64_t ticks) {
+    if (Line())
+        Line()->Wait(static_cast<int32_t>(std::clamp<int64_t>(ticks, 0, INT32_MAX)));
+}
+
+void IVRCMain::Goodbye() {
+    state_ = IVRState::Goodbye;
+    PlayPrompt("GoodBye");
+}
+
+void IVRCMain::InvalidOption() {
+    state_ = IVRState::InvalidPrompt;
+    PlayPrompt("InvalidOption");
+}
+
+void IVRCMain::InvalidNumber() {
+    state_ = IVRState::InvalidPrompt;
+    PlayPrompt("InvalidNumber");
+}
+
+}  // namespace orvia

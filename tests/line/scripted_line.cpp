@@ -1,0 +1,109 @@
+#include "scripted_line.h"
+
+#include <utility>
+
+namespace orvia::test {
+
+void ScriptedLine::GenerateDigits(std::string_view digits) {
+    activity_ = Activity::Dialling;
+    log_.push_back("digits:" + std::string(digits));
+}
+
+void ScriptedLine::BlindTransfer(std::string_view number) {
+    activity_ = Activity::Idle;
+    log_.push_back("transfer:" + std::string(number));
+}
+
+void ScriptedLine::Drop() {
+    activity_ = Activity::Idle;
+    dropped_ = true;
+    log_.push_back("drop");
+}
+
+void ScriptedLine::Play(const LSoundSource& source) {
+    lastSource_ = source;
+    log_.push_back("play:" + Describe(source));
+    if (IsInvalid(source)) {
+        activity_ = Activity::Idle;
+        OnPlayComplete();
+        return;
+    }
+    activity_ = Activity::Playing;
+}
+
+void ScriptedLine::Record(const LSoundSink&, int32_t maxTicks, int8_t detectDb,
+                          int32_t silenceTicks) {
+    activity_ = Activity::Recording;
+    log_.push_back("record:" + std::to_string(maxTicks) + "," + std::to_string(detectDb) + "," +
+                   std::to_string(silenceTicks));
+}
+
+void ScriptedLine::Wait(int32_t ticks) {
+    activity_ = Activity::Waiting;
+    log_.push_back("wait:" + std::to_string(ticks));
+}
+
+void ScriptedLine::Stop() {
+    activity_ = Activity::Idle;
+    log_.push_back("stop");
+}
+
+std::vector<std::string> ScriptedLine::TakeLog() {
+    return std::exchange(log_, {});
+}
+
+bool ScriptedLine::FinishPlay() {
+    if (activity_ != Activity::Playing)
+        return false;
+    activity_ = Activity::Idle;
+    OnPlayComplete();
+    return true;
+}
+
+bool ScriptedLine::FinishWait() {
+    if (activity_ != Activity::Waiting)
+        return false;
+    activity_ = Activity::Idle;
+    OnWaitComplete();
+    return true;
+}
+
+bool ScriptedLine::FinishDial() {
+    if (activity_ != Activity::Dialling)
+        return false;
+    activity_ = Activity::Idle;
+    OnDialComplete();
+    return true;
+}
+
+int ScriptedLine::RingUntilAnswered(int maxRings, std::string_view number, std::string_view name) {
+    SetCallerId(number, name);
+    dropped_ = false;
+    for (int ring = 1; ring <= maxRings; ++ring) {
+        if (Ring(ring))
+            return ring;
+    }
+    return 0;
+}
+
+bool ScriptedLine::Answer(int maxRings, std::string_view number, std::string_view name) {
+    if (RingUntilAnswered(maxRings, number, name) == 0)
+        return false;
+    CallConnected();
+    return true;
+}
+
+void ScriptedLine::HangUpCall() {
+    activity_ = Activity::Idle;
+    CallEnded();
+}
+
+std::string ScriptedLine::Describe(const LSoundSource& source) const {
+    if (describeSource)
+        return describeSource(source);
+    if (IsInvalid(source))
+        return "none";
+    return std::to_string(source->GetLength());
+}
+
+}  // namespace orvia::test

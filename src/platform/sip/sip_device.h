@@ -45,6 +45,10 @@ std::unique_ptr<SipDevice> CreateSipDevice(const std::string& section,
                                            const TelephonySettings& settings,
                                            const SipLineHooks& hooks, std::string* error);
 
+// Lines that report through the current dispatcher and carry their audio on
+// the call wave devices (what the program uses).
+SipLineHooks DefaultSipLineHooks();
+
 }  // namespace orvia::sip
 
 namespace orvia {

@@ -17,18 +17,19 @@ std::vector<std::string> MediaArgs(bool echo) {
 }
 
 TEST_F(SipLineTest, AnswersAfterTheRingsTakesKeysOnceAndEndsWhenTheCallerHangsUp) {
-    OpenLine();
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
     RequestId answer = 0;
     events_.onRing = [&](int count) {
         if (count == 3)
             answer = line_->Answer(events_.FirstCall());
     };
     PeerProcess sipp;
-    StartSipp(sipp, "caller",
-              Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") + Ack() +
-                       PlayPcap("dtmf_2833_1.pcap") + Pause(1000) + PlayPcap("dtmf_2833_5.pcap") +
-                       Pause(1000) + PlayPcap("dtmf_2833_pound.pcap") + Pause(1500) + Bye(2)),
-              MediaArgs(true));
+    ASSERT_NO_FATAL_FAILURE(StartSipp(
+        sipp, "caller",
+        Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") + Ack() +
+                 PlayPcap("dtmf_2833_1.pcap") + Pause(1000) + PlayPcap("dtmf_2833_5.pcap") +
+                 Pause(1000) + PlayPcap("dtmf_2833_pound.pcap") + Pause(1500) + Bye(2)),
+        MediaArgs(true)));
     ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); })) << sipp.Log();
     EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
 
@@ -51,13 +52,14 @@ TEST_F(SipLineTest, AnswersAfterTheRingsTakesKeysOnceAndEndsWhenTheCallerHangsUp
 }
 
 TEST_F(SipLineTest, CallerCancelsWhileItRings) {
-    OpenLine();
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
     PeerProcess sipp;
     // INVITE 0, 100 1, 180 2, pause 3, CANCEL 4, 200 5, 487 6, ACK 7.
-    StartSipp(sipp, "cancel",
-              Scenario(Invite("<sip:anonymous@anonymous.invalid>") + ExpectOptional("100") +
-                       Expect("180") + Pause(400) + Cancel(4) + Expect("200") + Expect("487") +
-                       Ack(1, 7)));
+    ASSERT_NO_FATAL_FAILURE(
+        StartSipp(sipp, "cancel",
+                  Scenario(Invite("<sip:anonymous@anonymous.invalid>") + ExpectOptional("100") +
+                           Expect("180") + Pause(400) + Cancel(4) + Expect("200") + Expect("487") +
+                           Ack(1, 7))));
     ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); })) << sipp.Log();
     EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
     EXPECT_EQ(events_.States(), "Offering Disconnected Idle");
@@ -67,21 +69,22 @@ TEST_F(SipLineTest, CallerCancelsWhileItRings) {
 }
 
 TEST_F(SipLineTest, OurHangUpSendsByeAndASecondCallerMeetsBusy) {
-    OpenLine();
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
     events_.onRing = [&](int count) {
         if (count == 1)
             line_->Answer(events_.FirstCall());
     };
     PeerProcess first;
-    StartSipp(first, "first",
-              Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") + Ack() +
-                       ExpectRequestAndReply("BYE")),
-              MediaArgs(false));
+    ASSERT_NO_FATAL_FAILURE(
+        StartSipp(first, "first",
+                  Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") +
+                           Ack() + ExpectRequestAndReply("BYE")),
+                  MediaArgs(false)));
     ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Connected); })) << first.Log();
 
     PeerProcess second;  // INVITE 0, 100 1, 486 2, ACK 3
-    StartSipp(second, "second",
-              Scenario(Invite() + ExpectOptional("100") + Expect("486") + Ack(1, 3)));
+    ASSERT_NO_FATAL_FAILURE(StartSipp(
+        second, "second", Scenario(Invite() + ExpectOptional("100") + Expect("486") + Ack(1, 3))));
     EXPECT_EQ(FinishPeer(second), 0) << second.Log();
 
     const RequestId drop = line_->Drop(events_.FirstCall());
@@ -95,31 +98,32 @@ TEST_F(SipLineTest, OurHangUpSendsByeAndASecondCallerMeetsBusy) {
 }
 
 TEST_F(SipLineTest, RefusesCallersOutsideTheAcceptList) {
-    OpenLine({{"acceptfrom", "10.0.0.0/8, ::1"}});
+    ASSERT_NO_FATAL_FAILURE(OpenLine({{"acceptfrom", "10.0.0.0/8, ::1"}}));
     PeerProcess sipp;
-    StartSipp(sipp, "refused",
-              Scenario(Invite() + ExpectOptional("100") + Expect("403") + Ack(1, 3)));
+    ASSERT_NO_FATAL_FAILURE(StartSipp(
+        sipp, "refused", Scenario(Invite() + ExpectOptional("100") + Expect("403") + Ack(1, 3))));
     EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
     dispatcher_.RunPending();
     EXPECT_TRUE(events_.events.empty());
 }
 
 TEST_F(SipLineTest, InfoAndEventKeysOfOnePressGiveOneDigit) {
-    OpenLine();
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
     events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };
     PeerProcess sipp;
-    StartSipp(sipp, "keys",
-              Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") + Ack() +
-                       Info(2, "1") + PlayPcap("dtmf_2833_1.pcap") + Pause(1000) + Info(3, "5") +
-                       Pause(1000) + PlayPcap("dtmf_2833_pound.pcap") + Pause(1500) + Bye(4)),
-              MediaArgs(false));
+    ASSERT_NO_FATAL_FAILURE(StartSipp(
+        sipp, "keys",
+        Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") + Ack() +
+                 Info(2, "1") + PlayPcap("dtmf_2833_1.pcap") + Pause(1000) + Info(3, "5") +
+                 Pause(1000) + PlayPcap("dtmf_2833_pound.pcap") + Pause(1500) + Bye(4)),
+        MediaArgs(false)));
     ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); })) << sipp.Log();
     EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
     EXPECT_EQ(events_.Digits(), "15#");
 }
 
 TEST_F(SipLineTest, HoldAndResumeKeepTheCallAndTheRecordingKeepsRealTime) {
-    OpenLine();
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
     events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };
     std::chrono::steady_clock::time_point connected, disconnected;
     events_.onState = [&](CallHandle, CallState state) {
@@ -137,13 +141,13 @@ TEST_F(SipLineTest, HoldAndResumeKeepTheCallAndTheRecordingKeepsRealTime) {
                "\" search_in=\"body\" check_it=\"true\" assign_to=\"d\"/>\n";
     };
     PeerProcess sipp;
-    StartSipp(
+    ASSERT_NO_FATAL_FAILURE(StartSipp(
         sipp, "hold",
         Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") + Ack() +
                  Pause(500) + Reinvite(2, sendonly) + Expect("200", expectDirection("recvonly")) +
                  Ack(2) + Pause(1500) + Reinvite(3, sendrecv) +
                  Expect("200", expectDirection("sendrecv")) + Ack(3) + Pause(500) + Bye(4)),
-        MediaArgs(true));
+        MediaArgs(true)));
     ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); })) << sipp.Log();
     EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
     EXPECT_EQ(events_.States(), "Offering Connected Disconnected Idle");
@@ -155,18 +159,18 @@ TEST_F(SipLineTest, HoldAndResumeKeepTheCallAndTheRecordingKeepsRealTime) {
 }
 
 TEST_F(SipLineTest, T38ReinviteIsRefusedAndReportedAsFax) {
-    OpenLine();
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
     events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };
     const std::string t38 =
         "      m=image [media_port] udptl t38\n      a=T38FaxVersion:0\n      "
         "a=T38MaxBitRate:14400\n";
     PeerProcess sipp;
     // ... re-INVITE k, 488 k+1, ACK k+2 (same branch as the re-INVITE).
-    StartSipp(
+    ASSERT_NO_FATAL_FAILURE(StartSipp(
         sipp, "t38",
         Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") + Ack() +
                  Pause(300) + Reinvite(2, t38) + Expect("488") + Ack(2, 2) + Pause(500) + Bye(3)),
-        MediaArgs(false));
+        MediaArgs(false)));
     ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); })) << sipp.Log();
     EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
     EXPECT_TRUE(events_.HasMedia());
@@ -176,15 +180,15 @@ TEST_F(SipLineTest, T38ReinviteIsRefusedAndReportedAsFax) {
 }
 
 TEST_F(SipLineTest, TakesCallsOverTcp) {
-    OpenLine({{"transport", "tcp"}});
+    ASSERT_NO_FATAL_FAILURE(OpenLine({{"transport", "tcp"}}));
     events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };
     PeerProcess sipp;
     auto args = MediaArgs(false);
     args.insert(args.end(), {"-t", "t1"});
-    StartSipp(sipp, "tcp",
-              Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") + Ack() +
-                       Pause(500) + Bye(2)),
-              args);
+    ASSERT_NO_FATAL_FAILURE(StartSipp(sipp, "tcp",
+                                      Scenario(Invite() + ExpectOptional("100") + Expect("180") +
+                                               Expect("200") + Ack() + Pause(500) + Bye(2)),
+                                      args));
     ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); })) << sipp.Log();
     EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
     EXPECT_EQ(events_.States(), "Offering Connected Disconnected Idle");
@@ -199,10 +203,10 @@ TEST_F(SipLineTest, RegistersWithDigestAuthenticationAndRefreshes) {
         {"sipp", "-sf", dir_.Path() + "registrar.xml", "-m", "1", "-i", "127.0.0.1", "-p",
          std::to_string(registrar), "-timeout", "20s", "-timeout_error", "-nostdin"},
         dir_.Path(), "registrar.log"));
-    OpenLine({{"registrar", "127.0.0.1:" + std::to_string(registrar)},
-              {"user", "alice"},
-              {"password", "s3cret"},
-              {"displayname", "Front Desk"}});
+    ASSERT_NO_FATAL_FAILURE(OpenLine({{"registrar", "127.0.0.1:" + std::to_string(registrar)},
+                                      {"user", "alice"},
+                                      {"password", "s3cret"},
+                                      {"displayname", "Front Desk"}}));
     // The scenario ends only after the refresh of the one-second registration.
     EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
     EXPECT_TRUE(line_->IsRegistered());
@@ -217,15 +221,15 @@ TEST_F(SipLineTest, AWrongPasswordLeavesTheLineUnregistered) {
         sipp.Start({"sipp", "-sf", dir_.Path() + "registrar.xml", "-m", "1", "-i", "127.0.0.1",
                     "-p", std::to_string(registrar), "-timeout", "20s", "-nostdin"},
                    dir_.Path(), "registrar.log"));
-    OpenLine({{"registrar", "127.0.0.1:" + std::to_string(registrar)},
-              {"user", "alice"},
-              {"password", "wrong"}});
+    ASSERT_NO_FATAL_FAILURE(OpenLine({{"registrar", "127.0.0.1:" + std::to_string(registrar)},
+                                      {"user", "alice"},
+                                      {"password", "wrong"}}));
     EXPECT_NE(FinishPeer(sipp), std::optional<int>(0)) << sipp.Log();
     EXPECT_FALSE(line_->IsRegistered());
 }
 
 TEST_F(SipLineTest, OutgoingCallsReportBusyAndFailures) {
-    OpenLine();
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
     struct Case {
         const char* code;
         bool replyOk;

@@ -4,9 +4,10 @@
 // We offer and accept PCMU and PCMA (ptime 20) and, unless the keys are set
 // to in-band or INFO only, telephone-event/8000 (events 0-16). Outgoing audio
 // is what the line plays, pulled at the media clock, encoded with the codec
-// the peer prefers and sent while the direction allows; received audio goes
-// through a jitter buffer and reaches the line at the same clock, gaps filled
-// with silence. Received keys come from RFC 4733 events, and from the in-band
+// the peer prefers and sent while the direction allows. Received packets are
+// read at the same clock (one wake-up per 20 ms for all calls, not one per
+// packet), go through a jitter buffer and reach the line, gaps filled with
+// silence. Received keys come from RFC 4733 events, and from the in-band
 // detector when the mode is "inband", or "auto" and the peer negotiated no
 // telephone-event. A fax calling tone is reported once. RTP is taken from the
 // address the SDP names, or, before any packet came from there, from the
@@ -85,15 +86,15 @@ public:
 
     uint16_t LocalRtpPort() const;
 
-    // Feeds one received RTP packet (public for the socket callback).
-    void OnRtp(const struct sa& source, const struct rtp_header& header, struct mbuf* payload);
-
 private:
     void OnFrame() override;
+    // Reads the RTP packets that arrived since the last frame.
+    void ReadRtp();
+    void OnRtp(const struct sa& source, const struct rtp_header& header, struct mbuf* payload);
     void ApplyNegotiation();
     void SendFrame();
     void ReceiveFrame();
-    void SendAudio(const int16_t* samples, bool marker);
+    void SendAudio(const int16_t* samples);
     void SendEvents(const DigitFrame& frame);
     static void OnInbandDigit(char digit, void* arg);
 
@@ -102,6 +103,7 @@ private:
     struct sdp_session* sdp_ = nullptr;
     struct sdp_media* media_ = nullptr;
     struct rtp_sock* rtp_ = nullptr;
+    int rtpFd_ = -1;
     struct mbuf* txBuffer_ = nullptr;
     struct dtmf_dec* inband_ = nullptr;
     std::unique_ptr<CallAudio> audio_;

@@ -127,8 +127,10 @@ uint16_t SipCall::Accept(const struct sip_msg* invite) {
     if (peerDomain_.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
                                       "0123456789.-:[]") != std::string::npos)
         peerDomain_.clear();
-    if (!peerDomain_.empty() && invite->from.uri.port)
-        peerDomain_ += ":" + std::to_string(invite->from.uri.port);
+    if (!peerDomain_.empty() && invite->from.uri.port) {
+        peerDomain_ += ':';
+        peerDomain_ += std::to_string(invite->from.uri.port);
+    }
 
     IdentityHeaders identity;
     identity.assertedIdentity = HeaderValue(invite, SIP_HDR_P_ASSERTED_IDENTITY);

@@ -94,6 +94,24 @@ TEST_F(BaresipLineTest, ForwardingCallReachesTheOwnerWhoPressesOne) {
     EXPECT_EQ(events_.Digits(), "1");  // our own keys are not heard back
 }
 
+TEST_F(BaresipLineTest, KeysGoAsSipInfoWhenTheLineIsSetSo) {
+    ASSERT_NO_FATAL_FAILURE(OpenLine({{"dtmf", "info"}}));
+    std::vector<int16_t> voice;
+    AppendSine(&voice, 440, 8000);
+    ASSERT_NO_FATAL_FAILURE(StartBaresip(voice));
+    line_->MakeCall(baresip_.Address());
+    ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Connected); })) << baresip_.Log();
+    ASSERT_TRUE(baresip_.WaitEvent("CALL_ESTABLISHED", 5000)) << baresip_.Log();
+    ASSERT_TRUE(line_->GenerateDigits(events_.FirstCall(), "7*"));
+    ASSERT_TRUE(RunUntil([&] { return events_.DigitsDoneCount() == 1; }));
+    std::string keys;
+    while (auto key = baresip_.WaitEvent("CALL_DTMF_START", keys.size() < 2 ? 3000 : 300))
+        keys += *key;
+    EXPECT_EQ(keys, "7*");
+    line_->Drop(events_.FirstCall());
+    ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); }));
+}
+
 TEST_F(BaresipLineTest, BlindTransferFollowedByThePeer) {
     ASSERT_NO_FATAL_FAILURE(OpenLine());
     std::vector<int16_t> voice;

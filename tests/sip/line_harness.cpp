@@ -4,6 +4,8 @@
 #include <cmath>
 #include <thread>
 
+#include "platform/sip/sip_device.h"
+
 namespace orvia::sip::test {
 
 void RecordingEvents::OnCallState(CallHandle call, CallState state) {
@@ -189,10 +191,10 @@ SipLineTest::~SipLineTest() {
     line_.reset();
 }
 
-void SipLineTest::OpenLine(const TelephonySettings& extra) {
-    SipLineHooks hooks;
-    hooks.post = [this](std::function<void()> task) { dispatcher_.Post(std::move(task)); };
-    hooks.audio = AudioProbe::Factory(audio_);
+void SipLineTest::OpenLine(const TelephonySettings& extra, bool realDevices) {
+    SipLineHooks hooks = DefaultSipLineHooks();
+    if (!realDevices)
+        hooks.audio = AudioProbe::Factory(audio_);
     TelephonySettings values = {{"listen", "127.0.0.1:0"}, {"ringinterval", "0.1"}};
     for (const auto& kv : extra)
         values.push_back(kv);

@@ -88,8 +88,9 @@ protected:
     SipLineTest();
     ~SipLineTest() override;
 
-    // Opens the line on a free loopback port with these extra settings.
-    void OpenLine(const TelephonySettings& extra = {});
+    // Opens the line on a free loopback port with these extra settings; its
+    // calls' audio goes to audio_, or with realDevices to the call wave devices.
+    void OpenLine(const TelephonySettings& extra = {}, bool realDevices = false);
     bool RunUntil(const std::function<bool()>& done, int ms = 15000) {
         return dispatcher_.RunUntil(done, ms);
     }

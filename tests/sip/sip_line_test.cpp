@@ -1,9 +1,16 @@
 // The SIP line against sipp scenarios on loopback.
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cmath>
 
 #include "line_harness.h"
+#include "platform/sip/sip_device.h"
+#include "platform/wave_registry.h"
 #include "sipp_scenarios.h"
 
 namespace orvia::sip::test {
@@ -263,6 +270,191 @@ TEST_F(SipLineTest, OutgoingCallsReportBusyAndFailures) {
     EXPECT_LT(line_->Drop(12345), 0);
     EXPECT_EQ(line_->Handoff(12345, DetectedMedia::Fax), HandoffResult::Failed);
     EXPECT_EQ(line_->WaveOutDevice(12345), -1);
+}
+
+}  // namespace
+}  // namespace orvia::sip::test
+
+namespace orvia::sip::test {
+namespace {
+
+TEST_F(SipLineTest, ClosingTheLineHangsUpItsCall) {
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
+    events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };
+    PeerProcess sipp;
+    ASSERT_NO_FATAL_FAILURE(
+        StartSipp(sipp, "closed",
+                  Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") +
+                           Ack() + ExpectRequestAndReply("BYE")),
+                  MediaArgs(false)));
+    ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Connected); })) << sipp.Log();
+    line_.reset();
+    EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
+}
+
+// The call's audio on the real call wave devices: what the line plays there
+// reaches the caller (echoed back by sipp) and is recorded from the input.
+TEST_F(SipLineTest, CallAudioTravelsThroughTheCallWaveDevices) {
+    ASSERT_NO_FATAL_FAILURE(OpenLine({}, true));
+    events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };
+    PeerProcess sipp;
+    ASSERT_NO_FATAL_FAILURE(StartSipp(sipp, "devices",
+                                      Scenario(Invite() + ExpectOptional("100") + Expect("180") +
+                                               Expect("200") + Ack() + Pause(2500) + Bye(2)),
+                                      MediaArgs(true)));
+    ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Connected); })) << sipp.Log();
+    const CallHandle call = events_.FirstCall();
+    const int out = line_->WaveOutDevice(call);
+    const int in = line_->WaveInDevice(call);
+    EXPECT_GE(out, 64);
+    EXPECT_LE(out, 127);
+    EXPECT_EQ(in, out);
+
+    std::vector<int16_t> tone;
+    for (int i = 0; i < 8000 * 2; ++i)
+        tone.push_back(
+            static_cast<int16_t>(8000 * std::sin(2 * 3.141592653589793 * 600 * i / 8000)));
+    WaveOpenParams params;
+    params.device = out;
+    std::unique_ptr<WaveOutDevice> player;
+    ASSERT_EQ(OpenWaveOut(params, &player), WaveResult::Ok);
+    WaveBuffer played;
+    played.data = reinterpret_cast<uint8_t*>(tone.data());
+    played.length = static_cast<uint32_t>(tone.size() * 2);
+    ASSERT_EQ(player->Write(&played), WaveResult::Ok);
+
+    std::vector<int16_t> recorded(8000 * 2);
+    WaveBuffer record;
+    record.data = reinterpret_cast<uint8_t*>(recorded.data());
+    record.length = static_cast<uint32_t>(recorded.size() * 2);
+    params.device = in;
+    std::unique_ptr<WaveInDevice> recorder;
+    ASSERT_EQ(OpenWaveIn(params, &recorder), WaveResult::Ok);
+    ASSERT_EQ(recorder->AddBuffer(&record), WaveResult::Ok);
+    ASSERT_EQ(recorder->Start(), WaveResult::Ok);
+
+    ASSERT_TRUE(RunUntil([&] { return record.IsDone() && played.IsDone(); })) << sipp.Log();
+    recorded.resize(record.bytesRecorded / 2);
+    EXPECT_GT(ToneShare(recorded, 600, 4000), 0.5);
+    recorder.reset();
+    player.reset();
+    ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); })) << sipp.Log();
+    EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
+}
+
+TEST(SipProvider, DevicesFromTheConfigurationOpenForOneOwnerEach) {
+    StepDispatcher dispatcher;
+    ScopedCurrentDispatcher scope(&dispatcher);
+    RegisterSipProvider();
+    ASSERT_TRUE(HasTelephonyProvider("sip"));
+    const int taken = FreePort();
+    const TelephonyDevices devices = TelephonyDevices::Build({
+        {"desk", {{"type", "sip"}, {"name", "Front desk"}, {"listen", "127.0.0.1:0"}}},
+        {"office", {{"type", "SIP"}, {"listen", "127.0.0.1:" + std::to_string(taken)}}},
+        {"broken", {{"type", "sip"}, {"dtmf", "loud"}}},
+    });
+    ASSERT_EQ(devices.Count(), 2u);
+    EXPECT_EQ(devices.Device(0)->Name(), "Front desk");
+    EXPECT_EQ(devices.Device(1)->Name(), "sip:orvia@127.0.0.1:" + std::to_string(taken));
+    EXPECT_TRUE(devices.Device(0)->IsVoiceCapable());
+    ASSERT_EQ(devices.Problems().size(), 1u);
+    EXPECT_NE(devices.Problems()[0].find("dtmf"), std::string::npos);
+
+    RecordingEvents events;
+    auto line = devices.Device(0)->Open(&events);
+    ASSERT_TRUE(line);
+    EXPECT_FALSE(devices.Device(0)->Open(&events));  // one owner at a time
+    line.reset();
+    line = devices.Device(0)->Open(&events);
+    EXPECT_TRUE(line);
+
+    // A device whose address is in use does not open.
+    const int holder = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(taken));
+    ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    EXPECT_FALSE(devices.Device(1)->Open(&events));
+    ::close(holder);
+    EXPECT_TRUE(devices.Device(1)->Open(&events));
+}
+
+}  // namespace
+}  // namespace orvia::sip::test
+
+namespace orvia::sip::test {
+namespace {
+
+TEST_F(SipLineTest, DroppingAnUnansweredCallRefusesItWithBusy) {
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
+    RequestId drop = 0;
+    events_.onRing = [&](int count) {
+        if (count == 2)
+            drop = line_->Drop(events_.FirstCall());
+    };
+    PeerProcess sipp;  // INVITE 0, 100 1, 180 2, 486 3, ACK 4
+    ASSERT_NO_FATAL_FAILURE(StartSipp(
+        sipp, "refused",
+        Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("486") + Ack(1, 4))));
+    ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); })) << sipp.Log();
+    EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
+    EXPECT_EQ(events_.ReplyTo(drop), std::optional<bool>(true));
+    EXPECT_EQ(events_.States(), "Offering Idle");
+}
+
+TEST_F(SipLineTest, ARefusedTransferDropsTheCall) {
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
+    events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };
+    RequestId transfer = 0;
+    events_.onState = [&](CallHandle call, CallState state) {
+        if (state == CallState::Connected)
+            transfer = line_->BlindTransfer(call, "2001");  // within the caller's domain
+    };
+    PeerProcess sipp;
+    const std::string refuse =
+        "  <recv request=\"REFER\">\n    <action>\n"
+        "      <ereg regexp=\"sip:2001@127.0.0.1\" search_in=\"hdr\" header=\"Refer-To:\" "
+        "check_it=\"true\" assign_to=\"target\"/>\n"
+        "    </action>\n  </recv>\n"
+        "  <send>\n    <![CDATA[\n"
+        "      SIP/2.0 603 Decline\n"
+        "      X-Refused: [$target]\n"
+        "      [last_Via:]\n"
+        "      [last_From:]\n"
+        "      [last_To:]\n"
+        "      [last_Call-ID:]\n"
+        "      [last_CSeq:]\n"
+        "      Content-Length: 0\n"
+        "    ]]>\n  </send>\n";
+    ASSERT_NO_FATAL_FAILURE(
+        StartSipp(sipp, "refer",
+                  Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") +
+                           Ack() + refuse + ExpectRequestAndReply("BYE")),
+                  MediaArgs(false)));
+    ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); })) << sipp.Log();
+    EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
+    ASSERT_GT(transfer, 0);
+    EXPECT_EQ(events_.ReplyTo(transfer), std::optional<bool>(false));
+    EXPECT_EQ(events_.States(), "Offering Connected Idle");
+}
+
+TEST_F(SipLineTest, RegistersThroughTheOutboundProxy) {
+    const int proxy = FreePort();
+    PeerProcess sipp;
+    ASSERT_TRUE(
+        orvia::test::WriteFile(dir_.Path() + "registrar.xml", RegistrarScenario("4930123", "pw")));
+    ASSERT_TRUE(
+        sipp.Start({"sipp", "-sf", dir_.Path() + "registrar.xml", "-m", "1", "-i", "127.0.0.1",
+                    "-p", std::to_string(proxy), "-timeout", "20s", "-timeout_error", "-nostdin"},
+                   dir_.Path(), "proxy.log"));
+    // The registrar's name is never looked up: every request goes to the proxy.
+    ASSERT_NO_FATAL_FAILURE(OpenLine({{"registrar", "sip:voip.example.invalid"},
+                                      {"user", "4930123"},
+                                      {"password", "pw"},
+                                      {"outboundproxy", "127.0.0.1:" + std::to_string(proxy)}}));
+    EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
+    EXPECT_TRUE(line_->IsRegistered());
 }
 
 }  // namespace

@@ -120,7 +120,9 @@ int SipAgent::StartRegistration() {
 SipAgent::~SipAgent() {
     Handles& h = *handles_;
     tmr_cancel(&h.keepalive);
+    closing_ = true;
     if (call_) {
+        // Deleted here, while the stack can still send its BYE (or 486, CANCEL).
         call_->Abandon();
         call_.reset();
     }
@@ -238,7 +240,7 @@ SipCall* SipAgent::Find(CallHandle call) const {
 }
 
 void SipAgent::CallEnded(SipCall* call) {
-    if (call_.get() != call)
+    if (closing_ || call_.get() != call)
         return;
     // Deleted once the libre handler that ended it has returned.
     SipCall* dying = call_.release();

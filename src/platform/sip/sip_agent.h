@@ -95,6 +95,7 @@ private:
     std::unique_ptr<SipCall> call_;
     CallHandle nextHandle_ = 1;
     bool registered_ = false;
+    bool closing_ = false;
 };
 
 }  // namespace orvia::sip

@@ -22,8 +22,10 @@ private:
 
 SipLineHooks DefaultSipLineHooks() {
     SipLineHooks hooks;
-    hooks.post = [](std::function<void()> task) {
-        if (Dispatcher* dispatcher = CurrentDispatcher())
+    // The dispatcher of the thread that sets the lines up; the current one at
+    // the time of each report when there was none yet.
+    hooks.post = [captured = CurrentDispatcher()](std::function<void()> task) {
+        if (Dispatcher* dispatcher = captured ? captured : CurrentDispatcher())
             dispatcher->Post(std::move(task));
     };
     hooks.audio = []() -> std::unique_ptr<CallAudio> {

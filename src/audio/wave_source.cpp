@@ -1,5 +1,7 @@
 #include "audio/wave_source.h"
 
+#include "audio/acm_wave_source.h"
+#include "audio/codec/wave_format.h"
 #include "audio/pcm_file_source.h"
 #include "audio/wave_layout.h"
 
@@ -40,7 +42,10 @@ LSoundSource OpenWaveSource(const std::string& path) {
         return {};
     if (layout.FormatTag() == 1)
         return OpenPcm(std::move(file), layout);
-    return {};
+    const auto format = WaveFormat::FromBytes(layout.format.data(), layout.formatChunkSize);
+    if (!format)
+        return {};
+    return MakeCounted<LSRCACMWave>(std::move(file), *format, layout.dataStart, layout.dataBytes);
 }
 
 }  // namespace orvia

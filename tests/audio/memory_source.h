@@ -1,6 +1,7 @@
 // A seekable source over samples held in memory, for the process tests.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numbers>

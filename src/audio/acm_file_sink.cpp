@@ -1,0 +1,94 @@
+#include "audio/acm_file_sink.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "audio/sample_format.h"
+#include "audio/wave_header.h"
+
+namespace orvia {
+
+LSNKACMFile::LSNKACMFile(const std::string& path, const WaveFormat& format)
+    : LSoundSinkBase(format.samplesPerSec, kFullScale16, format.channels),
+      format_(format.ToBytes()) {
+    if (IsInvalid())
+        return;
+    stream_ =
+        WaveCodecStream::Open(WaveFormat::Pcm16(format.channels, format.samplesPerSec), format);
+    const size_t srcBytes = static_cast<size_t>(kMaxBlockFrames) * channels * 2;
+    const size_t dstBytes = stream_ ? stream_->DestinationSizeFor(srcBytes) : 0;
+    if (dstBytes == 0) {
+        flags |= kSoundInvalid;
+        stream_.reset();
+        return;
+    }
+    file_ = FileHandle::OpenForWriting(path, true);
+    if (!file_.IsOpen()) {
+        flags |= kSoundInvalid;
+        stream_.reset();
+        return;
+    }
+    src_.resize(srcBytes);
+    dst_.resize(dstBytes);
+    WriteHeader();
+    file_.SeekTo(static_cast<int64_t>(MakeCompressedWaveHeader(format_, 0).size()));
+}
+
+LSNKACMFile::~LSNKACMFile() {
+    if (IsInvalid())
+        return;
+    Encode(kCodecEnd);
+    WriteHeader();
+}
+
+void LSNKACMFile::WriteHeader() {
+    const auto header = MakeCompressedWaveHeader(format_, written_);
+    file_.WriteAt(0, header.data(), header.size());
+}
+
+void LSNKACMFile::Encode(unsigned codecFlags) {
+    for (;;) {
+        const WaveCodecStream::Result r =
+            stream_->Convert(src_.data(), srcFill_, dst_.data(), dst_.size(), codecFlags);
+        const size_t produced = std::min(r.dstUsed, dst_.size());
+        if (produced > 0) {
+            file_.Write(dst_.data(), produced);
+            written_ += static_cast<uint32_t>(produced);
+        }
+        const size_t used = std::min(r.srcUsed, srcFill_);
+        std::memmove(src_.data(), src_.data() + used, srcFill_ - used);
+        srcFill_ -= used;
+        // Block-aligned conversions leave a partial block for later; the
+        // final one goes on until everything is used or nothing moves.
+        if (!(codecFlags & kCodecEnd) || srcFill_ == 0 || (used == 0 && produced == 0))
+            return;
+    }
+}
+
+void LSNKACMFile::Write(const int32_t* buffer, int32_t frames) {
+    if (frames <= 0)
+        return;
+    position += frames;
+    if (IsInvalid())
+        return;
+    const size_t ch = channels;
+    const size_t frameBytes = ch * 2;
+    size_t remaining = static_cast<size_t>(frames);
+    while (remaining > 0) {
+        const size_t room = (src_.size() - srcFill_) / frameBytes;
+        const size_t n = std::min(remaining, room);
+        uint8_t* p = src_.data() + srcFill_;
+        for (size_t i = 0; i < n * ch; ++i, p += 2)
+            LSF16::FromInternal(buffer[i], p);
+        srcFill_ += n * frameBytes;
+        buffer += n * ch;
+        remaining -= n;
+        const size_t before = srcFill_;
+        Encode(kCodecBlockAlign);
+        if (n == 0 && srcFill_ == before)
+            return;  // the codec takes nothing: give up rather than spin
+    }
+}
+
+}  // namespace orvia

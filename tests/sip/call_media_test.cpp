@@ -58,10 +58,9 @@ Outcome Negotiate(DtmfMode mode, const std::string& offer) {
 }
 
 TEST(CallMedia, AnswersWithThePeersPreferenceAndItsEventPayloadType) {
-    const Outcome o = Negotiate(DtmfMode::Auto,
-                                Offer("m=audio 4000 RTP/AVP 8 0 96\r\n"
-                                      "a=rtpmap:96 telephone-event/8000\r\n"
-                                      "a=fmtp:96 0-15\r\n"));
+    const Outcome o = Negotiate(DtmfMode::Auto, Offer("m=audio 4000 RTP/AVP 8 0 96\r\n"
+                                                      "a=rtpmap:96 telephone-event/8000\r\n"
+                                                      "a=fmtp:96 0-15\r\n"));
     ASSERT_EQ(o.error, 0);
     EXPECT_EQ(o.codec, G711::A);
     EXPECT_TRUE(o.events);
@@ -97,8 +96,9 @@ TEST(CallMedia, RefusesOffersWithoutG711AndFollowsHold) {
     EXPECT_FALSE(o.canSend);
     EXPECT_NE(o.answer.find("a=recvonly"), std::string::npos) << o.answer;
 
-    o = Negotiate(DtmfMode::Auto, "v=0\r\no=peer 1 1 IN IP4 127.0.0.1\r\ns=-\r\n"
-                                  "c=IN IP4 0.0.0.0\r\nt=0 0\r\nm=audio 4000 RTP/AVP 0\r\n");
+    o = Negotiate(DtmfMode::Auto,
+                  "v=0\r\no=peer 1 1 IN IP4 127.0.0.1\r\ns=-\r\n"
+                  "c=IN IP4 0.0.0.0\r\nt=0 0\r\nm=audio 4000 RTP/AVP 0\r\n");
     ASSERT_EQ(o.error, 0);
     EXPECT_FALSE(o.canSend);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace orvia {
 namespace {
 
@@ -15,6 +17,11 @@ struct RecipientCase {
     const char* address;
     const char* expected;  // nullptr: refused
 };
+
+// Readable case names in test listings (the default prints the pointers).
+void PrintTo(const RecipientCase& c, std::ostream* os) {
+    *os << '"' << c.address << '"';
+}
 
 class SmtpRecipientTest : public ::testing::TestWithParam<RecipientCase> {};
 

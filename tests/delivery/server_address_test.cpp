@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace orvia {
 namespace {
 
@@ -9,6 +11,11 @@ struct ServerCase {
     const char* text;
     const char* authority;  // nullptr: refused
 };
+
+// Readable case names in test listings (the default prints the pointers).
+void PrintTo(const ServerCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class ServerAddressTest : public ::testing::TestWithParam<ServerCase> {};
 

@@ -77,9 +77,11 @@ void SimulationTranscript::ListFiles() {
             std::string line = "file " + path;
             if (IsWave(path)) {
                 const LSoundSource source = OpenWaveSource(data_ + path);
-                if (!IsInvalid(source) && source->sampleRate > 0)
-                    line += " " + FormatTicks(static_cast<int64_t>(source->GetLength()) * 10000 /
-                                              source->sampleRate);
+                if (!IsInvalid(source) && source->sampleRate > 0) {
+                    line += ' ';
+                    line += FormatTicks(static_cast<int64_t>(source->GetLength()) * 10000 /
+                                        source->sampleRate);
+                }
             }
             lines[path] = line;
         }

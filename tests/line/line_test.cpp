@@ -61,7 +61,7 @@ protected:
         application.UseDevices(std::move(devices));
         line = std::make_unique<LLine>(application);
         line->SetTickSource([this] { return device->ClockMs(); });
-        line->SetPlayerPollInterval(1);
+        line->SetPlayerPollInterval(10);
         line->SetObserver(&records);
         auto cell = std::make_unique<TestCell>("owner", &journal, [this] { return Now(); });
         owner = cell.get();

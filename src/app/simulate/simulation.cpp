@@ -20,8 +20,10 @@ namespace {
 
 // The player's feeding thread polls the call's device this often (ms): the
 // call's audio is consumed as fast as the CPU allows, so the thread should
-// not sleep long between refills.
-constexpr int kSimulatedPollMs = 1;
+// not sleep long between refills. Not much shorter: the player takes 280
+// polls without progress for a stalled device, and the main thread may be
+// held up that long on a busy machine.
+constexpr int kSimulatedPollMs = 10;
 
 // The wall clock of the call: the start time plus the device's clock.
 class CallWallClock {

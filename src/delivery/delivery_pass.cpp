@@ -1,0 +1,123 @@
+#include "delivery/delivery_pass.h"
+
+#include "delivery/delivery_settings.h"
+#include "delivery/ftp_upload.h"
+#include "delivery/mail_sender.h"
+#include "delivery/mail_texts.h"
+#include "delivery/message_compression.h"
+#include "delivery/message_files.h"
+#include "platform/text_file.h"
+#include "store/profile.h"
+#include "store/profile_values.h"
+#include "store/settings_store.h"
+
+namespace orvia {
+namespace {
+
+constexpr const char* kMailbox = "mbx";
+constexpr const char* kMessage = "message";
+
+}  // namespace
+
+DeliveryPass::DeliveryPass(TransferControl control, DeliveryNotices* notices)
+    : control_(std::move(control)), notices_(notices) {}
+
+void DeliveryPass::Run() {
+    FileTransfer transfer(control_);
+    const std::string& folder = Store().MailBoxes();
+    for (const std::string& name : ListFolderFiles(folder, ".mbx")) {
+        if (Stopped())
+            break;
+        DeliverMailbox(transfer, folder + name);
+    }
+    transfer.Close();
+}
+
+void DeliveryPass::DeliverMailbox(FileTransfer& transfer, const std::string& mailboxFile) {
+    if (!ReadProfileBool(mailboxFile, kMailbox, "unsentmessages", false))
+        return;
+    if (!WriteProfileBool(mailboxFile, kMailbox, "unsentmessages", false))
+        return;
+    if (ReadProfileBool(mailboxFile, kMailbox, "sendemail", false))
+        MailStage(mailboxFile);
+    if (ReadProfileBool(mailboxFile, kMailbox, "sendftp", false))
+        FtpStage(transfer, mailboxFile);
+    if (Stopped())
+        WriteProfileBool(mailboxFile, kMailbox, "unsentmessages", true);
+}
+
+void DeliveryPass::MailStage(const std::string& mailboxFile) {
+    const std::string address = ReadProfileString(mailboxFile, kMailbox, "emailaddress", "");
+    for (const std::string& messageIni : ListMessageFiles(FileStem(mailboxFile))) {
+        if (Stopped())
+            return;
+        MailOne(mailboxFile, address, messageIni);
+    }
+}
+
+void DeliveryPass::MailOne(const std::string& mailboxFile, const std::string& address,
+                           const std::string& messageIni) {
+    if (ReadProfileBool(messageIni, kMessage, "sentemail", true))
+        return;
+    if (!WriteProfileBool(messageIni, kMessage, "sentemail", true))
+        return;
+    const MessageDetails details = ReadMessageDetails(FileStem(mailboxFile), messageIni);
+    const WebLinks links = ReadWebLinks();
+    const bool withAudio = ReadProfileBool(mailboxFile, kMailbox, "sendemailaudio", true);
+    MailMessage mail;
+    mail.address = address;
+    if (withAudio) {
+        CompressMessage(messageIni, control_.stop);
+        if (Stopped()) {
+            WriteProfileBool(messageIni, kMessage, "sentemail", false);
+            return;
+        }
+        mail.subject = kAudioMailSubject;
+        mail.body = AudioMailBody(details, links);
+        mail.attachment = WithExtension(messageIni, ".wav");
+    } else {
+        mail.subject = kNotificationMailSubject;
+        mail.body = NotificationMailBody(details, links);
+    }
+    const TransferStatus status = SendMailMessage(mail, control_);
+    if (status == TransferStatus::Aborted) {
+        // Ended by the stop, not refused: the next pass sends it.
+        WriteProfileBool(messageIni, kMessage, "sentemail", false);
+        return;
+    }
+    if (withAudio && status == TransferStatus::Ok &&
+        ReadProfileBool(mailboxFile, kMailbox, "sendemaildelete", false))
+        DeleteMessage(messageIni);
+}
+
+void DeliveryPass::FtpStage(FileTransfer& transfer, const std::string& mailboxFile) {
+    for (const std::string& messageIni : ListMessageFiles(FileStem(mailboxFile))) {
+        if (Stopped())
+            return;
+        UploadOne(transfer, mailboxFile, messageIni);
+    }
+}
+
+void DeliveryPass::UploadOne(FileTransfer& transfer, const std::string& mailboxFile,
+                             const std::string& messageIni) {
+    if (ReadProfileBool(messageIni, kMessage, "sentftp", true))
+        return;
+    if (!WriteProfileBool(messageIni, kMessage, "sentftp", true))
+        return;
+    CompressMessage(messageIni, control_.stop);
+    if (Stopped() || !UploadMessage(transfer, mailboxFile, messageIni))
+        WriteProfileBool(messageIni, kMessage, "sentftp", false);
+}
+
+void DeliveryPass::DeleteMessage(const std::string& messageIni) {
+    // The audio goes first: a message whose audio could not be deleted keeps
+    // its ".ini" file and stays listed.
+    if (!RemoveFileIfPresent(WithExtension(messageIni, ".wav")))
+        return;
+    if (!RemoveFileIfPresent(messageIni))
+        return;
+    if (notices_ != nullptr)
+        notices_->MessageDeleted(messageIni);
+}
+
+}  // namespace orvia

@@ -1,0 +1,417 @@
+// The delivery pass and BGTask against an aiosmtpd and a pyftpdlib server
+// started on loopback for each test.
+#include "delivery/delivery_pass.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
+
+#include "audio/codec/format_choice.h"
+#include "audio/codec/standard_formats.h"
+#include "delivery/bg_task.h"
+#include "delivery/delivery_settings.h"
+#include "delivery/mail_texts.h"
+#include "engine/ivr_notify.h"
+#include "platform/clock.h"
+#include "platform/step_dispatcher.h"
+#include "server_process.h"
+#include "store/profile.h"
+#include "store/profile_values.h"
+#include "store/settings_store.h"
+#include "temp_dir.h"
+#include "test_recording.h"
+
+namespace orvia {
+namespace {
+
+using test::FileExists;
+using test::ReadFile;
+
+constexpr const char* kFtpUser = "owner";
+constexpr const char* kFtpPassword = "s3cret";
+
+struct RecordedNotices : DeliveryNotices {
+    void MessageDeleted(const std::string& messageIni) override { deleted.push_back(messageIni); }
+    std::vector<std::string> deleted;
+};
+
+// Waits a bounded real time for a condition another thread or process makes true.
+bool WaitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 3000; ++i) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+class DeliveryPassTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetStore(SettingsStore::ForDataFolder(data_.Path()));
+        ASSERT_TRUE(Store().CreateFolders());
+        control_.connectTimeoutMs = 5000;
+        control_.totalTimeoutMs = 60000;
+    }
+
+    void StartSmtp() {
+        std::string error;
+        smtp_ = test::ServerProcess::Start(
+            "smtp_server.py", {mails_.Path(), work_.Path() + "smtp.port"},
+            work_.Path() + "smtp.port", work_.Path() + "smtp.log", &error);
+        ASSERT_TRUE(smtp_) << error;
+        ConfigureSmtp(smtp_->Port());
+    }
+
+    void ConfigureSmtp(int port) {
+        const std::string& file = Store().SettingsFile();
+        ASSERT_TRUE(
+            WriteProfileString(file, "smtp", "server", "127.0.0.1:" + std::to_string(port)));
+        ASSERT_TRUE(WriteProfileString(file, "smtp", "security", "none"));
+        ASSERT_TRUE(WriteProfileString(file, "smtp", "from", "orvia@example.org"));
+    }
+
+    void StartFtp() {
+        ASSERT_EQ(::mkdir((root_.Path() + "box").c_str(), 0755), 0);
+        std::string error;
+        ftp_ = test::ServerProcess::Start(
+            "ftp_server.py", {root_.Path(), work_.Path() + "ftp.port", kFtpUser, kFtpPassword},
+            work_.Path() + "ftp.port", work_.Path() + "ftp.log", &error);
+        ASSERT_TRUE(ftp_) << error;
+    }
+    std::string RemoteDir() const { return root_.Path() + "box/"; }
+
+    // A mailbox with messages waiting: e-mail to address when it is not empty,
+    // FTP upload when ftp is set.
+    std::string Mailbox(const std::string& name, const std::string& address, bool ftp = false) {
+        const std::string mbx = Store().MailBoxes() + name + ".mbx";
+        EXPECT_TRUE(WriteProfileBool(mbx, "mbx", "unsentmessages", true));
+        if (!address.empty()) {
+            EXPECT_TRUE(WriteProfileBool(mbx, "mbx", "sendemail", true));
+            EXPECT_TRUE(WriteProfileString(mbx, "mbx", "emailaddress", address));
+        }
+        if (ftp) {
+            EXPECT_TRUE(WriteProfileBool(mbx, "mbx", "sendftp", true));
+            EXPECT_TRUE(WriteProfileString(mbx, "mbx", "ftpserver",
+                                           "127.0.0.1:" + std::to_string(ftp_->Port())));
+            EXPECT_TRUE(WriteProfileString(mbx, "mbx", "ftpuser", kFtpUser));
+            EXPECT_TRUE(WriteProfileString(mbx, "mbx", "ftppass", kFtpPassword));
+            EXPECT_TRUE(WriteProfileString(mbx, "mbx", "ftpdir", "box"));
+        }
+        return mbx;
+    }
+
+    // A message as the engine stores it, with the given delivery keys
+    // ("sentemail", "sentftp") set to "false"; returns the ".ini" path.
+    std::string Message(const std::string& mailbox, int number,
+                        const std::vector<const char*>& waitingFor) {
+        char base[64];
+        std::snprintf(base, sizeof base, " ICM%.6d", number);
+        const std::string ini = Store().MailBoxes() + mailbox + base + ".ini";
+        EXPECT_TRUE(WriteProfileString(ini, "message", "read", "false"));
+        EXPECT_TRUE(WriteProfileDateTime(ini, "message", "datetime",
+                                         MakeLocalSeconds({2024, 5, 6, 7, 8, 9})));
+        EXPECT_TRUE(WriteProfileString(ini, "message", "cid", "5550100"));
+        for (const char* key : waitingFor)
+            EXPECT_TRUE(WriteProfileBool(ini, "message", key, false));
+        EXPECT_TRUE(test::WriteTone(Wav(ini), 12000));
+        return ini;
+    }
+
+    static std::string Wav(const std::string& ini) {
+        return ini.substr(0, ini.size() - 4) + ".wav";
+    }
+    static std::string Key(const std::string& file, const char* section, const char* key) {
+        return ReadProfileString(file, section, key, "(missing)");
+    }
+
+    void RunPass(StopCheck stop = {}) {
+        TransferControl control = control_;
+        control.stop = std::move(stop);
+        DeliveryPass(control, &notices_).Run();
+    }
+
+    std::string MailFile(int index, const std::string& name) const {
+        return ReadFile(mails_.Path() + "mail" + std::to_string(index) + "/" + name);
+    }
+    bool MailStored(int index) const {
+        return FileExists(mails_.Path() + "mail" + std::to_string(index));
+    }
+
+    // Files of the MailBoxes folder that are not mailboxes or messages.
+    std::vector<std::string> StrayFiles() const {
+        std::vector<std::string> names;
+        DIR* dir = ::opendir(Store().MailBoxes().c_str());
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name.rfind("tmp", 0) == 0)
+                names.push_back(name);
+        }
+        ::closedir(dir);
+        return names;
+    }
+
+    test::TempDir data_, mails_, root_, work_;
+    std::unique_ptr<test::ServerProcess> smtp_, ftp_;
+    TransferControl control_;
+    RecordedNotices notices_;
+};
+
+TEST_F(DeliveryPassTest, MailsOnlyWaitingMessagesOnceWithTheirCompressedAudio) {
+    StartSmtp();
+    const std::string mbx = Mailbox("Sales Dept", "owner@example.com");
+    const std::string waiting = Message("Sales Dept", 1, {"sentemail"});
+    const std::string neverMailed = Message("Sales Dept", 2, {});
+    const std::string done = Message("Sales Dept", 3, {});
+    ASSERT_TRUE(WriteProfileBool(done, "message", "sentemail", true));
+    const std::string idleMbx = Mailbox("Idle", "idle@example.com");
+    ASSERT_TRUE(DeleteProfileKey(idleMbx, "mbx", "unsentmessages"));
+    const std::string idle = Message("Idle", 1, {"sentemail"});
+
+    RunPass();
+
+    ASSERT_TRUE(MailStored(0));
+    EXPECT_FALSE(MailStored(1));
+    EXPECT_EQ(MailFile(0, "envelope_to"), "owner@example.com");
+    EXPECT_EQ(MailFile(0, "part0.data"),
+              AudioMailBody(ReadMessageDetails("Sales Dept", waiting), ReadWebLinks()));
+    EXPECT_EQ(MailFile(0, "part1.filename"), "Sales Dept ICM000001.wav");
+    EXPECT_EQ(MailFile(0, "part1.data"), ReadFile(Wav(waiting)));
+    EXPECT_EQ(test::FileFormat(Wav(waiting)), Pcm8Format(1, 8000));
+    EXPECT_EQ(Key(waiting, "message", "sentemail"), "true");
+    EXPECT_EQ(Key(waiting, "message", "compressed"), "true");
+    EXPECT_EQ(Key(neverMailed, "message", "sentemail"), "(missing)");
+    EXPECT_EQ(Key(neverMailed, "message", "compressed"), "(missing)");
+    EXPECT_EQ(Key(mbx, "mbx", "unsentmessages"), "false");
+    EXPECT_EQ(Key(idle, "message", "sentemail"), "false");
+
+    // A later pass finds nothing new.
+    ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "unsentmessages", true));
+    RunPass();
+    EXPECT_FALSE(MailStored(1));
+    EXPECT_TRUE(notices_.deleted.empty());
+}
+
+TEST_F(DeliveryPassTest, DeleteAfterSendingOnlyOnceTheServerTookTheMail) {
+    const std::string mbx = Mailbox("Box", "owner@example.com");
+    ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "sendemaildelete", true));
+    const std::string ini = Message("Box", 7, {"sentemail"});
+
+    // No server answers: the mail is not retried, and the message stays.
+    ConfigureSmtp(test::ClosedLoopbackPort());
+    RunPass();
+    EXPECT_TRUE(FileExists(ini));
+    EXPECT_TRUE(FileExists(Wav(ini)));
+    EXPECT_EQ(Key(ini, "message", "sentemail"), "true");
+    EXPECT_TRUE(notices_.deleted.empty());
+
+    StartSmtp();
+    ASSERT_TRUE(WriteProfileBool(ini, "message", "sentemail", false));
+    ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "unsentmessages", true));
+    RunPass();
+    ASSERT_TRUE(MailStored(0));
+    EXPECT_FALSE(MailFile(0, "part1.data").empty());
+    EXPECT_FALSE(FileExists(ini));
+    EXPECT_FALSE(FileExists(Wav(ini)));
+    EXPECT_EQ(notices_.deleted, std::vector<std::string>{ini});
+}
+
+TEST_F(DeliveryPassTest, NotificationOnlyMailLeavesTheRecordingAlone) {
+    StartSmtp();
+    const std::string mbx = Mailbox("Box", "owner@example.com");
+    ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "sendemailaudio", false));
+    ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "sendemaildelete", true));
+    const std::string ini = Message("Box", 1, {"sentemail"});
+    const std::string audio = ReadFile(Wav(ini));
+
+    RunPass();
+
+    ASSERT_TRUE(MailStored(0));
+    EXPECT_NE(MailFile(0, "headers").find("\nSubject: Orvia Message Received Notification\n"),
+              std::string::npos);
+    EXPECT_FALSE(FileExists(mails_.Path() + "mail0/part1.type"));
+    EXPECT_EQ(MailFile(0, "part0.data"),
+              NotificationMailBody(ReadMessageDetails("Box", ini), ReadWebLinks()));
+    EXPECT_EQ(ReadFile(Wav(ini)), audio);
+    EXPECT_EQ(Key(ini, "message", "compressed"), "(missing)");
+    EXPECT_EQ(Key(ini, "message", "sentemail"), "true");
+}
+
+TEST_F(DeliveryPassTest, UploadsWaitingMessagesAndRetriesOnlyWhenAskedAgain) {
+    StartFtp();
+    const std::string mbx = Mailbox("Sales Dept", "", true);
+    const std::string waiting = Message("Sales Dept", 1, {"sentftp"});
+    const std::string neverUploaded = Message("Sales Dept", 2, {});
+
+    RunPass();
+
+    EXPECT_EQ(ReadFile(RemoteDir() + "sales_dept_icm000001.wav"), ReadFile(Wav(waiting)));
+    EXPECT_FALSE(FileExists(RemoteDir() + "sales_dept_icm000002.wav"));
+    const std::string page = ReadFile(RemoteDir() + "sales_dept.html");
+    EXPECT_NE(page.find("href=\"sales_dept_icm000002.wav\""), std::string::npos);
+    EXPECT_EQ(Key(waiting, "message", "sentftp"), "true");
+    EXPECT_EQ(Key(waiting, "message", "compressed"), "true");
+    EXPECT_EQ(Key(neverUploaded, "message", "sentftp"), "(missing)");
+
+    // A refused login puts the message back to waiting; the mailbox is not
+    // flagged again, so only a later request retries it.
+    const std::string next = Message("Sales Dept", 3, {"sentftp"});
+    ASSERT_TRUE(WriteProfileString(mbx, "mbx", "ftppass", "wrong"));
+    ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "unsentmessages", true));
+    RunPass();
+    EXPECT_EQ(Key(next, "message", "sentftp"), "false");
+    EXPECT_EQ(Key(mbx, "mbx", "unsentmessages"), "false");
+    EXPECT_FALSE(FileExists(RemoteDir() + "sales_dept_icm000003.wav"));
+
+    ASSERT_TRUE(WriteProfileString(mbx, "mbx", "ftppass", kFtpPassword));
+    RunPass();
+    EXPECT_FALSE(FileExists(RemoteDir() + "sales_dept_icm000003.wav"));
+    ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "unsentmessages", true));
+    RunPass();
+    EXPECT_EQ(ReadFile(RemoteDir() + "sales_dept_icm000003.wav"), ReadFile(Wav(next)));
+}
+
+TEST_F(DeliveryPassTest, MailThatDeletesComesBeforeTheUpload) {
+    StartSmtp();
+    StartFtp();
+    const std::string mbx = Mailbox("Box", "owner@example.com", true);
+    ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "sendemaildelete", true));
+    const std::string ini = Message("Box", 1, {"sentemail", "sentftp"});
+
+    RunPass();
+
+    EXPECT_TRUE(MailStored(0));
+    EXPECT_FALSE(FileExists(ini));
+    EXPECT_FALSE(FileExists(RemoteDir() + "box_icm000001.wav"));
+    EXPECT_FALSE(FileExists(RemoteDir() + "box.html"));
+    EXPECT_EQ(notices_.deleted, std::vector<std::string>{ini});
+}
+
+TEST_F(DeliveryPassTest, StopDuringConversionLeavesTheMessageForTheNextPass) {
+    StartFtp();
+    const std::string mbx = Mailbox("Box", "", true);
+    const std::string ini = Message("Box", 1, {"sentftp"});
+    ASSERT_TRUE(WriteFormatChoice(FormatChoicePath(Store().SettingsFile()), Gsm610Format(8000)));
+    const std::string audio = ReadFile(Wav(ini));
+    // The stop event is set once the conversion has begun ("compressed" is
+    // written just before it) and stays set.
+    bool stopped = false;
+    auto stopInConversion = [&] {
+        stopped = stopped || Key(ini, "message", "compressed") == "true";
+        return stopped;
+    };
+
+    RunPass(stopInConversion);
+
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(ReadFile(Wav(ini)), audio);
+    EXPECT_TRUE(StrayFiles().empty());
+    EXPECT_EQ(Key(ini, "message", "compressed"), "false");
+    EXPECT_EQ(Key(ini, "message", "sentftp"), "false");
+    EXPECT_EQ(Key(mbx, "mbx", "unsentmessages"), "true");
+    EXPECT_FALSE(FileExists(RemoteDir() + "box_icm000001.wav"));
+
+    RunPass();
+    EXPECT_EQ(Key(ini, "message", "sentftp"), "true");
+    EXPECT_EQ(Key(mbx, "mbx", "unsentmessages"), "false");
+    EXPECT_EQ(test::FileFormat(Wav(ini)), Gsm610Format(8000));
+    EXPECT_EQ(ReadFile(RemoteDir() + "box_icm000001.wav"), ReadFile(Wav(ini)));
+}
+
+// The main window's side of the notices: records what reaches it, and on
+// which thread.
+struct FakeWindow : IVRCNotify {
+    void Send(int message, std::string& text) override {
+        sent.emplace_back(message, text);
+        onMainThread = onMainThread && std::this_thread::get_id() == mainThread;
+    }
+    void Post(int) override {}
+    std::vector<std::pair<int, std::string>> sent;
+    std::thread::id mainThread = std::this_thread::get_id();
+    bool onMainThread = true;
+};
+
+class BGTaskTest : public DeliveryPassTest {
+protected:
+    StepDispatcher dispatcher_;
+    FakeWindow window_;
+};
+
+TEST_F(BGTaskTest, PassRunsOnItsThreadAndNoticesReachTheWindowByPost) {
+    StartSmtp();
+    const std::string mbx = Mailbox("Box", "owner@example.com");
+    ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "sendemaildelete", true));
+    const std::string ini = Message("Box", 4, {"sentemail"});
+    BGTask task(&dispatcher_, control_);
+    task.SetNoticeWindow(&window_);
+
+    ASSERT_TRUE(task.StartPass());
+    ASSERT_TRUE(dispatcher_.RunUntil([&] { return !window_.sent.empty(); }, 30000));
+    ASSERT_TRUE(WaitFor([&] { return !task.IsRunning(); }));
+
+    EXPECT_EQ(window_.sent, (std::vector<std::pair<int, std::string>>{{kMsgMessageDeleted, ini}}));
+    EXPECT_TRUE(window_.onMainThread);
+    EXPECT_TRUE(MailStored(0));
+}
+
+TEST_F(BGTaskTest, NoticeForAClearedWindowIsDropped) {
+    StartSmtp();
+    const std::string mbx = Mailbox("Box", "owner@example.com");
+    ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "sendemaildelete", true));
+    Message("Box", 4, {"sentemail"});
+    BGTask task(&dispatcher_, control_);
+    task.SetNoticeWindow(&window_);
+
+    ASSERT_TRUE(task.StartPass());
+    ASSERT_TRUE(WaitFor([&] { return !task.IsRunning(); }));
+    ASSERT_EQ(dispatcher_.PendingCount(), 1u);
+    task.SetNoticeWindow(nullptr);
+    dispatcher_.RunPending();
+
+    EXPECT_TRUE(window_.sent.empty());
+}
+
+TEST_F(BGTaskTest, StopEndsAMailInProgressAndLeavesItWaiting) {
+    StartSmtp();
+    const std::string mbx = Mailbox("Box", "stall@example.com");
+    const std::string ini = Message("Box", 1, {"sentemail"});
+    BGTask task(&dispatcher_, control_);
+
+    ASSERT_TRUE(task.StartPass());
+    ASSERT_TRUE(WaitFor([&] { return FileExists(mails_.Path() + "stalled"); }));
+    task.Stop();
+
+    EXPECT_FALSE(task.IsRunning());
+    EXPECT_EQ(Key(ini, "message", "sentemail"), "false");
+    EXPECT_EQ(Key(ini, "message", "compressed"), "true");
+    EXPECT_EQ(Key(mbx, "mbx", "unsentmessages"), "true");
+    EXPECT_FALSE(MailStored(0));
+}
+
+TEST_F(BGTaskTest, RequestDuringAPassIsServedByOneMorePass) {
+    StartSmtp();
+    // The first pass hangs on a mail the server never answers, until the
+    // transfer's time limit ends it.
+    control_.totalTimeoutMs = 2000;
+    Mailbox("Z Slow", "stall@example.com");
+    Message("Z Slow", 1, {"sentemail"});
+    BGTask task(&dispatcher_, control_);
+    ASSERT_TRUE(task.StartPass());
+    ASSERT_TRUE(WaitFor([&] { return FileExists(mails_.Path() + "stalled"); }));
+
+    // A message stored meanwhile in a mailbox the pass has already passed.
+    Mailbox("A Sales", "owner@example.com");
+    const std::string late = Message("A Sales", 1, {"sentemail"});
+    ASSERT_TRUE(task.StartPass());
+
+    ASSERT_TRUE(WaitFor([&] { return !task.IsRunning(); }));
+    ASSERT_TRUE(MailStored(0));
+    EXPECT_EQ(MailFile(0, "envelope_to"), "owner@example.com");
+    EXPECT_EQ(Key(late, "message", "sentemail"), "true");
+}
+
+}  // namespace
+}  // namespace orvia

@@ -52,8 +52,8 @@ bool IVRCMain::DoAction(const std::string& file, std::string_view section, std::
     const std::string value = ReadProfileString(file, section, key, "");
     switch (ParseAction(value)) {
         case IVRAction::Go: {
-            const std::string target = ExpandTemplate(
-                ReadProfileString(file, section, std::string(key) + "go", ""), Context());
+            const std::string target =
+                ExpandTemplate(ReadArgument(file, section, key, "go"), Context());
             if (!SelectOGM(target))
                 return false;
             OnConnected();
@@ -71,20 +71,63 @@ bool IVRCMain::DoAction(const std::string& file, std::string_view section, std::
         case IVRAction::Repeat:
             StartOGM();
             return true;
-        case IVRAction::Mailbox:
-        case IVRAction::MailboxAccess:
         case IVRAction::Play:
+            return PlayFileAction(file, section, key);
         case IVRAction::Record:
+            return RecordFileAction(file, section, key);
         case IVRAction::Transfer:
+            BlindTransfer(file, section, key);
+            return true;
         case IVRAction::TransferConfirmed:
-            // Mailboxes, remote access, file actions and transfers are not
-            // built yet: not handled, nothing changes.
-            return false;
+            ConfirmedTransfer(file, section, key);
+            return true;
+        case IVRAction::Mailbox:
+            return LeaveMessage(file, section, key);
+        case IVRAction::MailboxAccess:
+            StartAccessCode();
+            return true;
         case IVRAction::NoResponse:
         case IVRAction::None:
             return false;
     }
     return false;
+}
+
+std::string IVRCMain::ReadArgument(const std::string& file, std::string_view section,
+                                   std::string_view key, std::string_view suffix) const {
+    return ReadProfileString(file, section, std::string(key) + std::string(suffix), "");
+}
+
+bool IVRCMain::PlayFileAction(const std::string& file, std::string_view section,
+                              std::string_view key) {
+    // A path that caller values would bend plays as a file that cannot be
+    // opened: the OGM starts again.
+    std::optional<std::string> path =
+        ExpandFullPath(ReadArgument(file, section, key, "playfile"), Context());
+    LSoundSource source;
+    if (path) {
+        source = OpenWave(*path);
+        if (IsInvalid(source))
+            source = OpenMp3(*path);
+    }
+    state_ = IVRState::PlayFile;
+    PlaySource(source);
+    return true;
+}
+
+bool IVRCMain::RecordFileAction(const std::string& file, std::string_view section,
+                                std::string_view key) {
+    // Nothing is recorded into a path that caller values would bend, or into
+    // no path at all: the action is not handled.
+    std::optional<std::string> path =
+        ExpandFullPath(ReadArgument(file, section, key, "recfile"), Context());
+    if (!path || path->empty())
+        return false;
+    HandOffRecordPath();
+    recordPath_ = std::move(*path);
+    state_ = IVRState::RecordTone;
+    PlayPrompt("RecordTone");
+    return true;
 }
 
 }  // namespace orvia

@@ -7,6 +7,7 @@
 #include "engine/ogm_files.h"
 #include "line/vline.h"
 #include "platform/clock.h"
+#include "platform/process_desktop.h"
 #include "platform/thread_affinity.h"
 #include "store/call_log.h"
 #include "store/encodings.h"
@@ -25,11 +26,18 @@ constexpr int32_t kSetupMenuWait = 200000;
 
 }  // namespace
 
-IVRCMain::IVRCMain(uint8_t lineIndex, IVRCNotify* notify)
-    : notify_(notify), lineIndex_(lineIndex), section_(LineSectionName(lineIndex)) {}
+IVRCMain::IVRCMain(uint8_t lineIndex, IVRCNotify* notify, RecordingLeveller* leveller)
+    : notify_(notify),
+      leveller_(leveller),
+      lineIndex_(lineIndex),
+      section_(LineSectionName(lineIndex)) {}
 
 // The profile layer keeps no cached copies, so nothing needs flushing here.
-IVRCMain::~IVRCMain() = default;
+IVRCMain::~IVRCMain() {
+    plugin_.Close();
+    variables_.Clear();
+    messages_.Close();
+}
 
 bool IVRCMain::OnRing(int32_t count) {
     ORVIA_ASSERT_MAIN_THREAD();
@@ -83,10 +91,28 @@ void IVRCMain::OnDigit(char key) {
             // The OGM's menu stays live during its prompts, files and recordings.
             OnOgmKey(key);
             break;
+        case IVRState::TransferQuery:
+            OnTransferAnswer(key);
+            break;
+        case IVRState::AccessCode:
+            OnAccessCodeKey(key);
+            break;
+        case IVRState::PlayingMessage:
+        case IVRState::MessageMenu:
+        case IVRState::NoMoreMessages:
+            OnMessageMenuKey(key);
+            break;
+        case IVRState::MailboxSetup:
+        case IVRState::PlayingGreeting:
+        case IVRState::RecordingGreeting:
+            OnSetupKey(key);
+            break;
+        case IVRState::Forwarding:
+            OnForwardingKey(key);
+            break;
         default:
-            // The transfer question, access code entry and the message,
-            // set-up and forwarding menus take their keys here once remote
-            // access and transfers exist; every other state drops keys.
+            // Greetings, record tones, message recordings, dialling and the
+            // goodbye drop keys.
             break;
     }
 }
@@ -99,15 +125,20 @@ void IVRCMain::OnDialComplete() {
         case IVRState::FaxDial:
             HangUp();
             break;
+        case IVRState::ConfirmedDial:
+            AskTransferQuery();
+            break;
+        case IVRState::RejectDial:
+            OnRejectDialled();
+            break;
         default:
-            // The confirmed-transfer and reject dial strings continue the
-            // transfer once transfers exist.
             break;
     }
 }
 
 void IVRCMain::OnPlayComplete() {
     ORVIA_ASSERT_MAIN_THREAD();
+    ReadPluginOutput();
     switch (state_) {
         case IVRState::Ogm:
             WaitTicks(static_cast<int64_t>(ReadOgmInt("wait", 6)) * kTicksPerSecond);
@@ -115,6 +146,25 @@ void IVRCMain::OnPlayComplete() {
         case IVRState::InvalidPrompt:
         case IVRState::PlayFile:
             StartOGM();
+            break;
+        case IVRState::TransferQuery:
+            if (counter_ == 0) {
+                RejectTransfer();
+            } else {
+                --counter_;
+                PlayPrompt("TransferQuery");
+            }
+            break;
+        case IVRState::MailboxGreeting:
+            state_ = IVRState::MessageTone;
+            PlayPrompt("RecordTone");
+            break;
+        case IVRState::MessageTone:
+            StartMessageRecording();
+            break;
+        case IVRState::RecordTone:
+            state_ = IVRState::RecordingFile;
+            RecordTo(recordPath_);
             break;
         case IVRState::AccessCode:
             WaitTicks(kAccessCodeWait);
@@ -136,6 +186,9 @@ void IVRCMain::OnPlayComplete() {
             state_ = IVRState::MailboxSetup;
             PlayPrompt("MailBoxSetup");
             break;
+        case IVRState::RecordingGreeting:
+            RecordTo(recordPath_);
+            break;
         case IVRState::Forwarding:
             if (counter_ == 0) {
                 HangUp();
@@ -148,9 +201,6 @@ void IVRCMain::OnPlayComplete() {
             HangUp();
             break;
         default:
-            // The transfer question, the mailbox greeting and record tones
-            // continue here once mailboxes, file actions and transfers exist;
-            // the other states do nothing.
             break;
     }
 }
@@ -171,9 +221,10 @@ void IVRCMain::OnWaitComplete() {
         case IVRState::MailboxSetup:
             Goodbye();
             break;
+        case IVRState::MessageMenu:
+            NextMessage();
+            break;
         default:
-            // The message menu's silence leads to the next message once
-            // remote access exists; the other states do nothing.
             break;
     }
 }
@@ -196,16 +247,19 @@ void IVRCMain::OnFaxTone() {
 
 void IVRCMain::OnDisconnected() {
     ORVIA_ASSERT_MAIN_THREAD();
-    // A message just recorded (state 12) is kept or discarded here once
-    // mailboxes exist.
+    if (state_ == IVRState::RecordingMessage)
+        FinishMessage();
     mode_ = IVRMode::None;
     state_ = IVRState::Idle;
+    plugin_.Close();
     HandOffRecordPath();
 }
 
 void IVRCMain::HandOffRecordPath() {
-    // The background level-control queue takes the finished recording once it
-    // exists; the engine forgets the path either way.
+    if (recordPath_.empty())
+        return;
+    if (leveller_)
+        leveller_->Enqueue(recordPath_);
     recordPath_.clear();
 }
 
@@ -215,6 +269,10 @@ LSoundSource IVRCMain::OpenWave(const std::string& path) {
 
 LSoundSource IVRCMain::OpenMp3(const std::string& path) {
     return OpenMp3File(path);
+}
+
+void IVRCMain::OpenDocument(const std::string& pathOrUrl) {
+    OpenWithDesktop(pathOrUrl);
 }
 
 TemplateContext IVRCMain::Context() const {
@@ -232,6 +290,11 @@ TemplateContext IVRCMain::Context() const {
 void IVRCMain::Send(int message, std::string& text) {
     if (notify_)
         notify_->Send(message, text);
+}
+
+void IVRCMain::Post(int message) {
+    if (notify_)
+        notify_->Post(message);
 }
 
 std::string IVRCMain::ReadOgm(std::string_view key, std::string_view def) const {

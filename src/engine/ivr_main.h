@@ -17,7 +17,10 @@
 #include "engine/ivr_notify.h"
 #include "engine/ivr_state.h"
 #include "engine/ivr_variables.h"
+#include "engine/message_search.h"
 #include "engine/number_entry.h"
+#include "engine/plugin_pipe.h"
+#include "engine/recording_leveller.h"
 #include "engine/template.h"
 #include "line/ivr_cell.h"
 
@@ -26,7 +29,8 @@ namespace orvia {
 class IVRCMain : public LIVRCell {
 public:
     // notify is the main window; null when there is none (nothing is sent).
-    IVRCMain(uint8_t lineIndex, IVRCNotify* notify);
+    // leveller takes finished recordings; null: they are left as recorded.
+    IVRCMain(uint8_t lineIndex, IVRCNotify* notify, RecordingLeveller* leveller = nullptr);
     ~IVRCMain() override;
 
     bool OnRing(int32_t count) override;
@@ -42,6 +46,11 @@ protected:
     // How files become sources (the simulator and tests may replace them).
     virtual LSoundSource OpenWave(const std::string& path);
     virtual LSoundSource OpenMp3(const std::string& path);
+    // Opens a file or URL with the desktop's default handler, detached and
+    // never awaited ("open" without "openplugin").
+    virtual void OpenDocument(const std::string& pathOrUrl);
+    // How long the engine waits for a plug-in's output.
+    virtual int PluginReadBoundMs() const { return kPluginReadBoundMs; }
 
 private:
     // The OGM and what the engine plays.
@@ -53,8 +62,13 @@ private:
     void Goodbye();
     void InvalidOption();
     void InvalidNumber();
-    // Entry side effects of the current OGM: special log line, announcement.
+    // Entry side effects of the current OGM: special log line, announcement,
+    // then the file, program or plug-in of "open".
     void RunEntryEffects();
+    void RunOpenEffect();
+    // At the end of a play: sets call variables from an open plug-in pipe's
+    // output (or closes it unread when "openplugin" is off now).
+    void ReadPluginOutput();
     // Makes the OGM the call may enter for name current; false when refused.
     bool SelectOGM(std::string_view name);
 
@@ -64,34 +78,80 @@ private:
     // Runs the action stored under key in section of file; false when it is
     // not handled (nothing changed).
     bool DoAction(const std::string& file, std::string_view section, std::string_view key);
+    std::string ReadArgument(const std::string& file, std::string_view section,
+                             std::string_view key, std::string_view suffix) const;
+    bool PlayFileAction(const std::string& file, std::string_view section, std::string_view key);
+    bool RecordFileAction(const std::string& file, std::string_view section, std::string_view key);
 
-    // End of call.
+    // Transfers (ivr_transfer.cpp).
+    void BlindTransfer(const std::string& file, std::string_view section, std::string_view key);
+    void ConfirmedTransfer(const std::string& file, std::string_view section, std::string_view key);
+    void AskTransferQuery();
+    void OnTransferAnswer(char key);
+    void RejectTransfer();
+    void OnRejectDialled();
+
+    // Mailboxes and messages (ivr_mailbox.cpp).
+    bool LeaveMessage(const std::string& file, std::string_view section, std::string_view key);
+    void StartMessageRecording();
+    void FinishMessage();
+    void RecordTo(const std::string& path);
+    void SetCurrentMailbox(std::string path);
+    std::string CurrentMailboxName() const;
+
+    // Remote mailbox access (ivr_remote.cpp).
+    void StartAccessCode();
+    void OnAccessCodeKey(char key);
+    void StartMessages();
+    void PlayCurrentMessage();
+    void NextMessage();
+    void DeleteCurrentMessage();
+    void OnMessageMenuKey(char key);
+    void StartSetupMenu();
+    void PlayGreeting();
+    void StartGreetingRecording();
+    void OnSetupKey(char key);
+    void OnForwardingKey(char key);
+
+    // Hands a non-empty record path to the level-control queue and clears it.
     void HandOffRecordPath();
 
     TemplateContext Context() const;
     void Send(int message, std::string& text);
+    void Post(int message);
     std::string ReadOgm(std::string_view key, std::string_view def) const;
     int32_t ReadOgmInt(std::string_view key, int32_t def) const;
     bool ReadOgmBool(std::string_view key, bool def) const;
 
     IVRCNotify* notify_;
+    RecordingLeveller* leveller_;
     uint8_t lineIndex_;
     std::string section_;  // "line%d"
     // Full path of the current OGM's definition file; empty when none.
     std::string currentOgm_;
     IVRMode mode_ = IVRMode::None;
     IVRState state_ = IVRState::Idle;
-    // Remaining repeats of the OGM or of the "ForwardMessage" prompt.
+    // Remaining repeats of the OGM, of the "TransferQuery" question or of the
+    // "ForwardMessage" prompt.
     uint8_t counter_ = 0;
     std::string digits_;  // at most kMaxEnteredDigits
+    // The action run when a confirmed transfer is rejected.
+    struct TransferFail {
+        std::string file;
+        std::string section;
+        std::string key;
+    } transferFail_;
     // Full path of the current mailbox's ".mbx" file.
     std::string currentMailbox_;
     // The file being recorded or last recorded; handed to level control at
     // the end of the call.
     std::string recordPath_;
+    // The messages of the current mailbox being played to its owner.
+    MessageSearch messages_;
     IVRVariables variables_;
-    // Mailbox messages, remote access, transfers and plug-ins add their own
-    // per-call fields (message search, transfer-fail context, plug-in pipe).
+    // Standard output of a plug-in started by "open"; read at the next end of
+    // a play.
+    PluginPipe plugin_;
 };
 
 }  // namespace orvia

@@ -40,8 +40,7 @@ void IVRCMain::RunEntryEffects() {
         if (std::optional<std::string> path = ExpandFullPath(ReadOgm("announceplay", ""), context))
             Send(kMsgAnnounceCall, *path);
     }
-    // "open" (a file, a program or a plug-in process) runs here once the
-    // process layer exists.
+    RunOpenEffect();
 }
 
 void IVRCMain::StartOGM() {

@@ -5,6 +5,7 @@
 #include "engine/line_settings.h"
 #include "engine/safe_name.h"
 #include "platform/clock.h"
+#include "platform/process_command_line.h"
 #include "store/date_text.h"
 #include "store/text.h"
 
@@ -104,6 +105,20 @@ std::optional<std::string> ExpandFullPath(std::string_view text, const TemplateC
     if (unsafe || CountDotDotComponents(path) > CountDotDotComponents(text))
         return std::nullopt;
     return path;
+}
+
+std::optional<std::vector<std::string>> ExpandCommandLine(std::string_view text,
+                                                          const TemplateContext& context) {
+    std::vector<std::string> args;
+    for (const std::string& arg : SplitCommandLine(text)) {
+        std::optional<std::string> expanded = ExpandFullPath(arg, context);
+        if (!expanded)
+            return std::nullopt;
+        args.push_back(std::move(*expanded));
+    }
+    if (args.empty() || args.front().empty())
+        return std::nullopt;
+    return args;
 }
 
 }  // namespace orvia

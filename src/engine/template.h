@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/ivr_variables.h"
 
@@ -47,5 +48,13 @@ std::optional<std::string> ExpandFileName(std::string_view text, const TemplateC
 // caller value put into it fails IsSafeName or the expansion adds a ".."
 // path component that the template does not hold.
 std::optional<std::string> ExpandFullPath(std::string_view text, const TemplateContext& context);
+
+// The arguments of a command line template: the template is split first
+// (SplitCommandLine: blanks separate, double quotes group) and each argument
+// is then expanded as by ExpandFullPath, so a caller value stays inside the
+// argument it was put into and can add no argument of its own. nullopt when
+// an argument is refused or there is no program.
+std::optional<std::vector<std::string>> ExpandCommandLine(std::string_view text,
+                                                          const TemplateContext& context);
 
 }  // namespace orvia

@@ -148,4 +148,27 @@ size_t CallDevicePair::PushInput(const int16_t* in, size_t frames) {
     return queue ? queue->Push(in, frames) : 0;
 }
 
+bool CallDevicePair::OutputOpen() const {
+    std::lock_guard<std::mutex> guard(port_->mutex);
+    return port_->output != nullptr;
+}
+
+bool CallDevicePair::WaitForOutput(int timeoutMs) {
+    std::shared_ptr<WaveOutQueue> queue;
+    {
+        std::lock_guard<std::mutex> guard(port_->mutex);
+        queue = port_->output;
+    }
+    return queue && queue->WaitForWork(timeoutMs);
+}
+
+size_t CallDevicePair::InputFreeFrames() const {
+    std::shared_ptr<WaveInQueue> queue;
+    {
+        std::lock_guard<std::mutex> guard(port_->mutex);
+        queue = port_->input;
+    }
+    return queue ? queue->FreeFrames() : 0;
+}
+
 }  // namespace orvia

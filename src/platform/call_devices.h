@@ -44,6 +44,15 @@ public:
     // (none while the line's device is closed or stopped).
     size_t PushInput(const int16_t* in, size_t frames);
 
+    // For a media clock that runs only while the line uses the call's audio
+    // (a simulated call): whether the line has the output device open, a
+    // wait of up to timeoutMs for output frames to pull (false when there are
+    // none then: nothing queued, paused or closed), and how many input frames
+    // the line's buffers can take now (0 while it is not recording).
+    bool OutputOpen() const;
+    bool WaitForOutput(int timeoutMs);
+    size_t InputFreeFrames() const;
+
     struct Port;
 
 private:

@@ -85,7 +85,7 @@ EngineTest::EngineTest() : clock(MondayAt(10)) {
             return "unknown source";
         return standIn->path.substr(dir.Path().size());
     };
-    line.SetOwner(std::make_unique<StandInEngine>(0, &notify));
+    line.SetOwner(std::make_unique<StandInEngine>(0, &notify, &levelled));
 }
 
 void EngineTest::Setting(const std::string& section, const std::string& key,

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,14 +39,33 @@ public:
     std::string forwardingMailbox;
 };
 
-// The engine with stand-in file sources.
+// The level-control queue's side: the recordings handed over, in order.
+class RecordingQueue : public RecordingLeveller {
+public:
+    void Enqueue(const std::string& path) override { paths.push_back(path); }
+    std::vector<std::string> paths;
+};
+
+// The engine with stand-in file sources; files handed to the desktop are
+// noted instead of opened.
 class StandInEngine : public IVRCMain {
 public:
     using IVRCMain::IVRCMain;
 
+    std::vector<std::string> opened;
+    // Called as a file is handed to the desktop.
+    std::function<void()> onOpen;
+    int pluginBoundMs = kPluginReadBoundMs;
+
 protected:
     LSoundSource OpenWave(const std::string& path) override;
     LSoundSource OpenMp3(const std::string& path) override;
+    void OpenDocument(const std::string& pathOrUrl) override {
+        opened.push_back(pathOrUrl);
+        if (onOpen)
+            onOpen();
+    }
+    int PluginReadBoundMs() const override { return pluginBoundMs; }
 };
 
 // Monday 15 January 2024, 10:00:00.
@@ -87,9 +107,12 @@ protected:
         return "play:System Prompts/" + name + ".wav";
     }
 
+    StandInEngine& Engine() { return *static_cast<StandInEngine*>(line.Owner()); }
+
     TempDir dir;
     ScopedFixedClock clock;
     RecordingNotify notify;
+    RecordingQueue levelled;
     ScriptedLine line;
 };
 

@@ -1,10 +1,13 @@
 #include "scripted_line.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace orvia::test {
 
 void ScriptedLine::GenerateDigits(std::string_view digits) {
+    recordSink_.reset();
     activity_ = Activity::Dialling;
     log_.push_back("digits:" + std::string(digits));
 }
@@ -15,12 +18,14 @@ void ScriptedLine::BlindTransfer(std::string_view number) {
 }
 
 void ScriptedLine::Drop() {
+    recordSink_.reset();
     activity_ = Activity::Idle;
     dropped_ = true;
     log_.push_back("drop");
 }
 
 void ScriptedLine::Play(const LSoundSource& source) {
+    recordSink_.reset();
     lastSource_ = source;
     log_.push_back("play:" + Describe(source));
     if (IsInvalid(source)) {
@@ -31,19 +36,22 @@ void ScriptedLine::Play(const LSoundSource& source) {
     activity_ = Activity::Playing;
 }
 
-void ScriptedLine::Record(const LSoundSink&, int32_t maxTicks, int8_t detectDb,
+void ScriptedLine::Record(const LSoundSink& sink, int32_t maxTicks, int8_t detectDb,
                           int32_t silenceTicks) {
+    recordSink_ = sink;
     activity_ = Activity::Recording;
     log_.push_back("record:" + std::to_string(maxTicks) + "," + std::to_string(detectDb) + "," +
                    std::to_string(silenceTicks));
 }
 
 void ScriptedLine::Wait(int32_t ticks) {
+    recordSink_.reset();
     activity_ = Activity::Waiting;
     log_.push_back("wait:" + std::to_string(ticks));
 }
 
 void ScriptedLine::Stop() {
+    recordSink_.reset();
     activity_ = Activity::Idle;
     log_.push_back("stop");
 }
@@ -93,7 +101,20 @@ bool ScriptedLine::Answer(int maxRings, std::string_view number, std::string_vie
     return true;
 }
 
+bool ScriptedLine::FeedRecording(int32_t frames, int32_t sample) {
+    if (activity_ != Activity::Recording || IsInvalid(recordSink_))
+        return false;
+    const std::vector<int32_t> block(kMaxBlockFrames * recordSink_->channels, sample);
+    while (frames > 0) {
+        const int32_t now = std::min(frames, kMaxBlockFrames);
+        recordSink_->Write(block.data(), now);
+        frames -= now;
+    }
+    return true;
+}
+
 void ScriptedLine::HangUpCall() {
+    recordSink_.reset();
     activity_ = Activity::Idle;
     CallEnded();
 }

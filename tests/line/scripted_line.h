@@ -2,7 +2,7 @@
 // handler asks for, keeps track of what it is doing (playing, waiting,
 // dialling, recording) and lets the test deliver the events a real line
 // would: the end of a play, a wait or a dial string, keys, the end of the
-// call.
+// call, and the caller's audio into a running recording.
 //
 // Like a real line, a Play of an empty or invalid source completes at once,
 // from inside Play.
@@ -52,6 +52,11 @@ public:
     bool FinishPlay();
     bool FinishWait();
     bool FinishDial();
+    // The caller's audio: frames (one channel) of the given sample value
+    // written into the running recording's sink. False when not recording.
+    // Any other operation, or the end of the call, releases the sink, as a
+    // real line's recorder lets go of it when it stops.
+    bool FeedRecording(int32_t frames, int32_t sample = 0);
 
     // Offers a call: sets the caller id, then rings 1, 2, ... up to maxRings.
     // Returns the ring at which the owner answered, 0 when it did not.
@@ -68,6 +73,7 @@ private:
     std::vector<std::string> log_;
     Activity activity_ = Activity::Idle;
     LSoundSource lastSource_;
+    LSoundSink recordSink_;
     bool dropped_ = false;
 };
 

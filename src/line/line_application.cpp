@@ -1,0 +1,75 @@
+#include "line/line_application.h"
+
+#include <utility>
+
+#include "platform/simulated/simulated_device.h"
+#include "platform/thread_affinity.h"
+#include "store/profile.h"
+#include "store/settings_store.h"
+
+namespace orvia {
+
+LLineApplication& LLineApplication::Instance() {
+    static LLineApplication instance;
+    return instance;
+}
+
+std::string TelephonyConfigPath() {
+    return Store().DataFolder() + "telephony.ini";
+}
+
+bool LLineApplication::Initialise() {
+    ORVIA_ASSERT_MAIN_THREAD();
+    if (initialised_)
+        return true;
+    if (!HasTelephonyProvider("simulated"))
+        RegisterSimulatedProvider();
+    const std::string path = TelephonyConfigPath();
+    std::vector<std::pair<std::string, TelephonySettings>> sections;
+    for (const std::string& name : ReadProfileSectionNames(path))
+        sections.emplace_back(name, ReadProfileSection(path, name));
+    devices_ = TelephonyDevices::Build(sections);
+    initialised_ = true;
+    return true;
+}
+
+void LLineApplication::UseDevices(TelephonyDevices devices) {
+    ORVIA_ASSERT_MAIN_THREAD();
+    devices_ = std::move(devices);
+    initialised_ = true;
+}
+
+void LLineApplication::Shutdown() {
+    ORVIA_ASSERT_MAIN_THREAD();
+    devices_ = TelephonyDevices();
+    initialised_ = false;
+}
+
+uint32_t LLineApplication::DeviceCount() const {
+    return initialised_ ? static_cast<uint32_t>(devices_.Count()) : 0;
+}
+
+TelephonyDevice* LLineApplication::Device(int device) {
+    return initialised_ ? devices_.Device(device) : nullptr;
+}
+
+std::string LLineApplication::GetDeviceName(int device) {
+    if (!Initialise())
+        return {};
+    TelephonyDevice* found = Device(device);
+    if (!found)
+        return {};
+    std::string name = found->Name();
+    if (name.size() > kDeviceNameMax)
+        name.resize(kDeviceNameMax);
+    return name;
+}
+
+bool LLineApplication::IsVoiceCapable(int device) {
+    if (!Initialise())
+        return false;
+    TelephonyDevice* found = Device(device);
+    return found && found->IsVoiceCapable();
+}
+
+}  // namespace orvia

@@ -1,0 +1,77 @@
+#include "line/line_setup.h"
+
+#include <string>
+
+#include "platform/thread_affinity.h"
+#include "store/profile.h"
+#include "store/profile_values.h"
+#include "store/settings_store.h"
+
+namespace orvia {
+namespace {
+
+std::string Section(int lineIndex) {
+    return "line" + std::to_string(lineIndex);
+}
+
+int CountConfigured() {
+    int count = 0;
+    for (int index = 0; index < kMaxLines; ++index)
+        count += IsConfiguredLine(index) ? 1 : 0;
+    return count;
+}
+
+// Writes a section for every voice-capable device; returns how many.
+int ConfigureVoiceDevices(LLineApplication& application) {
+    const std::string& settings = Store().SettingsFile();
+    application.Initialise();
+    int count = 0;
+    const auto devices = static_cast<int>(application.DeviceCount());
+    for (int device = 0; device < devices && count < kMaxLines; ++device) {
+        if (!application.IsVoiceCapable(device))
+            continue;
+        const std::string section = Section(count);
+        WriteProfileBool(settings, section, "use", true);
+        WriteProfileInt(settings, section, "device", device);
+        WriteProfileString(settings, section, "name", "Line " + std::to_string(count + 1));
+        WriteProfileBool(settings, section, "ogmoverride", false);
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+bool IsConfiguredLine(int lineIndex) {
+    return ReadProfileBool(Store().SettingsFile(), Section(lineIndex), "use", false);
+}
+
+LineSetupResult SetUpLines(LLineApplication& application, const LineCellFactory& makeCell,
+                           std::vector<std::unique_ptr<LLine>>* lines) {
+    ORVIA_ASSERT_MAIN_THREAD();
+    const std::string& settings = Store().SettingsFile();
+    WriteProfileBool(settings, "state", "restart", false);
+    lines->clear();
+
+    int count = CountConfigured();
+    if (count == 0)
+        count = ConfigureVoiceDevices(application);
+    if (count == 0)
+        return LineSetupResult::NoDevices;
+
+    const int mode = ReadProfileBool(settings, "settings", "detectendofcall", true)
+                         ? LLine::kDetectDisconnect
+                         : LLine::kIgnoreDisconnectWhilePlaying;
+    for (int index = 0; index < kMaxLines && static_cast<int>(lines->size()) < count; ++index) {
+        if (!IsConfiguredLine(index))
+            continue;
+        auto line = std::make_unique<LLine>(application);
+        if (makeCell)
+            line->SetOwner(makeCell(index));
+        line->Open(ReadProfileInt(settings, Section(index), "device", index), mode);
+        lines->push_back(std::move(line));
+    }
+    return LineSetupResult::Lines;
+}
+
+}  // namespace orvia

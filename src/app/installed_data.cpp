@@ -11,6 +11,7 @@
 #include "audio/pcm_file_sink.h"
 #include "audio/wave_source.h"
 #include "engine/ogm_files.h"
+#include "platform/telephony.h"
 #include "platform/text_file.h"
 #include "speech/speech_file.h"
 #include "store/profile.h"
@@ -117,6 +118,18 @@ void InstallDefaultOgm(const SettingsStore& store, InstalledDataReport& report) 
     Note(report, definition, WriteDefaultOgmDefinition(definition));
 }
 
+// One line that only this computer can reach: a SIP line listening on the
+// loopback address when the SIP provider is built in, else a simulated line.
+void InstallTelephonyConfig(const SettingsStore& store, InstalledDataReport& report) {
+    const std::string path = store.DataFolder() + kTelephonyConfigName;
+    if (Exists(path))
+        return;
+    const std::string text = HasTelephonyProvider("sip")
+                                 ? "[local]\ntype=sip\nname=Local SIP line\n"
+                                 : "[simulated]\ntype=simulated\nname=Simulated Line\n";
+    Note(report, path, ReplaceTextFile(path, text));
+}
+
 void InstallDefaultMailbox(const SettingsStore& store, InstalledDataReport& report) {
     const std::string path = store.MailBoxes() + kDefaultMailboxName + ".mbx";
     if (!Exists(path))
@@ -178,6 +191,7 @@ InstalledDataReport InstallMissingData(const SettingsStore& store) {
     InstallPrompts(store, report);
     InstallDefaultOgm(store, report);
     InstallDefaultMailbox(store, report);
+    InstallTelephonyConfig(store, report);
     return report;
 }
 

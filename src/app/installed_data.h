@@ -1,5 +1,8 @@
 // The data an installation provides: the twelve system prompts the engine
-// plays, the OGM "Default Answering Message" and the mailbox "Default".
+// plays, the OGM "Default Answering Message", the mailbox "Default" and a
+// telephony configuration with one line this computer alone can reach (a SIP
+// line on 127.0.0.1:5060 when the SIP provider is registered, else a
+// simulated line), so a fresh installation answers at once.
 //
 // Everything is created only where it is missing and nothing that exists is
 // ever overwritten, so the program can run this at every start: a fresh data
@@ -20,6 +23,8 @@
 namespace orvia {
 
 inline constexpr const char* kDefaultMailboxName = "Default";
+// The telephony configuration in the data folder.
+inline constexpr const char* kTelephonyConfigName = "telephony.ini";
 // Frames per second of the installed recordings (the line's rate).
 inline constexpr int kInstalledAudioRate = 8000;
 
@@ -44,7 +49,8 @@ struct InstalledDataReport {
 bool WriteRecordTone(const std::string& path);
 
 // Creates the missing installed data in the store's folders (the folders
-// themselves are created when missing).
+// themselves are created when missing). The telephony providers must be
+// registered first.
 InstalledDataReport InstallMissingData(const SettingsStore& store);
 
 }  // namespace orvia

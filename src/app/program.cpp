@@ -134,7 +134,6 @@ int Run(const StartOptions& options, const std::function<std::unique_ptr<EventLo
     const InstalledDataReport installed = InstallMissingData(Store());
     for (const std::string& path : installed.failed)
         err << "Orvia: could not create " << path << std::endl;
-    RegisterTelephonyProviders();
 
     int status = 0;
     {
@@ -168,6 +167,7 @@ int RunProgram(const std::vector<std::string>& args,
     if (!BlockExitSignals())
         *io.err << "Orvia: cannot block SIGTERM and SIGINT" << std::endl;
     const StartOptions options = ParseStartOptions(args);
+    RegisterTelephonyProviders();
     switch (options.mode) {
         case StartMode::Help:
             *io.out << UsageText();

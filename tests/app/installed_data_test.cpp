@@ -101,8 +101,12 @@ TEST_F(InstalledDataTest, FreshFolderGetsEveryPromptTheOgmAndTheMailbox) {
 
     const std::string mailbox = store_.MailBoxes() + "Default.mbx";
     EXPECT_EQ(ReadProfileString(mailbox, "mbx", "remoteaccess", "missing"), "false");
-    // 12 prompts, the OGM's recording, notes and definition, the mailbox.
-    EXPECT_EQ(report.created.size(), 16u);
+    // One line only this computer reaches (no SIP provider in this test).
+    EXPECT_EQ(ReadProfileString(store_.DataFolder() + "telephony.ini", "simulated", "type", ""),
+              "simulated");
+    // 12 prompts, the OGM's recording, notes and definition, the mailbox,
+    // the telephony configuration.
+    EXPECT_EQ(report.created.size(), 17u);
 }
 
 TEST_F(InstalledDataTest, NothingThatExistsIsOverwritten) {
@@ -113,6 +117,8 @@ TEST_F(InstalledDataTest, NothingThatExistsIsOverwritten) {
     ASSERT_TRUE(WriteFile(ownOgm, "[ivr]\nplaycomplete=hangup\n"));
     const std::string ownMailbox = store_.MailBoxes() + "Default.mbx";
     ASSERT_TRUE(WriteFile(ownMailbox, "[mbx]\nremoteaccess=true\naccesscode=1234\n"));
+    const std::string ownLines = store_.DataFolder() + "telephony.ini";
+    ASSERT_TRUE(WriteFile(ownLines, "[office]\ntype=sip\n"));
 
     const InstalledDataReport first = InstallMissingData(store_);
     EXPECT_TRUE(first.failed.empty());
@@ -121,6 +127,7 @@ TEST_F(InstalledDataTest, NothingThatExistsIsOverwritten) {
     EXPECT_EQ(ReadFile(ownOgm), "[ivr]\nplaycomplete=hangup\n");
     EXPECT_FALSE(FileExists(store_.OGMs() + "Default Answering Message.wav"));
     EXPECT_EQ(ReadFile(ownMailbox), "[mbx]\nremoteaccess=true\naccesscode=1234\n");
+    EXPECT_EQ(ReadFile(ownLines), "[office]\ntype=sip\n");
 
     // A second run finds everything in place and changes nothing.
     std::map<std::string, std::string> before;
@@ -141,7 +148,7 @@ TEST_F(InstalledDataTest, UnwritableFolderIsReportedNotFatal) {
     ASSERT_TRUE(WriteFile(prompts.substr(0, prompts.size() - 1), "not a folder"));
     const InstalledDataReport report = InstallMissingData(store_);
     EXPECT_EQ(report.failed.size(), 12u);
-    EXPECT_EQ(report.created.size(), 4u);
+    EXPECT_EQ(report.created.size(), 5u);
 }
 
 }  // namespace

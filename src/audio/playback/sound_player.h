@@ -10,8 +10,8 @@
 //
 // A source that may go above the 16-bit full scale (maxSample > 524272) is
 // played through a peak limiter. A device that stops returning buffers while
-// playing is treated as finished after more than 280 polls of 90 ms (about
-// 25 s).
+// playing (neither paused nor holding) is treated as finished after more
+// than 280 polls of 90 ms (about 25 s).
 //
 // Threads: every operation and every notification on the owner's thread,
 // which must be the dispatcher's thread (the main thread). The feeding thread
@@ -53,8 +53,8 @@ public:
 struct LSoundPlayerWaveHeader {
     static constexpr int32_t kNoPosition = std::numeric_limits<int32_t>::min();
 
-    std::unique_ptr<int16_t[]> memory;
-    uint32_t bytes = 0;  // size of the memory
+    std::unique_ptr<uint8_t[]> memory;  // 16-bit little-endian samples
+    uint32_t bytes = 0;                 // size of the memory
     WaveBuffer header;
     // The source position after this buffer; kNoPosition for none.
     int32_t position = kNoPosition;
@@ -85,6 +85,7 @@ public:
     // Takes the current dispatcher as the one notifications go through;
     // without one the player cannot play.
     LSoundPlayer();
+    // Stops playing without notifying: the owner is going away with it.
     ~LSoundPlayer() override;
 
     // The wave-out device to play on (-1: the system default), used by the
@@ -141,16 +142,19 @@ private:
     struct Window;
 
     // Owner side.
+    void StopPlaying(bool notify);
     bool OpenDevice(const PcmFormat& format);
     bool AllocateBuffers();
     void FreeBuffers();
     void ForgetHeaderPositions();
     void SeekSource(int32_t frame);
     void QueuePreview(LSoundLevels* levels);
+    void NotifyPreviewLevels(const LSoundLevels& levels);
     void RestartThreadIfEnded(bool ended, ThreadPriority priority);
     void DeliverEvents();
-    int32_t LengthTicks();
     int32_t ToTicks(int32_t frames) const;
+    // True when the player was destroyed by the notification just made.
+    static bool Gone(const std::shared_ptr<Window>& window);
 
     // Feeding thread (under the lock).
     void FillHeader(LSoundPlayerWaveHeader& header);
@@ -158,7 +162,7 @@ private:
     void PostEvents();
     void ApplyRequestedPriority();
 
-    LLockObject lock_;
+    mutable LLockObject lock_;
     Dispatcher* dispatcher_ = nullptr;
     std::shared_ptr<Window> window_;
     int8_t device_ = 0;
@@ -179,6 +183,7 @@ private:
     std::unique_ptr<WaveOutDevice> waveOut_;
     int32_t framesPerBuffer_ = 0;
     uint8_t channels_ = 0;
+    int32_t rate_ = 1;
     std::array<LSoundPlayerWaveHeader, kBufferCount> headers_;
     uint8_t index_ = 0;
     int waits_ = 0;  // feeding thread only

@@ -59,6 +59,8 @@ public:
     // Takes the current dispatcher as the one device buffers come back
     // through; without one the recorder cannot record.
     LSoundRecorder();
+    // Completes the recording as Stop does, without notifying: the owner is
+    // going away with it.
     ~LSoundRecorder();
     LSoundRecorder(const LSoundRecorder&) = delete;
     LSoundRecorder& operator=(const LSoundRecorder&) = delete;
@@ -116,12 +118,12 @@ private:
 
     bool Start(const LSoundSink& sink, int32_t maxDuration, int thresholdDb, int32_t silenceTimeout,
                bool startDevice);
+    void Halt(bool notify);
     bool OpenDevice(const PcmFormat& format);
     void CloseDevice();
     void OnBufferDone(WaveBuffer* buffer);
     void HandleWaiting();
     void HandleWriting();
-    int BlockLevel(int32_t frames) const;
     void WriteBlock(const int32_t* samples, int32_t frames);
     int32_t SinkTicks() const;
     void NotifyEmptyLevels();
@@ -131,6 +133,9 @@ private:
     LSoundRecorderNotify* notify_ = nullptr;
     uint32_t user_ = 0;
     RecorderState state_ = kIdle;
+    // Counts starts and stops, so a handler sees when a notification it made
+    // ended or restarted the recording.
+    uint32_t session_ = 0;
     LSoundSink sink_;
     LSoundLevels current_;
     std::unique_ptr<int32_t[]> block_;

@@ -9,11 +9,14 @@
 
 #include "app/command_line.h"
 #include "app/console_view.h"
+#include "app/desktop_player.h"
 #include "app/exit_signals.h"
 #include "app/install_commands.h"
 #include "app/installed_data.h"
 #include "app/main_dialog.h"
+#include "app/telephony_line_bank.h"
 #include "app/telephony_providers.h"
+#include "platform/alsa/sound_cards.h"
 #include "platform/autostart.h"
 #include "platform/dispatcher.h"
 #include "platform/service_unit.h"
@@ -28,28 +31,6 @@ namespace {
 
 // How long /uninstall waits for a running instance to end when asked.
 constexpr int kInstanceEndWaitMs = 15000;
-
-// The lines until the line subsystem provides them: none.
-class NoLines : public LineBank {
-public:
-    int SetUp(IVRCNotify*) override {
-        WriteProfileString(Store().SettingsFile(), "state", "restart", "false");
-        return 0;
-    }
-    void Destroy() override {}
-    int Count() const override { return 0; }
-    ForwardingLine* FirstLine() override { return nullptr; }
-    std::vector<LineStatus> Status() const override { return {}; }
-};
-
-// The desktop player until the sound player is available: plays nothing.
-class NoPlayback : public DesktopPlayback {
-public:
-    bool Play(const LSoundSource&, int, int) override { return false; }
-    void Stop() override {}
-    bool IsPlaying() const override { return false; }
-    void SetPlayingChanged(std::function<void(bool)>) override {}
-};
 
 // A root install without a chosen folder puts the data in the system's data
 // folder (/var/lib/orvia), where the service finds it.
@@ -137,8 +118,10 @@ int Run(const StartOptions& options, const std::function<std::unique_ptr<EventLo
 
     int status = 0;
     {
-        NoLines lines;
-        NoPlayback playback;
+        InstallSoundCardDevices();
+        QueueLeveller leveller;
+        TelephonyLineBank lines(LLineApplication::Instance(), &leveller);
+        DesktopPlayer playback;
         ConsoleView view(lines, out);
         const bool hidden = options.mode == StartMode::Logon || options.mode == StartMode::Service;
         MainDialog app({dispatcher, view, lines, playback}, hidden);
@@ -150,8 +133,8 @@ int Run(const StartOptions& options, const std::function<std::unique_ptr<EventLo
         if (!signals.IsWatching())
             err << "Orvia: cannot watch for SIGTERM and SIGINT" << std::endl;
         app.Create();
-        out << "Orvia running (pid " << ::getpid() << "), data in " << Store().DataFolder()
-            << ", instance socket " << instance.SocketPath() << std::endl;
+        out << "Orvia running (pid " << ::getpid() << "): data in " << Store().DataFolder()
+            << ", lines from " << TelephonyConfigPath() << std::endl;
         loop->Run();
         if (app.IsCreated())
             status = 1;  // the loop ended without the window closing

@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/process_child.h"
 #include "store/call_log.h"
+#include "store/profile.h"
 #include "store/settings_store.h"
 #include "temp_dir.h"
 
@@ -129,8 +130,11 @@ TEST_F(ProgramProcessTest, ServiceRunsWithoutADisplayAndSigtermEndsItCleanly) {
     ASSERT_TRUE(service.Started());
     ASSERT_TRUE(service.WaitForOutput("Orvia running")) << service.Output();
     EXPECT_NE(service.Output().find(store_.DataFolder()), std::string::npos);
-    // The lines are set up a second after the start.
-    ASSERT_TRUE(service.WaitForOutput("Orvia: no telephone line")) << service.Output();
+    // The lines are set up a second after the start, from the telephony
+    // configuration a fresh installation gets.
+    ASSERT_TRUE(service.WaitForOutput("Orvia: Line 1 on device 0 (Simulated Line): listening"))
+        << service.Output();
+    EXPECT_EQ(ReadProfileString(store_.SettingsFile(), "line0", "name", ""), "Line 1");
 
     ASSERT_EQ(::kill(service.Pid(), SIGTERM), 0);
     EXPECT_EQ(service.Finish(), 0) << service.Output();

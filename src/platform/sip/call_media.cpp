@@ -1,0 +1,324 @@
+#include "platform/sip/call_media.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/sip/libre.h"
+
+namespace orvia::sip {
+namespace {
+
+// Our formats are told apart by their data pointer: SDP decoding renumbers
+// them to the peer's payload types and reorders them to its preference.
+const int kTagMu = 1;
+const int kTagA = 2;
+const int kTagEvent = 3;
+void* Tag(const int& tag) {
+    return const_cast<int*>(&tag);
+}
+
+constexpr size_t kRtpHeaderRoom = RTP_HEADER_SIZE;  // rtp_send writes the header in front
+constexpr size_t kMaxPayload = 1600;                // more than any real G.711 packet
+constexpr int kMaxPacketsPerFrame = 50;             // what one call may queue in 20 ms
+
+// Packets are read by the media clock (ReadRtp); the socket's own handler
+// never runs.
+void RtpReceive(const struct sa*, const struct rtp_header*, struct mbuf*, void*) {}
+
+}  // namespace
+
+CallMedia::CallMedia(DtmfMode mode, CallMediaEvents* events)
+    : mode_(mode),
+      events_(events),
+      txTimestamp_(rand_u32()),
+      frame_(kFrameSamples * 2),
+      decoded_(kMaxPayload) {}
+
+CallMedia::~CallMedia() {
+    Stop();
+    inband_ = static_cast<struct dtmf_dec*>(mem_deref(inband_));
+    txBuffer_ = static_cast<struct mbuf*>(mem_deref(txBuffer_));
+    rtp_ = static_cast<struct rtp_sock*>(mem_deref(rtp_));
+    media_ = nullptr;  // owned by the session
+    sdp_ = static_cast<struct sdp_session*>(mem_deref(sdp_));
+}
+
+int CallMedia::Init(const struct sa& bindIp, const struct sa& sdpIp) {
+    int err = sdp_session_alloc(&sdp_, &sdpIp);
+    if (err)
+        return err;
+    err = rtp_listen(&rtp_, IPPROTO_UDP, &bindIp, 10000, 59999, false, RtpReceive, nullptr, this);
+    if (err)
+        return err;
+    // Received RTP is read at the media clock rather than woken for packet by
+    // packet: many calls then cost one wake-up per 20 ms instead of hundreds.
+    auto* socket = static_cast<struct udp_sock*>(rtp_sock(rtp_));
+    udp_thread_detach(socket);
+    rtpFd_ = udp_sock_fd(socket, sa_af(&bindIp));
+    err = sdp_media_add(&media_, sdp_, sdp_media_audio, sa_port(rtp_local(rtp_)), sdp_proto_rtpavp);
+    if (err)
+        return err;
+    err |= sdp_format_add(nullptr, media_, false, "0", "PCMU", 8000, 1, nullptr, nullptr,
+                          Tag(kTagMu), false, nullptr);
+    err |= sdp_format_add(nullptr, media_, false, "8", "PCMA", 8000, 1, nullptr, nullptr,
+                          Tag(kTagA), false, nullptr);
+    if (mode_ == DtmfMode::Auto || mode_ == DtmfMode::Rfc4733)
+        err |= sdp_format_add(nullptr, media_, false, "101", telev_rtpfmt, 8000, 1, nullptr,
+                              nullptr, Tag(kTagEvent), false, "0-16");
+    err |= sdp_media_set_lattr(media_, true, sdp_attr_ptime, "%u", 20u);
+    if (err)
+        return err;
+    txBuffer_ = mbuf_alloc(kRtpHeaderRoom + kMaxPayload);
+    if (!txBuffer_)
+        return ENOMEM;
+    return dtmf_dec_alloc(&inband_, 8000, 1, &CallMedia::OnInbandDigit, this);
+}
+
+uint16_t CallMedia::LocalRtpPort() const {
+    return rtp_ ? sa_port(rtp_local(rtp_)) : 0;
+}
+
+void CallMedia::ApplyNegotiation() {
+    txPayload_ = muPayload_ = aPayload_ = eventPayload_ = -1;
+    for (struct le* le = list_head(sdp_media_format_lst(media_, true)); le; le = le->next) {
+        const auto* fmt = static_cast<const struct sdp_format*>(le->data);
+        if (!fmt->sup)
+            continue;
+        if (fmt->data == Tag(kTagMu) || fmt->data == Tag(kTagA)) {
+            const bool mu = fmt->data == Tag(kTagMu);
+            (mu ? muPayload_ : aPayload_) = fmt->pt;
+            if (txPayload_ < 0) {
+                txPayload_ = fmt->pt;
+                txCodec_ = mu ? G711::Mu : G711::A;
+            }
+        } else if (fmt->data == Tag(kTagEvent)) {
+            eventPayload_ = fmt->pt;
+        }
+    }
+    // The stored direction is ours: may we send?
+    canSend_ = (sdp_media_dir(media_) & SDP_SENDONLY) != 0;
+
+    const struct sa* raddr = sdp_media_raddr(media_);
+    if (raddr && sa_isset(raddr, SA_ALL) && !sa_is_any(raddr)) {
+        if (!sdpRemote_ || !sa_cmp(sdpRemote_.get(), raddr, SA_ALL)) {
+            sdpRemote_ = std::make_unique<struct sa>(*raddr);
+            remote_ = std::make_unique<struct sa>(*raddr);
+            latched_ = false;
+            heardFromSdpAddress_ = false;
+        }
+    } else {
+        canSend_ = false;  // on hold by a null address, or the stream was refused
+    }
+}
+
+int CallMedia::DecodeOffer(struct mbuf* body) {
+    const int err = sdp_decode(sdp_, body, true);
+    if (err)
+        return err;
+    ApplyNegotiation();
+    return HasCommonCodec() ? 0 : EPROTO;
+}
+
+int CallMedia::DecodeAnswer(struct mbuf* body) {
+    const int err = sdp_decode(sdp_, body, false);
+    if (err)
+        return err;
+    ApplyNegotiation();
+    return HasCommonCodec() ? 0 : EPROTO;
+}
+
+int CallMedia::Encode(struct mbuf** body, bool offer) {
+    return sdp_encode(body, sdp_, offer);
+}
+
+void CallMedia::Start(std::unique_ptr<CallAudio> audio) {
+    if (running_)
+        return;
+    audio_ = std::move(audio);
+    running_ = true;
+    nextMarker_ = true;
+    MediaClock::Instance().Add(this);
+}
+
+void CallMedia::Stop() {
+    if (!running_)
+        return;
+    MediaClock::Instance().Remove(this);
+    running_ = false;
+    sequencer_.reset();
+    audio_.reset();
+}
+
+void CallMedia::SendDigits(const std::string& digits) {
+    if (sequencer_) {
+        sequencer_.reset();
+        events_->OnDigitsSent();  // the earlier string is cut short
+    }
+    if (!running_) {
+        events_->OnDigitsSent();
+        return;
+    }
+    DigitMethod method;
+    if (mode_ == DtmfMode::Info)
+        method = DigitMethod::Info;
+    else if (mode_ == DtmfMode::Inband || eventPayload_ < 0)
+        method = DigitMethod::Inband;
+    else
+        method = DigitMethod::Rfc4733;
+    sequencer_.emplace(digits, method);
+}
+
+void CallMedia::OnFrame() {
+    ReadRtp();
+    SendFrame();
+    ReceiveFrame();
+    txTimestamp_ += kFrameSamples;
+}
+
+void CallMedia::SendFrame() {
+    int16_t* samples = frame_.data();
+    // The line's audio is taken at the RTP clock even while a dial string
+    // goes out, so its plays end in real time.
+    if (audio_)
+        audio_->Pull(samples, kFrameSamples);
+    else
+        std::fill(samples, samples + kFrameSamples, 0);
+    if (!sequencer_) {
+        SendAudio(samples);
+        return;
+    }
+    DigitFrame frame;
+    sequencer_->NextFrame(txTimestamp_, &frame);
+    if (frame.sendAudio)
+        SendAudio(frame.pcm.data());
+    SendEvents(frame);
+    if (frame.infoSignal)
+        events_->OnSendInfoDigit(frame.infoSignal);
+    if (sequencer_->Finished()) {
+        sequencer_.reset();
+        events_->OnDigitsSent();
+    }
+}
+
+void CallMedia::SendAudio(const int16_t* samples) {
+    if (!canSend_ || !remote_ || txPayload_ < 0) {
+        nextMarker_ = true;  // the first packet after a silence carries the marker
+        return;
+    }
+    struct mbuf* mb = txBuffer_;
+    mb->pos = mb->end = kRtpHeaderRoom;
+    uint8_t* out = mb->buf + kRtpHeaderRoom;
+    if (txCodec_ == G711::Mu)
+        for (size_t i = 0; i < kFrameSamples; ++i)
+            out[i] = g711_pcm2ulaw(samples[i]);
+    else
+        for (size_t i = 0; i < kFrameSamples; ++i)
+            out[i] = g711_pcm2alaw(samples[i]);
+    mb->end = kRtpHeaderRoom + kFrameSamples;
+    (void)rtp_send(rtp_, remote_.get(), false, nextMarker_, static_cast<uint8_t>(txPayload_),
+                   txTimestamp_, mb);
+    nextMarker_ = false;
+}
+
+void CallMedia::SendEvents(const DigitFrame& frame) {
+    if (!remote_ || eventPayload_ < 0)
+        return;
+    for (int i = 0; i < frame.eventCount; ++i) {
+        struct mbuf* mb = txBuffer_;
+        mb->pos = kRtpHeaderRoom;
+        EncodeTelephoneEvent(frame.events[static_cast<size_t>(i)], mb->buf + kRtpHeaderRoom);
+        mb->end = kRtpHeaderRoom + 4;
+        (void)rtp_send(rtp_, remote_.get(), false, frame.eventMarker && i == 0,
+                       static_cast<uint8_t>(eventPayload_), frame.eventTimestamp, mb);
+    }
+}
+
+void CallMedia::ReceiveFrame() {
+    int16_t* samples = frame_.data() + kFrameSamples;
+    jitter_.Get(samples, kFrameSamples);
+    if (mode_ == DtmfMode::Inband || (mode_ == DtmfMode::Auto && eventPayload_ < 0))
+        dtmf_dec_probe(inband_, samples, kFrameSamples);
+    if (faxDetector_.Process(samples, kFrameSamples))
+        events_->OnFaxTone();
+    if (audio_)
+        audio_->Push(samples, kFrameSamples);
+}
+
+void CallMedia::ReadRtp() {
+    if (rtpFd_ < 0)
+        return;
+    uint8_t packet[kRtpHeaderRoom + kMaxPayload + 64];
+    for (int i = 0; i < kMaxPacketsPerFrame; ++i) {
+        struct sockaddr_storage from;
+        socklen_t fromLength = sizeof(from);
+        const ssize_t n = ::recvfrom(rtpFd_, packet, sizeof(packet), MSG_DONTWAIT,
+                                     reinterpret_cast<struct sockaddr*>(&from), &fromLength);
+        if (n < 0) {
+            if (errno == EINTR || errno == ECONNREFUSED)
+                continue;
+            return;  // nothing more this frame
+        }
+        struct mbuf mb;
+        mb.buf = packet;
+        mb.size = sizeof(packet);
+        mb.pos = 0;
+        mb.end = static_cast<size_t>(n);
+        struct rtp_header header;
+        if (rtp_hdr_decode(&header, &mb) || header.ver != RTP_VERSION)
+            continue;
+        if (header.pad && mbuf_get_left(&mb) > 0) {
+            const size_t padding = packet[mb.end - 1];
+            if (padding > mbuf_get_left(&mb))
+                continue;
+            mb.end -= padding;
+        }
+        struct sa source;
+        if (sa_set_sa(&source, reinterpret_cast<struct sockaddr*>(&from)))
+            continue;
+        OnRtp(source, header, &mb);
+    }
+}
+
+void CallMedia::OnInbandDigit(char digit, void* arg) {
+    auto* self = static_cast<CallMedia*>(arg);
+    self->events_->OnMediaDigit(digit, DigitSource::Inband);
+}
+
+void CallMedia::OnRtp(const struct sa& source, const struct rtp_header& header,
+                      struct mbuf* payload) {
+    if (!running_)
+        return;
+    if (sdpRemote_ && sa_cmp(&source, sdpRemote_.get(), SA_ADDR)) {
+        heardFromSdpAddress_ = true;
+    } else if (!heardFromSdpAddress_ && !latched_) {
+        // A peer behind NAT: answer where its packets come from.
+        latched_ = true;
+        remote_ = std::make_unique<struct sa>(source);
+    } else if (!(latched_ && sa_cmp(&source, remote_.get(), SA_ALL))) {
+        return;
+    }
+
+    const size_t size = std::min(mbuf_get_left(payload), kMaxPayload);
+    const uint8_t* data = mbuf_buf(payload);
+    if (header.pt == eventPayload_ && eventPayload_ >= 0) {
+        TelephoneEvent event;
+        if (DecodeTelephoneEvent(data, size, &event)) {
+            const char digit = eventReceiver_.OnPacket(header.ts, event);
+            if (digit)
+                events_->OnMediaDigit(digit, DigitSource::Rfc4733);
+        }
+        return;
+    }
+    const bool mu = header.pt == muPayload_ && muPayload_ >= 0;
+    const bool a = header.pt == aPayload_ && aPayload_ >= 0;
+    if (!mu && !a)
+        return;  // comfort noise and anything not negotiated
+    for (size_t i = 0; i < size; ++i)
+        decoded_[i] = mu ? g711_ulaw2pcm(data[i]) : g711_alaw2pcm(data[i]);
+    jitter_.Put(header.ts, decoded_.data(), size);
+}
+
+}  // namespace orvia::sip

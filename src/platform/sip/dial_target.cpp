@@ -1,0 +1,90 @@
+#include "platform/sip/dial_target.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace orvia::sip {
+namespace {
+
+constexpr size_t kMaxTargetChars = 256;
+
+bool IsUriSafe(const std::string& text) {
+    if (text.empty() || text.size() > kMaxTargetChars)
+        return false;
+    return std::all_of(text.begin(), text.end(), [](unsigned char c) {
+        return c > 0x20 && c < 0x7F && c != '<' && c != '>' && c != '"' && c != '\\';
+    });
+}
+
+std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    const size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    size_t i = 0;
+    for (; prefix[i]; ++i)
+        if (i >= text.size() || std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    return true;
+}
+
+// A telephone number as dialled: digits and keys, separators, pauses.
+std::optional<std::string> PhoneUser(const std::string& text) {
+    std::string user;
+    bool hasKey = false;
+    for (char c : text) {
+        if (std::isdigit(static_cast<unsigned char>(c)) || c == '*') {
+            user += c;
+            hasKey = true;
+        } else if (c == '#') {
+            user += "%23";
+            hasKey = true;
+        } else if (c == '+' && user.empty()) {
+            user += c;
+        } else if (c == ' ' || c == '-' || c == '.' || c == '(' || c == ')' || c == ',') {
+            continue;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!hasKey)
+        return std::nullopt;
+    return user;
+}
+
+bool IsUserName(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) {
+        return std::isalnum(c) || c == '.' || c == '_' || c == '~' || c == '+' || c == '-';
+    });
+}
+
+}  // namespace
+
+std::optional<std::string> BuildDialTarget(const std::string& number, const std::string& domain,
+                                           const std::string& transportParam) {
+    const std::string text = Trim(number);
+    if (StartsWithNoCase(text, "sip:") || StartsWithNoCase(text, "sips:")) {
+        if (!IsUriSafe(text) || text.find(':') + 1 >= text.size())
+            return std::nullopt;
+        return text;
+    }
+    if (text.find('@') != std::string::npos) {
+        if (!IsUriSafe(text) || text.front() == '@' || text.back() == '@')
+            return std::nullopt;
+        return "sip:" + text + transportParam;
+    }
+    if (domain.empty())
+        return std::nullopt;
+    std::optional<std::string> user = PhoneUser(text);
+    if (!user && IsUserName(text))
+        user = text;
+    if (!user || user->size() > kMaxTargetChars)
+        return std::nullopt;
+    return "sip:" + *user + "@" + domain + transportParam;
+}
+
+}  // namespace orvia::sip

@@ -1,0 +1,56 @@
+#include "platform/call_devices.h"
+#include "platform/dispatcher.h"
+#include "platform/sip/sip_device.h"
+
+namespace orvia::sip {
+namespace {
+
+// A call's audio on its pair of call wave devices.
+class DeviceCallAudio : public CallAudio {
+public:
+    explicit DeviceCallAudio(std::unique_ptr<CallDevicePair> pair) : pair_(std::move(pair)) {}
+    int OutputId() const override { return pair_->OutputId(); }
+    int InputId() const override { return pair_->InputId(); }
+    void Pull(int16_t* out, size_t samples) override { pair_->PullOutput(out, samples); }
+    void Push(const int16_t* in, size_t samples) override { pair_->PushInput(in, samples); }
+
+private:
+    std::unique_ptr<CallDevicePair> pair_;
+};
+
+}  // namespace
+
+SipLineHooks DefaultSipLineHooks() {
+    SipLineHooks hooks;
+    // The dispatcher of the thread that sets the lines up; the current one at
+    // the time of each report when there was none yet.
+    hooks.post = [captured = CurrentDispatcher()](std::function<void()> task) {
+        if (Dispatcher* dispatcher = captured ? captured : CurrentDispatcher())
+            dispatcher->Post(std::move(task));
+    };
+    hooks.audio = []() -> std::unique_ptr<CallAudio> {
+        PcmFormat format;
+        format.channels = 1;
+        format.rate = 8000;
+        auto pair = CallDevicePair::Register(format);
+        if (!pair)
+            return nullptr;
+        return std::make_unique<DeviceCallAudio>(std::move(pair));
+    };
+    return hooks;
+}
+
+}  // namespace orvia::sip
+
+namespace orvia {
+
+void RegisterSipProvider() {
+    RegisterTelephonyProvider("sip",
+                              [](const std::string& section, const TelephonySettings& settings,
+                                 std::string* error) -> std::unique_ptr<TelephonyDevice> {
+                                  return sip::CreateSipDevice(section, settings,
+                                                              sip::DefaultSipLineHooks(), error);
+                              });
+}
+
+}  // namespace orvia

@@ -1,0 +1,242 @@
+#include "platform/sip/sip_settings.h"
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+namespace orvia::sip {
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    const size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+    return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == prefix;
+}
+
+// Printable ASCII only: the values end up in SIP headers.
+bool IsPrintable(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+// A user or host token: no spaces, no characters with a meaning in headers.
+bool IsToken(const std::string& text) {
+    if (text.empty() || !IsPrintable(text))
+        return false;
+    return text.find_first_of(" <>\"@,;:\\/?") == std::string::npos;
+}
+
+bool IsNumericHost(const std::string& host) {
+    unsigned char buf[16];
+    return inet_pton(AF_INET, host.c_str(), buf) == 1 ||
+           inet_pton(AF_INET6, host.c_str(), buf) == 1;
+}
+
+bool ParsePort(const std::string& text, uint16_t* port) {
+    if (text.empty() || text.size() > 5 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value > 65535)
+        return false;
+    *port = static_cast<uint16_t>(value);
+    return true;
+}
+
+// "host", "host:port", "[v6]" or "[v6]:port".
+bool ParseHostPort(const std::string& text, std::string* host, uint16_t* port) {
+    if (!text.empty() && text[0] == '[') {
+        const size_t close = text.find(']');
+        if (close == std::string::npos)
+            return false;
+        *host = text.substr(1, close - 1);
+        const std::string rest = text.substr(close + 1);
+        if (rest.empty())
+            return true;
+        return rest[0] == ':' && ParsePort(rest.substr(1), port);
+    }
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos) {
+        *host = text;
+        return true;
+    }
+    if (text.find(':', colon + 1) != std::string::npos) {  // a bare IPv6 address
+        *host = text;
+        return true;
+    }
+    *host = text.substr(0, colon);
+    return ParsePort(text.substr(colon + 1), port);
+}
+
+// A server URI as the user may write it: "pbx.example.com", "host:5070",
+// "sip:host;transport=tcp". Returns the URI and its host[:port].
+bool NormaliseServerUri(const std::string& key, const std::string& value, SipTransport transport,
+                        std::string* uri, std::string* hostport, std::string* error) {
+    std::string rest = value;
+    if (StartsWithNoCase(rest, "sip:"))
+        rest = rest.substr(4);
+    else if (StartsWithNoCase(rest, "sips:")) {
+        *error = "\"" + key + "\": TLS (sips:) is not supported";
+        return false;
+    }
+    const size_t at = rest.find('@');  // "sip:user@host" names the host after '@'
+    if (at != std::string::npos)
+        rest = rest.substr(at + 1);
+    const size_t semi = rest.find(';');
+    const std::string params = semi == std::string::npos ? "" : rest.substr(semi);
+    const std::string hp = rest.substr(0, semi);
+    std::string host;
+    uint16_t port = 0;
+    if (hp.empty() || !IsPrintable(value) || value.find_first_of(" <>\"") != std::string::npos ||
+        !ParseHostPort(hp, &host, &port) || host.empty()) {
+        *error = "\"" + key + "\": \"" + value + "\" is not a SIP server address";
+        return false;
+    }
+    *hostport = hp;
+    *uri = "sip:" + hp + params;
+    if (transport == SipTransport::Tcp && Lower(params).find("transport=") == std::string::npos)
+        *uri += ";transport=tcp";
+    return true;
+}
+
+}  // namespace
+
+std::string SipDeviceSettings::AddressOfRecord() const {
+    if (!domain.empty())
+        return "sip:" + ContactUser() + "@" + domain;
+    const bool v6 = listenHost.find(':') != std::string::npos;
+    return "sip:" + ContactUser() + "@" + (v6 ? "[" + listenHost + "]" : listenHost) + ":" +
+           std::to_string(listenPort);
+}
+
+bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings& settings,
+                            SipDeviceSettings* out, std::string* error) {
+    SipDeviceSettings s;
+    s.section = section;
+    for (const auto& [key, value] : settings) {
+        if (!IsPrintable(value)) {
+            *error = "\"" + key + "\" holds control characters";
+            return false;
+        }
+    }
+    auto get = [&](const char* key) { return Trim(SettingOf(settings, key)); };
+
+    const std::string transport = Lower(get("transport"));
+    if (transport.empty() || transport == "udp")
+        s.transport = SipTransport::Udp;
+    else if (transport == "tcp")
+        s.transport = SipTransport::Tcp;
+    else {
+        *error = "\"transport\": \"" + transport + "\" is neither udp nor tcp";
+        return false;
+    }
+
+    const std::string listen = get("listen");
+    if (!listen.empty()) {
+        std::string host;
+        uint16_t port = 5060;
+        if (!ParseHostPort(listen, &host, &port) || !IsNumericHost(host)) {
+            *error = "\"listen\": \"" + listen + "\" is not an IP address and port";
+            return false;
+        }
+        s.listenHost = host;
+        s.listenPort = port;
+    }
+
+    s.user = get("user");
+    if (!s.user.empty() && !IsToken(s.user)) {
+        *error = "\"user\": \"" + s.user + "\" is not a SIP user name";
+        return false;
+    }
+    s.authUser = get("authuser");
+    if (s.authUser.empty())
+        s.authUser = s.user;
+    s.password = SettingOf(settings, "password");
+    s.displayName = get("displayname");
+    if (s.displayName.find_first_of("\"\\") != std::string::npos) {
+        *error = "\"displayname\" may not hold quotes or backslashes";
+        return false;
+    }
+
+    const std::string registrar = get("registrar");
+    if (!registrar.empty()) {
+        if (!NormaliseServerUri("registrar", registrar, s.transport, &s.registrar, &s.domain,
+                                error))
+            return false;
+        if (s.user.empty()) {
+            *error = "\"registrar\" needs a \"user\"";
+            return false;
+        }
+    }
+    const std::string proxy = get("outboundproxy");
+    if (!proxy.empty()) {
+        std::string hostport;
+        if (!NormaliseServerUri("outboundproxy", proxy, s.transport, &s.outboundProxy, &hostport,
+                                error))
+            return false;
+        if (Lower(s.outboundProxy).find(";lr") == std::string::npos)
+            s.outboundProxy += ";lr";
+    }
+
+    const std::string dtmf = Lower(get("dtmf"));
+    if (dtmf.empty() || dtmf == "auto")
+        s.dtmf = DtmfMode::Auto;
+    else if (dtmf == "rfc4733" || dtmf == "rfc2833")
+        s.dtmf = DtmfMode::Rfc4733;
+    else if (dtmf == "inband")
+        s.dtmf = DtmfMode::Inband;
+    else if (dtmf == "info")
+        s.dtmf = DtmfMode::Info;
+    else {
+        *error = "\"dtmf\": \"" + dtmf + "\" is not auto, rfc4733, inband or info";
+        return false;
+    }
+
+    const std::string ring = get("ringinterval");
+    if (!ring.empty()) {
+        char* end = nullptr;
+        const double seconds = std::strtod(ring.c_str(), &end);
+        if (end == ring.c_str() || *end != '\0' || !(seconds >= 0.05) || !(seconds <= 60)) {
+            *error = "\"ringinterval\": \"" + ring + "\" is not a number of seconds (0.05 to 60)";
+            return false;
+        }
+        s.ringIntervalMs = static_cast<int>(std::lround(seconds * 1000));
+    }
+
+    if (!s.acceptFrom.Parse(get("acceptfrom"), error))
+        return false;
+
+    s.natKeepaliveSeconds = s.registrar.empty() ? 0 : 25;
+    const std::string keepalive = get("natkeepalive");
+    if (!keepalive.empty()) {
+        if (keepalive.size() > 5 ||
+            keepalive.find_first_not_of("0123456789") != std::string::npos) {
+            *error = "\"natkeepalive\": \"" + keepalive + "\" is not a number of seconds";
+            return false;
+        }
+        s.natKeepaliveSeconds = std::atoi(keepalive.c_str());
+    }
+
+    s.name = get("name");
+    if (s.name.empty())
+        s.name = s.AddressOfRecord();
+    *out = std::move(s);
+    return true;
+}
+
+}  // namespace orvia::sip

@@ -125,7 +125,8 @@ void InstallTelephonyConfig(const SettingsStore& store, InstalledDataReport& rep
     if (Exists(path))
         return;
     const std::string text = HasTelephonyProvider("sip")
-                                 ? "[local]\ntype=sip\nname=Local SIP line\n"
+                                 ? "[local]\ntype=sip\nname=Local SIP line on 127.0.0.1:5060\n"
+                                   "listen=127.0.0.1:5060\n"
                                  : "[simulated]\ntype=simulated\nname=Simulated Line\n";
     Note(report, path, ReplaceTextFile(path, text));
 }

@@ -10,6 +10,7 @@
 
 #include "audio/wave_source.h"
 #include "engine/ogm_files.h"
+#include "platform/sip/sip_device.h"
 #include "store/profile.h"
 #include "temp_dir.h"
 
@@ -138,6 +139,21 @@ TEST_F(InstalledDataTest, NothingThatExistsIsOverwritten) {
     EXPECT_TRUE(second.failed.empty());
     for (const auto& [path, content] : before)
         EXPECT_EQ(ReadFile(path), content) << path;
+}
+
+TEST_F(InstalledDataTest, WithTheSipProviderTheLineIsALocalSipLine) {
+    RegisterSipProvider();
+    ASSERT_TRUE(store_.CreateFolders());
+    for (const SystemPromptText& prompt : SystemPromptTexts())
+        ASSERT_TRUE(WriteFile(store_.SystemPrompts() + prompt.name + ".wav", "stand-in"));
+    ASSERT_TRUE(WriteFile(store_.OGMs() + std::string(kDefaultOgmName) + ".ini", "[ivr]\n"));
+    InstallMissingData(store_);
+    const std::string config = store_.DataFolder() + "telephony.ini";
+    ASSERT_EQ(ReadProfileSectionNames(config).size(), 1u);
+    const std::string section = ReadProfileSectionNames(config).front();
+    EXPECT_EQ(ReadProfileString(config, section, "type", ""), "sip");
+    // The SIP line takes calls from this computer only.
+    EXPECT_EQ(ReadProfileString(config, section, "listen", ""), "127.0.0.1:5060");
 }
 
 TEST_F(InstalledDataTest, UnwritableFolderIsReportedNotFatal) {

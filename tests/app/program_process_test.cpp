@@ -89,6 +89,9 @@ protected:
             ASSERT_TRUE(WriteFile(store_.SystemPrompts() + prompt.name + ".wav", "stand-in"));
         ASSERT_TRUE(WriteFile(store_.OGMs() + "Default Answering Message.ini", "[ivr]\n"));
         ASSERT_TRUE(WriteFile(store_.MailBoxes() + "Default.mbx", "[mbx]\n"));
+        // A simulated line: the default SIP line would need a port of its own.
+        ASSERT_TRUE(WriteFile(store_.DataFolder() + "telephony.ini",
+                              "[simulated]\ntype=simulated\nname=Simulated Line\n"));
         SetStore(store_);
     }
 
@@ -131,7 +134,7 @@ TEST_F(ProgramProcessTest, ServiceRunsWithoutADisplayAndSigtermEndsItCleanly) {
     ASSERT_TRUE(service.WaitForOutput("Orvia running")) << service.Output();
     EXPECT_NE(service.Output().find(store_.DataFolder()), std::string::npos);
     // The lines are set up a second after the start, from the telephony
-    // configuration a fresh installation gets.
+    // configuration.
     ASSERT_TRUE(service.WaitForOutput("Orvia: Line 1 on device 0 (Simulated Line): listening"))
         << service.Output();
     EXPECT_EQ(ReadProfileString(store_.SettingsFile(), "line0", "name", ""), "Line 1");

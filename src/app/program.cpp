@@ -83,6 +83,9 @@ int Run(const StartOptions& options, const std::function<std::unique_ptr<EventLo
         const ProgramIo& io) {
     std::ostream& out = *io.out;
     std::ostream& err = *io.err;
+    // Before any thread exists: from here on the signals are the exit request.
+    if (!BlockExitSignals())
+        err << "Orvia: cannot block SIGTERM and SIGINT" << std::endl;
     const std::unique_ptr<EventLoop> loop = makeLoop();
     Dispatcher& dispatcher = loop->GetDispatcher();
     SetCurrentDispatcher(&dispatcher);
@@ -147,8 +150,6 @@ int Run(const StartOptions& options, const std::function<std::unique_ptr<EventLo
 
 int RunProgram(const std::vector<std::string>& args,
                const std::function<std::unique_ptr<EventLoop>()>& makeLoop, const ProgramIo& io) {
-    if (!BlockExitSignals())
-        *io.err << "Orvia: cannot block SIGTERM and SIGINT" << std::endl;
     const StartOptions options = ParseStartOptions(args);
     RegisterTelephonyProviders();
     switch (options.mode) {

@@ -2,13 +2,13 @@
 // instance, installation and removal, and the run of the application object
 // on the main thread's event loop until it is closed.
 //
-// A run, in order: SIGTERM and SIGINT are blocked (they become the exit
-// request); the switch is read; the data folders are resolved; "/install"
-// and "/uninstall" do their work and end; otherwise the running instance is
-// looked for (a second start only signals it, with the logon flag, and
-// ends), the missing installed data is created, the telephony providers are
-// registered, and MainDialog is created and runs until the exit request or
-// its close.
+// A run, in order: the switch is read; the providers are registered; the
+// data folders are resolved; "/install" and "/uninstall" do their work and
+// end (Ctrl+C simply ends them); otherwise SIGTERM and SIGINT are blocked
+// (they become the exit request), the running instance is looked for (a
+// second start only signals it, with the logon flag, and ends), the missing
+// installed data is created, and MainDialog is created and runs until the
+// exit request or its close.
 //
 // Main thread (the thread of main()).
 #pragma once

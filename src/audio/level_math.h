@@ -29,6 +29,31 @@ inline int32_t ApplyGain(int32_t x, int32_t g) {
     return WrapAdd(WrapAdd(WrapMul(xh, gh), WrapMul(xl, gh) >> 12), WrapMul(xh, gl) >> 12);
 }
 
+// Applies a gain that moves by step after every frame to frames interleaved
+// frames of channels samples; returns the gain after the last frame.
+inline int32_t ApplyRampedGain(const int32_t* in, int32_t* out, int32_t frames, size_t channels,
+                               int32_t gain, int32_t step) {
+    if (channels == 1) {
+        for (int32_t f = 0; f < frames; ++f) {
+            out[f] = ApplyGain(in[f], gain);
+            gain = WrapAdd(gain, step);
+        }
+    } else if (channels == 2) {
+        for (int32_t f = 0; f < frames; ++f) {
+            out[2 * f] = ApplyGain(in[2 * f], gain);
+            out[2 * f + 1] = ApplyGain(in[2 * f + 1], gain);
+            gain = WrapAdd(gain, step);
+        }
+    } else {
+        for (int32_t f = 0; f < frames; ++f) {
+            for (size_t c = 0; c < channels; ++c)
+                out[f * channels + c] = ApplyGain(in[f * channels + c], gain);
+            gain = WrapAdd(gain, step);
+        }
+    }
+    return gain;
+}
+
 // Amplitude factor of a dB value: floor(10^(dB/20) x 2^24 + 0.5), at most
 // 2147483647; -127 dB and below is 0 (silence). dB is limited to -128..127.
 int32_t DbToFactor(int db);

@@ -75,26 +75,7 @@ void LSRCPeakLimit::Read(int32_t* buffer, int32_t frames) {
         if (gain_ >= kUnityGain && step_ == 0) {
             std::copy(in, in + count, buffer);
         } else {
-            int32_t gain = gain_;
-            if (ch == 1) {
-                for (int32_t f = 0; f < take; ++f) {
-                    buffer[f] = ApplyGain(in[f], gain);
-                    gain = WrapAdd(gain, step_);
-                }
-            } else if (ch == 2) {
-                for (int32_t f = 0; f < take; ++f) {
-                    buffer[2 * f] = ApplyGain(in[2 * f], gain);
-                    buffer[2 * f + 1] = ApplyGain(in[2 * f + 1], gain);
-                    gain = WrapAdd(gain, step_);
-                }
-            } else {
-                for (int32_t f = 0; f < take; ++f) {
-                    for (size_t c = 0; c < ch; ++c)
-                        buffer[f * ch + c] = ApplyGain(in[f * ch + c], gain);
-                    gain = WrapAdd(gain, step_);
-                }
-            }
-            gain_ = gain;
+            gain_ = ApplyRampedGain(in, buffer, take, ch, gain_, step_);
         }
         outIndex_ += take;
         buffer += static_cast<size_t>(take) * ch;

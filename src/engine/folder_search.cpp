@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace orvia {
@@ -36,6 +37,7 @@ std::vector<std::string> SearchFolder(const std::string& folder, std::string_vie
         if (IsRegularFile(folder + std::string(name)))
             names.emplace_back(name);
     }
+    std::sort(names.begin(), names.end());
     return names;
 }
 

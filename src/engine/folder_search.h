@@ -1,6 +1,7 @@
 // A directory search of the kind the engine uses for mailboxes and messages:
 // the regular files of one folder whose names start and end with given texts,
-// in the order the directory listing returns them (not sorted).
+// sorted by name. A Linux directory listing comes in no useful order; sorted,
+// numbered messages come oldest first, as owners expect to hear them.
 #pragma once
 
 #include <string>

@@ -1,9 +1,10 @@
 // IVRCMain: the "mailbox" action (greeting, record tone, message recording),
 // recording into files, and what happens to a message when the call ends.
+#include "engine/ivr_main.h"
+
 #include <algorithm>
 
 #include "audio/pcm_file_sink.h"
-#include "engine/ivr_main.h"
 #include "engine/mailbox_files.h"
 #include "line/vline.h"
 #include "platform/clock.h"

@@ -1,8 +1,9 @@
 // IVRCMain: the "open" entry effect of an OGM (a file or URL for the
 // desktop, or a plug-in process) and the plug-in's output read back into call
 // variables.
-#include "engine/form_data.h"
 #include "engine/ivr_main.h"
+
+#include "engine/form_data.h"
 #include "engine/ogm_files.h"
 
 namespace orvia {

@@ -2,6 +2,7 @@
 // over the mailbox's messages, the set-up menu with the greeting, and the
 // menu of a forwarding call.
 #include "engine/ivr_main.h"
+
 #include "engine/mailbox_files.h"
 #include "line/vline.h"
 #include "platform/text_file.h"

@@ -1,5 +1,6 @@
 // IVRCMain: blind and confirmed call transfers.
 #include "engine/ivr_main.h"
+
 #include "line/vline.h"
 #include "store/profile.h"
 #include "store/profile_values.h"

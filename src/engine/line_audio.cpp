@@ -3,6 +3,7 @@
 #include "audio/compressor.h"
 #include "audio/gain.h"
 #include "audio/high_pass.h"
+#include "audio/mp3/mp3_source.h"
 #include "audio/wave_source.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
@@ -44,10 +45,9 @@ LSoundSource OpenWaveFile(const std::string& path) {
     return OpenWaveSource(path);
 }
 
-// There is no MP3 source yet: an MP3 file counts as a file that cannot be
-// opened.
-LSoundSource OpenMp3File(const std::string&) {
-    return {};
+LSoundSource OpenMp3File(const std::string& path) {
+    LSoundSource source = OpenMP3Source(path);
+    return IsInvalid(source) ? LSoundSource() : source;
 }
 
 }  // namespace orvia

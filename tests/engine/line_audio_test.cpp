@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../audio/mp3/mp3_fixtures.h"
 #include "audio/compressor.h"
 #include "audio/gain.h"
 #include "audio/high_pass.h"
@@ -136,6 +137,28 @@ TEST_F(LineAudioTest, EnginePlaysWaveFilesAndPromptsThroughTheChain) {
     real.TakeLog();
     ASSERT_TRUE(real.FinishWait());
     EXPECT_THAT(real.TakeLog(), ElementsAre("play:none", "drop"));
+}
+
+}  // namespace
+}  // namespace orvia::test
+
+namespace orvia::test {
+namespace {
+
+TEST_F(LineAudioTest, Mp3FilesOpenAsSourcesAndGarbageDoesNot) {
+    const std::string mp3 = dir.Path() + "tune.mp3";
+    ToneSpec tone;
+    tone.seconds = 1.0;
+    ASSERT_TRUE(EncodeMp3(tone, {"-b", "128"}, mp3)) << "lame is needed for this test";
+    LSoundSource source = OpenMp3File(mp3);
+    ASSERT_FALSE(IsInvalid(source));
+    EXPECT_EQ(source->sampleRate, 44100);
+    EXPECT_EQ(source->channels, 2);
+    EXPECT_NEAR(source->GetLength(), 44100, 4410);
+
+    ASSERT_TRUE(WriteFile(dir.Path() + "junk.mp3", "ID3 but nothing else"));
+    EXPECT_FALSE(OpenMp3File(dir.Path() + "junk.mp3"));
+    EXPECT_FALSE(OpenMp3File(dir.Path() + "missing.mp3"));
 }
 
 }  // namespace

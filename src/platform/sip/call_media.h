@@ -73,6 +73,9 @@ public:
     int Encode(struct mbuf** body, bool offer);
     bool HasCommonCodec() const { return txPayload_ >= 0; }
     bool HasTelephoneEvents() const { return eventPayload_ >= 0; }
+    G711 SendCodec() const { return txCodec_; }
+    // Whether the agreed direction lets us send (not on hold by the peer).
+    bool CanSend() const { return canSend_; }
 
     // Starts moving audio (the call is connected); takes the audio ends.
     void Start(std::unique_ptr<CallAudio> audio);

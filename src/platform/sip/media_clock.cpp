@@ -16,8 +16,9 @@ struct MediaClock::Timer {
 };
 
 MediaClock& MediaClock::Instance() {
-    static MediaClock clock;
-    return clock;
+    // Never destroyed: a loop thread still running at process exit may use it.
+    static MediaClock* clock = new MediaClock();
+    return *clock;
 }
 
 MediaClock::MediaClock() : timer_(new Timer) {

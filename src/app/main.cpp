@@ -5,8 +5,12 @@
 
 #include "app/program.h"
 #include "app/qt_event_loop.h"
+#include "app/simulate/simulation.h"
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::string(argv[1]) == "simulate")
+        return orvia::SimulateCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout,
+                                      std::cerr);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const orvia::ProgramIo io{&std::cin, &std::cout, &std::cerr};
     return orvia::RunProgram(

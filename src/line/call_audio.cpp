@@ -47,22 +47,24 @@ int64_t LCallAudio::Ticks() const {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-bool LCallAudio::StartPlayer(const LSoundSource& source, int device) {
+bool LCallAudio::StartPlayer(const LSoundSource& source, int device, bool convert) {
     if (!IsDevice(device) || IsInvalid(source))
         return false;
-    LSoundSource mono;
-    LSPConvChannels(1).Apply(mono, source);
-    LSoundSource converted;
-    LSPConvertRate(kLineRate).Apply(converted, mono);
+    LSoundSource played = source;
+    if (convert) {
+        LSoundSource mono;
+        LSPConvChannels(1).Apply(mono, source);
+        LSPConvertRate(kLineRate).Apply(played, mono);
+    }
     player_.SetDevice(static_cast<int8_t>(device));
-    return player_.Play(converted);
+    return player_.Play(played);
 }
 
 void LCallAudio::Play(const LSoundSource& source, int device) {
     ORVIA_ASSERT_MAIN_THREAD();
     Stop();
     state_ = State::Playing;
-    const bool started = StartPlayer(source, device);
+    const bool started = StartPlayer(source, device, true);
     if (observer_)
         observer_->OnLinePlay(source, started);
     if (!started) {
@@ -81,7 +83,8 @@ void LCallAudio::Wait(int32_t ticks, int device) {
     if (observer_)
         observer_->OnLineWait(ticks);
     // A wait that cannot play its silence ends at once, so the call moves on.
-    if (!StartPlayer(MakeSilence(frames, kLineRate, 1), device)) {
+    // The silence is made in the line's format: no conversion.
+    if (!StartPlayer(MakeSilence(frames, kLineRate, 1), device, false)) {
         state_ = State::Idle;
         line_.OnWaitComplete();
     }

@@ -95,7 +95,8 @@ private:
         LCallAudio& audio_;
     };
 
-    bool StartPlayer(const LSoundSource& source, int device);
+    // Plays on the device as it is, or converted to the line's format.
+    bool StartPlayer(const LSoundSource& source, int device, bool convert);
     void OnPlayerStop();
     void OnRecorderStop();
     void OnRecorderLevels(const LSoundLevels* levels);

@@ -60,8 +60,13 @@ std::string LLineApplication::GetDeviceName(int device) {
     if (!found)
         return {};
     std::string name = found->Name();
-    if (name.size() > kDeviceNameMax)
-        name.resize(kDeviceNameMax);
+    if (name.size() > kDeviceNameMax) {
+        // Cut without splitting a UTF-8 character.
+        std::size_t end = kDeviceNameMax;
+        while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
+            --end;
+        name.resize(end);
+    }
     return name;
 }
 

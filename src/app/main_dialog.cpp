@@ -212,7 +212,7 @@ void MainDialog::OnLineSetUpTimer() {
 
 void MainDialog::OnCleanUpTimer() {
     parts_.dispatcher.KillTimer(MainTimerId(kTimerCleanUp));
-    CleanUpOldMessages(*this);
+    CleanUpOldMessages(*this, *fileTimes_);
     Arm(kTimerCleanUp, kCleanUpEveryMs, &MainDialog::OnCleanUpTimer);
 }
 

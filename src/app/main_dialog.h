@@ -99,6 +99,9 @@ public:
     void Send(int message, std::string& text) override;
     void Post(int message) override;
 
+    // Where the clean-up takes file times from (default: the file system).
+    void SetFileTimes(FileTimes& times) { fileTimes_ = &times; }
+
     BGTask& DeliveryThread() { return bgTask_; }
     DesktopPlayback& Playback() { return parts_.playback; }
     // The mailbox a forwarding call plays (message 1033).
@@ -128,6 +131,7 @@ private:
     bool askOnClose_ = true;
     BGTask bgTask_;
     std::string forwardMailbox_;
+    FileTimes* fileTimes_ = &SystemFileTimes();
     // Cleared at destruction: work posted to the dispatcher checks it.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::function<void()> onDestroyed_;

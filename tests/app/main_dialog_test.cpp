@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <optional>
 #include <vector>
 
 #include "audio/pcm_file_sink.h"
@@ -327,21 +329,48 @@ TEST_F(MainDialogTest, ForwardingSchedulerPlacesTheCallAndTellsTheEngineTheMailb
     EXPECT_TRUE(Has(journal_, "call 5550100"));
 }
 
+// Message files made "created" at chosen times.
+class FakeFileTimes : public FileTimes {
+public:
+    int64_t NowUtc() override { return now; }
+    std::optional<int64_t> CreationTimeUtc(const std::string& path) override {
+        auto it = created.find(path);
+        if (it == created.end())
+            return std::nullopt;
+        return it->second;
+    }
+    int64_t now = 1700000000;
+    std::map<std::string, int64_t> created;
+};
+
 TEST_F(MainDialogTest, CleanUpRunsAfterTwelveSecondsThenHourly) {
-    // Which messages go is the clean-up's own concern (tested with it); here
-    // only when it runs.
+    FakeFileTimes times;
+    app_.SetFileTimes(times);
+    const std::string old = Store().MailBoxes() + "Default ICM000001.ini";
+    const std::string young = Store().MailBoxes() + "Default ICM000002.ini";
+    for (const std::string& ini : {old, young}) {
+        ASSERT_TRUE(WriteFile(ini, "[message]\n"));
+        ASSERT_TRUE(WriteFile(ini.substr(0, ini.size() - 4) + ".wav", "audio"));
+    }
+    times.created[old] = times.now - 31 * 86400;  // older than the 30 days
+    times.created[young] = times.now - 29 * 86400;
+
     Create();
     dispatcher_.AdvanceTime(11999);
-    EXPECT_TRUE(dispatcher_.IsTimerSet(MainTimerId(kTimerCleanUp)));
+    EXPECT_TRUE(test::FileExists(old));
+    journal_.clear();
     dispatcher_.AdvanceTime(1);
-    EXPECT_TRUE(dispatcher_.IsTimerSet(MainTimerId(kTimerCleanUp)));
-    const int64_t firstRun = dispatcher_.Now();
-    // Re-armed for an hour: still set a moment before, fired and set again after.
+    EXPECT_EQ(journal_, (Journal{"remove " + old}));
+    EXPECT_FALSE(test::FileExists(old));
+    EXPECT_TRUE(test::FileExists(young));
+
+    // Then every hour.
+    times.now += 2 * 86400;
     dispatcher_.AdvanceTime(3600000 - 1);
-    EXPECT_TRUE(dispatcher_.IsTimerSet(MainTimerId(kTimerCleanUp)));
+    EXPECT_TRUE(test::FileExists(young));
     dispatcher_.AdvanceTime(1);
+    EXPECT_FALSE(test::FileExists(young));
     EXPECT_TRUE(dispatcher_.IsTimerSet(MainTimerId(kTimerCleanUp)));
-    EXPECT_EQ(dispatcher_.Now() - firstRun, 3600000);
 }
 
 TEST_F(MainDialogTest, SettingsRestartRebuildsTheLinesSoon) {

@@ -1,0 +1,12 @@
+#include "app/telephony_providers.h"
+
+#include "platform/sip/sip_device.h"
+
+namespace orvia {
+
+void RegisterTelephonyProviders() {
+    // The simulated provider registers itself with the line application.
+    RegisterSipProvider();
+}
+
+}  // namespace orvia

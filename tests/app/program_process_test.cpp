@@ -37,6 +37,20 @@ public:
         started_ = child_.Start(args) == ProcessStartResult::Started;
     }
 
+    // A program a failed test left running is ended, so no test leaves a
+    // process behind.
+    ~Program() {
+        if (!started_ || child_.WaitForExit(0))
+            return;
+        ::kill(child_.Pid(), SIGTERM);
+        if (!child_.WaitForExit(kExitBoundMs)) {
+            ::kill(child_.Pid(), SIGKILL);
+            child_.WaitForExit(kExitBoundMs);
+        }
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
     bool Started() const { return started_; }
     pid_t Pid() const { return child_.Pid(); }
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <map>
 
+#include "platform/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 
@@ -21,19 +22,6 @@ std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -78,7 +66,7 @@ bool SaveBGALCQueue(const std::string& queueFile, const std::vector<std::string>
     const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, 0644) == 0 && WriteFully(fd, text) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(tmp.c_str(), queueFile.c_str()) == 0;
     if (!ok) {

@@ -11,6 +11,7 @@
 
 #include "audio/codec/codec_stream.h"
 #include "audio/codec/standard_formats.h"
+#include "platform/text_file.h"
 
 namespace orvia {
 namespace {
@@ -36,19 +37,6 @@ std::size_t ReadUpTo(const std::string& path, uint8_t* data, std::size_t size) {
     return done;
 }
 
-bool WriteAll(int fd, const uint8_t* data, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Replaces path with data through a temporary file in the same folder, so a
 // crash or a full disk never leaves a partial file.
 bool ReplaceFile(const std::string& path, const uint8_t* data, std::size_t size) {
@@ -59,7 +47,9 @@ bool ReplaceFile(const std::string& path, const uint8_t* data, std::size_t size)
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0)
         return false;
-    bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, data, size) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, 0644) == 0 &&
+              WriteFully(fd, std::string_view(reinterpret_cast<const char*>(data), size)) &&
+              ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (ok)
         ok = ::rename(tmp.c_str(), path.c_str()) == 0;

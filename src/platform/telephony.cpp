@@ -1,5 +1,7 @@
 #include "platform/telephony.h"
 
+#include "platform/ascii_text.h"
+
 #include <map>
 #include <mutex>
 
@@ -19,29 +21,23 @@ std::map<std::string, TelephonyDeviceFactory>& Registry() {
     return registry;
 }
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 }  // namespace
 
 void RegisterTelephonyProvider(const std::string& type, TelephonyDeviceFactory factory) {
     std::lock_guard<std::mutex> guard(RegistryMutex());
-    Registry()[Lower(type)] = std::move(factory);
+    Registry()[AsciiLower(type)] = std::move(factory);
 }
 
 bool HasTelephonyProvider(const std::string& type) {
     std::lock_guard<std::mutex> guard(RegistryMutex());
-    return Registry().count(Lower(type)) != 0;
+    return Registry().count(AsciiLower(type)) != 0;
 }
 
 std::string SettingOf(const TelephonySettings& settings, const std::string& key,
                       const std::string& def) {
-    const std::string wanted = Lower(key);
+    const std::string wanted = AsciiLower(key);
     for (const auto& [k, v] : settings)
-        if (Lower(k) == wanted)
+        if (AsciiLower(k) == wanted)
             return v;
     return def;
 }
@@ -50,7 +46,7 @@ TelephonyDevices TelephonyDevices::Build(
     const std::vector<std::pair<std::string, TelephonySettings>>& sections) {
     TelephonyDevices devices;
     for (const auto& [section, settings] : sections) {
-        const std::string type = Lower(SettingOf(settings, "type"));
+        const std::string type = AsciiLower(SettingOf(settings, "type"));
         TelephonyDeviceFactory factory;
         {
             std::lock_guard<std::mutex> guard(RegistryMutex());

@@ -1,5 +1,7 @@
 #include "platform/sip/sip_settings.h"
 
+#include "platform/ascii_text.h"
+
 #include <arpa/inet.h>
 
 #include <algorithm>
@@ -10,22 +12,8 @@
 namespace orvia::sip {
 namespace {
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    const size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == prefix;
+    return text.size() >= prefix.size() && AsciiLower(text.substr(0, prefix.size())) == prefix;
 }
 
 // Printable ASCII only: the values end up in SIP headers.
@@ -109,7 +97,8 @@ bool NormaliseServerUri(const std::string& key, const std::string& value, SipTra
     }
     *hostport = hp;
     *uri = "sip:" + hp + params;
-    if (transport == SipTransport::Tcp && Lower(params).find("transport=") == std::string::npos)
+    if (transport == SipTransport::Tcp &&
+        AsciiLower(params).find("transport=") == std::string::npos)
         *uri += ";transport=tcp";
     return true;
 }
@@ -134,9 +123,9 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
             return false;
         }
     }
-    auto get = [&](const char* key) { return Trim(SettingOf(settings, key)); };
+    auto get = [&](const char* key) { return TrimAsciiBlanks(SettingOf(settings, key)); };
 
-    const std::string transport = Lower(get("transport"));
+    const std::string transport = AsciiLower(get("transport"));
     if (transport.empty() || transport == "udp")
         s.transport = SipTransport::Udp;
     else if (transport == "tcp")
@@ -189,11 +178,11 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
         if (!NormaliseServerUri("outboundproxy", proxy, s.transport, &s.outboundProxy, &hostport,
                                 error))
             return false;
-        if (Lower(s.outboundProxy).find(";lr") == std::string::npos)
+        if (AsciiLower(s.outboundProxy).find(";lr") == std::string::npos)
             s.outboundProxy += ";lr";
     }
 
-    const std::string dtmf = Lower(get("dtmf"));
+    const std::string dtmf = AsciiLower(get("dtmf"));
     if (dtmf.empty() || dtmf == "auto")
         s.dtmf = DtmfMode::Auto;
     else if (dtmf == "rfc4733" || dtmf == "rfc2833")

@@ -1,28 +1,16 @@
 #include "platform/sip/telephone_event.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <cctype>
 
 namespace orvia::sip {
 namespace {
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const size_t last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
 // A signal value: one key character, or an event code "0".."15".
 std::optional<char> SignalDigit(const std::string& value) {
-    const std::string v = Trim(value);
+    const std::string v = TrimAsciiBlanks(value);
     if (v.empty() || v.size() > 2)
         return std::nullopt;
     if (v.size() == 2) {
@@ -92,7 +80,8 @@ char TelephoneEventReceiver::OnPacket(uint32_t timestamp, const TelephoneEvent& 
 }
 
 std::optional<char> ParseInfoDigit(const std::string& contentType, const std::string& body) {
-    const std::string type = Lower(Trim(contentType.substr(0, contentType.find(';'))));
+    const std::string type =
+        AsciiLower(TrimAsciiBlanks(contentType.substr(0, contentType.find(';'))));
     if (body.size() > 1024)
         return std::nullopt;
     if (type == "application/dtmf")
@@ -106,7 +95,7 @@ std::optional<char> ParseInfoDigit(const std::string& contentType, const std::st
             end = body.size();
         const std::string line = body.substr(pos, end - pos);
         const size_t eq = line.find('=');
-        if (eq != std::string::npos && Lower(Trim(line.substr(0, eq))) == "signal")
+        if (eq != std::string::npos && AsciiLower(TrimAsciiBlanks(line.substr(0, eq))) == "signal")
             return SignalDigit(line.substr(eq + 1));
         pos = end + 1;
     }

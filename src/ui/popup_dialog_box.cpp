@@ -20,7 +20,10 @@ void LPopupDialogBox::Prepare() {
     if (prepared_)
         return;
     prepared_ = true;
+    // Filling the controls is not the user's command.
+    initialising_ = true;
     OnInit();
+    initialising_ = false;
     UpdateControls();
 }
 
@@ -52,6 +55,8 @@ void LPopupDialogBox::Watch(QObject* control) {
 }
 
 void LPopupDialogBox::Command(QObject* control) {
+    if (initialising_)
+        return;
     OnCommand(control);
     UpdateControls();
 }

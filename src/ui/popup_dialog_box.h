@@ -4,7 +4,8 @@
 // UpdateControls (after OnInit and after every control signal it watches),
 // reacts to a control in OnCommand, and reads its controls and writes its
 // settings in OnApply, which may refuse: OK (accept) closes the dialog only
-// when OnApply returns true. Cancel (reject, Esc) calls OnReset and closes.
+// when OnApply returns true. Signals of controls that OnInit fills are not
+// commands. Cancel (reject, Esc) calls OnReset and closes.
 // F1 calls OnHelp, which opens the dialog's help topic.
 //
 // Run() prepares the dialog and runs it through the question seam
@@ -60,6 +61,7 @@ private:
 
     int helpTopic_;
     bool prepared_ = false;
+    bool initialising_ = false;
 };
 
 }  // namespace orvia

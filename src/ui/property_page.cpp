@@ -23,7 +23,10 @@ void LPropertyPage::Prepare() {
     if (prepared_)
         return;
     prepared_ = true;
+    // Filling the controls is not the user's command.
+    initialising_ = true;
     OnInit();
+    initialising_ = false;
     UpdateControls();
 }
 
@@ -34,6 +37,8 @@ void LPropertyPage::OnHelp() {
 
 void LPropertyPage::Watch(QObject* control) {
     [[maybe_unused]] const bool known = WatchControl(control, this, [this, control] {
+        if (initialising_)
+            return;
         OnCommand(control);
         UpdateControls();
     });

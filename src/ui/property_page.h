@@ -3,11 +3,10 @@
 //
 // A page has the operations of LPopupDialogBox: OnInit fills its controls the
 // first time the page is shown (a page never shown is never read or
-// written), UpdateControls follows OnInit and every watched control signal,
-// OnApply reads the controls and writes the settings whenever the user
-// leaves the page (another tab, OK, Apply) and keeps the page current by
-// returning false, OnReset runs on Cancel for every page shown, OnHelp on
-// Help or F1 opens the page's help topic.
+// written; the signals of the controls it fills are not commands), UpdateControls follows OnInit
+// and every watched control signal, OnApply reads the controls and writes the settings whenever the
+// user leaves the page (another tab, OK, Apply) and keeps the page current by returning false,
+// OnReset runs on Cancel for every page shown, OnHelp on Help or F1 opens the page's help topic.
 //
 // The sheet is a QDialog with a QTabWidget and a QDialogButtonBox: OK,
 // Cancel, Apply when asked for, and Help. Run() runs it through the
@@ -54,6 +53,7 @@ protected:
 private:
     int helpTopic_;
     bool prepared_ = false;
+    bool initialising_ = false;
 };
 
 class LPropertySheet : public QDialog {

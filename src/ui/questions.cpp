@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "platform/thread_affinity.h"
@@ -55,8 +56,13 @@ std::unique_ptr<QInputDialog> MakeTextDialog(QWidget* parent, const QString& tit
                                              const QString& text) {
     auto dialog = std::make_unique<QInputDialog>(parent);
     dialog->setWindowTitle(title);
+    dialog->setLabelText(title + ":");
     dialog->setInputMode(QInputDialog::TextInput);
     dialog->setTextValue(text);
+    // Wide enough for the caption in the window's title bar (the dialog's
+    // layout sizes it from its controls).
+    if (auto* edit = dialog->findChild<QLineEdit*>())
+        edit->setMinimumWidth(dialog->fontMetrics().horizontalAdvance(title) * 3 / 2 + 40);
     return dialog;
 }
 

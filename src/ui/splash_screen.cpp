@@ -18,12 +18,12 @@ QPixmap SplashPicture() {
     title.setPixelSize(56);
     title.setBold(true);
     painter.setFont(title);
-    painter.drawText(QRect(210, 50, 260, 70), Qt::AlignLeft | Qt::AlignVCenter, "Orvia");
+    painter.drawText(QRect(200, 46, 260, 70), Qt::AlignLeft | Qt::AlignVCenter, "Orvia");
     QFont text = painter.font();
-    text.setPixelSize(17);
+    text.setPixelSize(16);
     text.setBold(false);
     painter.setFont(text);
-    painter.drawText(QRect(212, 120, 260, 56), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+    painter.drawText(QRect(202, 116, 256, 56), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                      "Telephone answering machine\nand IVR");
     text.setPixelSize(14);
     painter.setFont(text);

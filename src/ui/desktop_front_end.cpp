@@ -102,6 +102,8 @@ std::unique_ptr<MainWindowView> DesktopFrontEnd::MakeView(const LineBank& lines,
             << (value != nullptr ? value : "") << "); running without a window" << std::endl;
         return std::make_unique<ConsoleView>(lines, out);
     }
+    out << "Orvia: window on the " << QGuiApplication::platformName().toStdString() << " display"
+        << (startHidden ? " (started in the background)" : "") << std::endl;
     return std::make_unique<DesktopView>(lines, out, startHidden, dialogs_);
 }
 

@@ -360,7 +360,7 @@ void MainWindow::ShowAbout() {
 }
 
 void MainWindow::ShowHelp() {
-    OpenHelp(this, kHelpMainWindow);
+    OpenHelp(this, kHelpContents);
 }
 
 void MainWindow::ShowLinksMenu() {

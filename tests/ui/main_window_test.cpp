@@ -476,12 +476,12 @@ TEST_F(MainWindowTest, TheBannerOpensTheLinks) {
     EXPECT_EQ(view_->BannerTimer().interval(), DesktopView::kBannerEveryMs);
 }
 
-TEST_F(MainWindowTest, F1OpensTheMainWindowsHelp) {
+TEST_F(MainWindowTest, F1OpensTheHelpContents) {
     Create();
     QTest::keyClick(Window().Messages(), Qt::Key_F1);
     ASSERT_NE(HelpBrowser(), nullptr);
-    EXPECT_EQ(HelpBrowser()->source().toString(), "qrc:/help/main-window.html");
-    EXPECT_TRUE(HelpBrowser()->toPlainText().contains("Running in the background"));
+    EXPECT_EQ(HelpBrowser()->source().toString(), "qrc:/help/index.html");
+    EXPECT_TRUE(HelpBrowser()->toPlainText().contains("Windows and dialogs"));
     CloseHelp();
 }
 

@@ -1,5 +1,5 @@
-// Connects a control's change signal to a callback: the common part of
-// LPopupDialogBox::Watch and LPropertyPage::Watch.
+// Connects a control's change signal to a callback (DialogOperations::Watch
+// is built on it).
 //
 // Main thread only.
 #pragma once

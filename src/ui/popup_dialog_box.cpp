@@ -1,30 +1,16 @@
 #include "ui/popup_dialog_box.h"
 
 #include <QKeyEvent>
-#include <cassert>
 
 #include "platform/thread_affinity.h"
-#include "ui/control_watch.h"
-#include "ui/help.h"
 #include "ui/questions.h"
 
 namespace orvia {
 
 LPopupDialogBox::LPopupDialogBox(QWidget* parent, int helpTopic)
-    : QDialog(parent), helpTopic_(helpTopic) {
+    : QDialog(parent), DialogOperations(this, helpTopic) {
     ORVIA_ASSERT_MAIN_THREAD();
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-}
-
-void LPopupDialogBox::Prepare() {
-    if (prepared_)
-        return;
-    prepared_ = true;
-    // Filling the controls is not the user's command.
-    initialising_ = true;
-    OnInit();
-    initialising_ = false;
-    UpdateControls();
 }
 
 bool LPopupDialogBox::Run() {
@@ -41,24 +27,6 @@ void LPopupDialogBox::accept() {
 void LPopupDialogBox::reject() {
     OnReset();
     QDialog::reject();
-}
-
-void LPopupDialogBox::OnHelp() {
-    if (helpTopic_ != 0)
-        OpenHelp(this, helpTopic_);
-}
-
-void LPopupDialogBox::Watch(QObject* control) {
-    [[maybe_unused]] const bool known =
-        WatchControl(control, this, [this, control] { Command(control); });
-    assert(known);
-}
-
-void LPopupDialogBox::Command(QObject* control) {
-    if (initialising_)
-        return;
-    OnCommand(control);
-    UpdateControls();
 }
 
 void LPopupDialogBox::keyPressEvent(QKeyEvent* event) {

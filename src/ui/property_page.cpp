@@ -5,44 +5,15 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <cassert>
 
 #include "platform/thread_affinity.h"
-#include "ui/control_watch.h"
-#include "ui/help.h"
 #include "ui/questions.h"
 
 namespace orvia {
 
 LPropertyPage::LPropertyPage(int helpTopic, QWidget* parent)
-    : QWidget(parent), helpTopic_(helpTopic) {
+    : QWidget(parent), DialogOperations(this, helpTopic) {
     ORVIA_ASSERT_MAIN_THREAD();
-}
-
-void LPropertyPage::Prepare() {
-    if (prepared_)
-        return;
-    prepared_ = true;
-    // Filling the controls is not the user's command.
-    initialising_ = true;
-    OnInit();
-    initialising_ = false;
-    UpdateControls();
-}
-
-void LPropertyPage::OnHelp() {
-    if (helpTopic_ != 0)
-        OpenHelp(this, helpTopic_);
-}
-
-void LPropertyPage::Watch(QObject* control) {
-    [[maybe_unused]] const bool known = WatchControl(control, this, [this, control] {
-        if (initialising_)
-            return;
-        OnCommand(control);
-        UpdateControls();
-    });
-    assert(known);
 }
 
 LPropertySheet::LPropertySheet(QWidget* parent, const QString& caption, ApplyButton apply)

@@ -19,41 +19,20 @@
 #include <QWidget>
 #include <vector>
 
+#include "ui/dialog_operations.h"
+
 class QDialogButtonBox;
 class QKeyEvent;
 class QTabWidget;
 
 namespace orvia {
 
-class LPropertyPage : public QWidget {
+class LPropertyPage : public QWidget, public DialogOperations {
     Q_OBJECT
 
 public:
     // helpTopic: the page's help topic (help.h); 0 for none.
     explicit LPropertyPage(int helpTopic = 0, QWidget* parent = nullptr);
-
-    // OnInit and UpdateControls, once (the sheet calls it when the page is
-    // first shown).
-    void Prepare();
-    bool IsPrepared() const { return prepared_; }
-    int HelpTopic() const { return helpTopic_; }
-
-    virtual void OnInit() {}
-    // False keeps the page current (and the sheet open).
-    virtual bool OnApply() { return true; }
-    virtual void OnHelp();
-    virtual void UpdateControls() {}
-    virtual void OnCommand(QObject* control) { (void)control; }
-    virtual void OnReset() {}
-
-protected:
-    // As LPopupDialogBox::Watch.
-    void Watch(QObject* control);
-
-private:
-    int helpTopic_;
-    bool prepared_ = false;
-    bool initialising_ = false;
 };
 
 class LPropertySheet : public QDialog {

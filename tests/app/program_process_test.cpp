@@ -7,12 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <optional>
 
 #include "app/installed_data.h"
 #include "platform/clock.h"
 #include "platform/process_child.h"
+#include "scoped_environment.h"
 #include "store/call_log.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
@@ -23,6 +22,7 @@ namespace {
 
 using test::FileExists;
 using test::ReadFile;
+using test::ScopedEnvironment;
 using test::TempDir;
 using test::WriteFile;
 
@@ -110,24 +110,8 @@ protected:
         SetStore(store_);
     }
 
-    void TearDown() override {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-    }
-
-    void Set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    void Set(const char* name, const std::string& value) { Set(name, value.c_str()); }
+    void Set(const char* name, const char* value) { env_.Set(name, value); }
+    void Set(const char* name, const std::string& value) { env_.Set(name, value); }
 
     std::string TodaysLog() const {
         for (int64_t day = -1; day <= 1; ++day) {  // the test may run over midnight
@@ -140,7 +124,7 @@ protected:
 
     TempDir dir_;
     SettingsStore store_;
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+    ScopedEnvironment env_;
 };
 
 TEST_F(ProgramProcessTest, ServiceRunsWithoutADisplayAndSigtermEndsItCleanly) {

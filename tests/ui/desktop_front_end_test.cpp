@@ -1,38 +1,15 @@
 // Which front end a start gets, and the platforms Qt is asked to try.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 
+#include "scoped_environment.h"
 #include "ui/desktop_front_end.h"
 
 namespace orvia {
 namespace {
 
-// Sets or clears environment variables for one case, restoring them after.
-class Environment {
-public:
-    ~Environment() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-    }
-    void Set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
+using test::ScopedEnvironment;
 
 struct StartCase {
     StartMode mode;
@@ -55,7 +32,7 @@ TEST(DesktopFrontEndTest, ADisplayAndAWindowOrLogonStartMakeTheDesktop) {
         {StartMode::Help, ":0", nullptr, false},
     };
     for (const StartCase& c : cases) {
-        Environment env;
+        ScopedEnvironment env;
         env.Set("DISPLAY", c.display);
         env.Set("WAYLAND_DISPLAY", c.wayland);
         EXPECT_EQ(DesktopWanted(c.mode), c.desktop)
@@ -82,7 +59,7 @@ TEST(DesktopFrontEndTest, ThePlatformListAlwaysEndsInOneThatNeedsNoDisplay) {
         {"wayland", nullptr, nullptr, nullptr, "wayland;minimal"},
     };
     for (const PlatformCase& c : cases) {
-        Environment env;
+        ScopedEnvironment env;
         env.Set("QT_QPA_PLATFORM", c.platform);
         env.Set("WAYLAND_DISPLAY", c.wayland);
         env.Set("XDG_SESSION_TYPE", c.session);

@@ -256,6 +256,10 @@ struct KeyCase {
     bool marksRead = false;             // the selected message was played
 };
 
+void PrintTo(const KeyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class MainWindowKeyTest : public DesktopTest, public ::testing::WithParamInterface<KeyCase> {};
 
 TEST_P(MainWindowKeyTest, KeyActsBeforeTheControls) {

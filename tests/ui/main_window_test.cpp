@@ -325,6 +325,32 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"AltFBelongsToTheMenu", Qt::Key_F, Qt::AltModifier, {}, "maybe"}),
     [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
 
+TEST_F(MainWindowTest, SaveAsCopiesEachSelectedMessageUntilADialogIsCancelled) {
+    data_.Mailbox("Default");
+    const std::string first = data_.Message("Default", 1, "", false, 1200);
+    const std::string second = data_.Message("Default", 2, "", false, 1600);
+    const std::string third = data_.Message("Default", 3);
+    TempDir target;
+    ASSERT_TRUE(WriteProfileString(data_.Settings(), "settings", "saveaspath", "/nowhere"));
+    Create();
+    SelectMessages({first, second, third});
+
+    // Top to bottom: message 3 is saved, the dialog for message 2 is
+    // cancelled, message 1 is never asked for.
+    questions_.QueueFile(QString::fromStdString(target.Path() + "call.wav"));
+    questions_.QueueFile(std::nullopt);
+    Window().Actions().messageSave->trigger();
+    ASSERT_EQ(questions_.filesAsked.size(), 2u);
+    EXPECT_EQ(questions_.filesAsked[0].title, "Save Message As..");
+    EXPECT_EQ(questions_.filesAsked[0].filter, "Wave Files (*.wav)");
+    EXPECT_EQ(questions_.filesAsked[0].start, "/nowhere/Default ICM000003.wav");
+    // The folder chosen is where the next dialog starts.
+    EXPECT_EQ(questions_.filesAsked[1].start.toStdString(),
+              target.Path() + "Default ICM000002.wav");
+    EXPECT_EQ(ReadFile(target.Path() + "call.wav"), ReadFile(data_.Box("Default ICM000003.wav")));
+    EXPECT_EQ(ReadProfileString(data_.Settings(), "settings", "saveaspath", ""), target.Path());
+}
+
 TEST_F(MainWindowTest, F9WhilePlayingStartsTheMessageAgain) {
     data_.Mailbox("Default");
     const std::string message = data_.Message("Default", 1);

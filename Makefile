@@ -6,7 +6,7 @@ BENCH_DIR := build/bench
 FUZZ_DIR := build/fuzz
 CMAKE_GEN := -G Ninja
 
-.PHONY: run test deps build format bench fuzz clean
+.PHONY: run test deps build format bench fuzz clean screenshots
 
 deps:
 	@scripts/install-deps
@@ -22,6 +22,13 @@ test: deps
 	cmake -S . -B $(TEST_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DORVIA_SANITIZE=ON
 	cmake --build $(TEST_DIR) -j$(JOBS)
 	ctest --test-dir $(TEST_DIR) --output-on-failure -j$(JOBS) --timeout 300
+
+# Every window and dialog of the desktop UI as a PNG in build/screenshots/
+# (offscreen, fixed data and sizes), built in the test build folder.
+screenshots: deps
+	cmake -S . -B $(TEST_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DORVIA_SANITIZE=ON
+	cmake --build $(TEST_DIR) -j$(JOBS) --target orvia_screenshots
+	$(TEST_DIR)/tests/ui/orvia_screenshots build/screenshots
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DORVIA_TESTS=OFF -DORVIA_BENCH=ON

@@ -25,12 +25,14 @@ MainDialog::MainDialog(Parts parts, bool startHidden)
     : parts_(parts), startHidden_(startHidden), bgTask_(&parts.dispatcher) {
     parts_.playback.SetPlayingChanged(
         [this](bool playing) { parts_.view.PlayingChanged(playing); });
+    parts_.view.Attach(this);
 }
 
 MainDialog::~MainDialog() {
     Destroy();
     *alive_ = false;
     parts_.playback.SetPlayingChanged(nullptr);
+    parts_.view.Attach(nullptr);
 }
 
 void MainDialog::Create() {

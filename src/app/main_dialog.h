@@ -89,6 +89,8 @@ public:
 
     // The exit request (1044): closes without the question.
     void RequestExit();
+    // The desktop session is ending: a close from now on does not ask.
+    void SessionEnding() { askOnClose_ = false; }
     // Command 1008: hide into the tray.
     void Hide();
     // After the settings sheet: rebuild the lines in 750 ms when it asked for

@@ -14,12 +14,18 @@
 
 namespace orvia {
 
+class MainDialog;
+
 // The answers to "Do you want Orvia to continue to operate in the background?".
 enum class CloseAnswer { Yes, No, Cancel };
 
 class MainWindowView {
 public:
     virtual ~MainWindowView() = default;
+
+    // The application object the view shows and sends its commands to: set
+    // when MainDialog is constructed, cleared (null) when it is destroyed.
+    virtual void Attach(MainDialog* app) { (void)app; }
 
     // --- Window creation and destruction (in the order MainDialog calls them).
     // The window with its icons, the tray icon and the message list columns.

@@ -20,10 +20,6 @@
 namespace orvia {
 namespace {
 
-void MarkMessagesSeen() {
-    WriteProfileBool(Store().SettingsFile(), "state", "newmessages", false);
-}
-
 std::string FileName(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -63,6 +59,10 @@ bool CopyFile(const std::string& from, const std::string& to) {
 }
 
 }  // namespace
+
+void MarkMessagesSeen() {
+    WriteProfileBool(Store().SettingsFile(), "state", "newmessages", false);
+}
 
 bool PlayMessage(DesktopPlayback& playback, const std::string& messageIni) {
     MarkMessagesSeen();

@@ -14,6 +14,11 @@
 
 namespace orvia {
 
+// Writes "state"/"newmessages" = "false" (the user has seen the messages);
+// the actions below do it themselves, a dialog cancelled before one of them
+// runs calls it first.
+void MarkMessagesSeen();
+
 // Plays the message's recording on "playdevice" at "playvolume" and marks it
 // read ("message"/"read" = "true"). False when it cannot be played (it is
 // then not marked).

@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "app/command_line.h"
-#include "app/console_view.h"
 #include "app/desktop_player.h"
 #include "app/exit_signals.h"
 #include "app/install_commands.h"
@@ -79,14 +78,13 @@ int Uninstall(const StartOptions& options, const ProgramIo& io) {
     return RunUninstall(Store(), context);
 }
 
-int Run(const StartOptions& options, const std::function<std::unique_ptr<EventLoop>()>& makeLoop,
-        const ProgramIo& io) {
+int Run(const StartOptions& options, FrontEnd& frontEnd, const ProgramIo& io) {
     std::ostream& out = *io.out;
     std::ostream& err = *io.err;
     // Before any thread exists: from here on the signals are the exit request.
     if (!BlockExitSignals())
         err << "Orvia: cannot block SIGTERM and SIGINT" << std::endl;
-    const std::unique_ptr<EventLoop> loop = makeLoop();
+    const std::unique_ptr<EventLoop> loop = frontEnd.MakeLoop();
     Dispatcher& dispatcher = loop->GetDispatcher();
     SetCurrentDispatcher(&dispatcher);
 
@@ -125,9 +123,9 @@ int Run(const StartOptions& options, const std::function<std::unique_ptr<EventLo
         QueueLeveller leveller;
         TelephonyLineBank lines(LLineApplication::Instance(), &leveller);
         DesktopPlayer playback;
-        ConsoleView view(lines, out);
         const bool hidden = options.mode == StartMode::Logon || options.mode == StartMode::Service;
-        MainDialog app({dispatcher, view, lines, playback}, hidden);
+        const std::unique_ptr<MainWindowView> view = frontEnd.MakeView(lines, out, hidden);
+        MainDialog app({dispatcher, *view, lines, playback}, hidden);
         app.SetOnDestroyed([&loop] { loop->Quit(); });
         ExitSignalWatcher signals([&dispatcher](int) {
             // The exit request; with no window yet (or any more) the loop just ends.
@@ -148,8 +146,7 @@ int Run(const StartOptions& options, const std::function<std::unique_ptr<EventLo
 
 }  // namespace
 
-int RunProgram(const std::vector<std::string>& args,
-               const std::function<std::unique_ptr<EventLoop>()>& makeLoop, const ProgramIo& io) {
+int RunProgram(const std::vector<std::string>& args, FrontEnd& frontEnd, const ProgramIo& io) {
     const StartOptions options = ParseStartOptions(args);
     RegisterTelephonyProviders();
     switch (options.mode) {
@@ -169,7 +166,7 @@ int RunProgram(const std::vector<std::string>& args,
         case StartMode::Service:
             break;
     }
-    return Run(options, makeLoop, io);
+    return Run(options, frontEnd, io);
 }
 
 }  // namespace orvia

@@ -13,13 +13,12 @@
 // Main thread (the thread of main()).
 #pragma once
 
-#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/event_loop.h"
+#include "app/front_end.h"
 
 namespace orvia {
 
@@ -29,10 +28,9 @@ struct ProgramIo {
     std::ostream* err = nullptr;
 };
 
-// args are the arguments after the program name. makeLoop makes the main
-// thread's event loop (called once, only when the program runs). Returns the
-// process exit status.
-int RunProgram(const std::vector<std::string>& args,
-               const std::function<std::unique_ptr<EventLoop>()>& makeLoop, const ProgramIo& io);
+// args are the arguments after the program name. frontEnd makes the main
+// thread's event loop and the main window's view (only when the program
+// runs). Returns the process exit status.
+int RunProgram(const std::vector<std::string>& args, FrontEnd& frontEnd, const ProgramIo& io);
 
 }  // namespace orvia

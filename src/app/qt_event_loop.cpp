@@ -11,13 +11,13 @@ namespace {
 
 class QtEventLoop : public EventLoop {
 public:
-    QtEventLoop(int& argc, char** argv) : app_(argc, argv) {}
+    explicit QtEventLoop(std::unique_ptr<QCoreApplication> app) : app_(std::move(app)) {}
 
     Dispatcher& GetDispatcher() override { return dispatcher_; }
 
     void Run() override {
         if (!quit_.load())
-            app_.exec();
+            app_->exec();
     }
 
     void Quit() override {
@@ -25,11 +25,12 @@ public:
         // exit() must run on the loop's thread; queued, it also works before
         // exec() has started.
         QMetaObject::invokeMethod(
-            &app_, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+            app_.get(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     }
 
 private:
-    QCoreApplication app_;
+    // The application object first: the dispatcher needs it and goes before it.
+    std::unique_ptr<QCoreApplication> app_;
     QtDispatcher dispatcher_;
     std::atomic<bool> quit_{false};
 };
@@ -37,7 +38,11 @@ private:
 }  // namespace
 
 std::unique_ptr<EventLoop> MakeQtEventLoop(int& argc, char** argv) {
-    return std::make_unique<QtEventLoop>(argc, argv);
+    return MakeQtEventLoop(std::make_unique<QCoreApplication>(argc, argv));
+}
+
+std::unique_ptr<EventLoop> MakeQtEventLoop(std::unique_ptr<QCoreApplication> app) {
+    return std::make_unique<QtEventLoop>(std::move(app));
 }
 
 }  // namespace orvia

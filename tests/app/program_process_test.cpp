@@ -7,12 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <optional>
 
 #include "app/installed_data.h"
 #include "platform/clock.h"
 #include "platform/process_child.h"
+#include "scoped_environment.h"
 #include "store/call_log.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
@@ -23,6 +22,7 @@ namespace {
 
 using test::FileExists;
 using test::ReadFile;
+using test::ScopedEnvironment;
 using test::TempDir;
 using test::WriteFile;
 
@@ -94,6 +94,7 @@ protected:
         Set("XDG_CONFIG_HOME", dir_.Path() + "config");
         Set("DISPLAY", nullptr);
         Set("WAYLAND_DISPLAY", nullptr);
+        Set("XDG_SESSION_TYPE", nullptr);
         ASSERT_EQ(::mkdir((dir_.Path() + "run").c_str(), 0700), 0);
         // Stand-ins for the installed data, so the program finds it in place
         // and does not spend its start on speech synthesis.
@@ -109,24 +110,8 @@ protected:
         SetStore(store_);
     }
 
-    void TearDown() override {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-    }
-
-    void Set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    void Set(const char* name, const std::string& value) { Set(name, value.c_str()); }
+    void Set(const char* name, const char* value) { env_.Set(name, value); }
+    void Set(const char* name, const std::string& value) { env_.Set(name, value); }
 
     std::string TodaysLog() const {
         for (int64_t day = -1; day <= 1; ++day) {  // the test may run over midnight
@@ -139,7 +124,7 @@ protected:
 
     TempDir dir_;
     SettingsStore store_;
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+    ScopedEnvironment env_;
 };
 
 TEST_F(ProgramProcessTest, ServiceRunsWithoutADisplayAndSigtermEndsItCleanly) {
@@ -160,6 +145,38 @@ TEST_F(ProgramProcessTest, ServiceRunsWithoutADisplayAndSigtermEndsItCleanly) {
     ASSERT_NE(log.find("Orvia Run"), std::string::npos) << log;
     ASSERT_NE(log.find("Orvia Exit"), std::string::npos) << log;
     EXPECT_LT(log.find("Orvia Run"), log.find("Orvia Exit"));
+}
+
+TEST_F(ProgramProcessTest, WithADisplayTheWindowRunsAndSigtermEndsIt) {
+    Set("DISPLAY", ":0");
+    Set("QT_QPA_PLATFORM", "offscreen");
+    Program window({});
+    ASSERT_TRUE(window.WaitForOutput("Orvia running")) << window.Output();
+    EXPECT_NE(window.Output().find("Orvia: window on the offscreen display"), std::string::npos)
+        << window.Output();
+    ASSERT_TRUE(window.WaitForOutput("listening for calls")) << window.Output();
+    ASSERT_EQ(::kill(window.Pid(), SIGTERM), 0);
+    EXPECT_EQ(window.Finish(), 0) << window.Output();
+    EXPECT_NE(window.Output().find("Orvia: stopped"), std::string::npos);
+    EXPECT_NE(TodaysLog().find("Orvia Exit"), std::string::npos);
+}
+
+TEST_F(ProgramProcessTest, ADisplayThatCannotBeReachedRunsHeadlessAndTheServiceNeverTriesIt) {
+    // No X server answers on this display: the start runs without a window
+    // instead of ending.
+    Set("DISPLAY", ":987");
+    Set("QT_QPA_PLATFORM", nullptr);
+    Program window({});
+    ASSERT_TRUE(window.WaitForOutput("running without a window")) << window.Output();
+    ASSERT_TRUE(window.WaitForOutput("listening for calls")) << window.Output();
+    ASSERT_EQ(::kill(window.Pid(), SIGTERM), 0);
+    EXPECT_EQ(window.Finish(), 0) << window.Output();
+
+    Program service({"/service"});
+    ASSERT_TRUE(service.WaitForOutput("listening for calls")) << service.Output();
+    ASSERT_EQ(::kill(service.Pid(), SIGTERM), 0);
+    EXPECT_EQ(service.Finish(), 0) << service.Output();
+    EXPECT_EQ(service.Output().find("display"), std::string::npos) << service.Output();
 }
 
 TEST_F(ProgramProcessTest, SecondStartSignalsTheFirstAndEnds) {

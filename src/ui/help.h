@@ -1,0 +1,46 @@
+// Help: concise HTML pages shipped with the program (compiled in with the
+// ui resources, from src/ui/help), one page per dialog, each addressed by
+// its topic number. OpenHelp shows a page in the help window, a small
+// browser of its own that follows the links between the pages and hands
+// links to other sites to the desktop.
+//
+// Main thread only.
+#pragma once
+
+#include <QString>
+
+class QTextBrowser;
+class QWidget;
+
+namespace orvia {
+
+// Topic numbers. The settings pages, the line dialog and the mailbox dialog
+// have the numbers 103 to 108 their dialogs open.
+enum HelpTopic : int {
+    kHelpContents = 1,
+    kHelpMainWindow = 100,
+    kHelpCallLogs = 101,
+    kHelpEmail = 102,
+    kHelpSettingsGeneral = 103,
+    kHelpSettingsDevices = 104,
+    kHelpSettingsAutoHours = 105,
+    kHelpSettingsTransferRecord = 106,
+    kHelpLineProperties = 107,
+    kHelpMailboxProperties = 108,
+};
+
+// The resource path of a topic's page ("qrc:/help/..."); the contents page
+// for a topic without a page of its own.
+QString HelpPageUrl(int topic);
+
+// Shows the topic's page in the help window (created on first use, raised
+// when it exists).
+void OpenHelp(QWidget* parent, int topic);
+
+// Closes the help window (the program's end).
+void CloseHelp();
+
+// The help window's browser while the help window exists; null before.
+QTextBrowser* HelpBrowser();
+
+}  // namespace orvia

@@ -1,0 +1,184 @@
+// The dialog framework the UI parts build on: a dialog closes on OK only
+// when OnApply agrees, a page refusing OnApply keeps its tab, pages never
+// shown are never read or written, the progress dialog's Cancel.
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "ui/popup_dialog_box.h"
+#include "ui/progress_dialog.h"
+#include "ui/property_page.h"
+#include "ui_fixtures.h"
+
+namespace orvia::test {
+namespace {
+
+using Journal = std::vector<std::string>;
+
+class NameDialog : public LPopupDialogBox {
+public:
+    explicit NameDialog(Journal& journal) : LPopupDialogBox(nullptr), journal_(journal) {
+        edit = new QLineEdit(this);
+        ok = new QPushButton("OK", this);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(edit);
+        layout->addWidget(ok);
+        Watch(edit);
+        connect(ok, &QPushButton::clicked, this, &NameDialog::accept);
+    }
+
+    QLineEdit* edit;
+    QPushButton* ok;
+
+protected:
+    void OnInit() override {
+        journal_.push_back("init");
+        edit->setText("start");
+    }
+    bool OnApply() override {
+        journal_.push_back("apply " + edit->text().toStdString());
+        return !edit->text().isEmpty();
+    }
+    void UpdateControls() override {
+        journal_.push_back("update");
+        ok->setEnabled(edit->text() != "locked");
+    }
+    void OnCommand(QObject* control) override {
+        journal_.push_back(control == edit ? "command edit" : "command ?");
+    }
+    void OnReset() override { journal_.push_back("reset"); }
+
+private:
+    Journal& journal_;
+};
+
+TEST(PopupDialogBoxTest, OkClosesOnlyWhenApplyAgreesAndUpdateFollowsEveryCommand) {
+    ScriptedQuestions questions;
+    Journal journal;
+    NameDialog dialog(journal);
+    questions.QueueDialog([&](QDialog&) {
+        EXPECT_EQ(journal, (Journal{"init", "update"}));
+        dialog.edit->clear();
+        QTest::mouseClick(dialog.ok, Qt::LeftButton);
+        EXPECT_TRUE(dialog.isVisible());  // refused: empty
+        QTest::keyClicks(dialog.edit, "locked");
+        EXPECT_FALSE(dialog.ok->isEnabled());
+        dialog.edit->setText("Sales");
+        QTest::mouseClick(dialog.ok, Qt::LeftButton);
+    });
+    EXPECT_TRUE(dialog.Run());
+    EXPECT_EQ(journal.front(), "init");
+    EXPECT_EQ(journal.back(), "apply Sales");
+    EXPECT_NE(std::find(journal.begin(), journal.end(), "apply "), journal.end());
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), "command edit"),
+              std::count(journal.begin(), journal.end(), "update") - 1);
+
+    // Esc cancels: OnReset, not OnApply.
+    journal.clear();
+    NameDialog second(journal);
+    questions.QueueDialog([&](QDialog&) { QTest::keyClick(second.edit, Qt::Key_Escape); });
+    EXPECT_FALSE(second.Run());
+    EXPECT_EQ(journal, (Journal{"init", "update", "reset"}));
+}
+
+class Page : public LPropertyPage {
+public:
+    Page(std::string name, Journal& journal) : name_(std::move(name)), journal_(journal) {}
+    bool refuse = false;
+
+    void OnInit() override { journal_.push_back(name_ + " init"); }
+    bool OnApply() override {
+        journal_.push_back(name_ + (refuse ? " refuses" : " apply"));
+        return !refuse;
+    }
+    void OnReset() override { journal_.push_back(name_ + " reset"); }
+
+private:
+    std::string name_;
+    Journal& journal_;
+};
+
+TEST(PropertySheetTest, PagesAreAppliedWhenLeftAndARefusingPageKeepsItsTab) {
+    ScriptedQuestions questions;
+    Journal journal;
+    LPropertySheet sheet(nullptr, "Settings");
+    auto* general = new Page("general", journal);
+    auto* devices = new Page("devices", journal);
+    auto* hours = new Page("hours", journal);
+    sheet.AddPage(general, "General");
+    sheet.AddPage(devices, "Devices");
+    sheet.AddPage(hours, "AutoHours");
+    EXPECT_EQ(sheet.Buttons()->button(QDialogButtonBox::Apply), nullptr);
+
+    questions.QueueDialog([&](QDialog&) {
+        EXPECT_EQ(journal, (Journal{"general init"}));
+        QTabBar* tabs = sheet.Tabs()->tabBar();
+        general->refuse = true;
+        QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(1).center());
+        EXPECT_EQ(sheet.Tabs()->currentIndex(), 0);
+        general->refuse = false;
+        QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(1).center());
+        EXPECT_EQ(sheet.Tabs()->currentIndex(), 1);
+        QTest::mouseClick(sheet.Buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_TRUE(sheet.Run());
+    // The AutoHours page was never shown: never initialised, read or written.
+    EXPECT_EQ(journal, (Journal{"general init", "general refuses", "general apply", "devices init",
+                                "devices apply"}));
+}
+
+TEST(PropertySheetTest, CancelResetsThePagesShownAndApplyStaysOpen) {
+    ScriptedQuestions questions;
+    Journal journal;
+    LPropertySheet sheet(nullptr, "OGM Properties", LPropertySheet::ApplyButton::With);
+    auto* message = new Page("message", journal);
+    auto* keys = new Page("keys", journal);
+    sheet.AddPage(message, "Message");
+    sheet.AddPage(keys, "Key Response");
+    questions.QueueDialog([&](QDialog&) {
+        QTest::mouseClick(sheet.Buttons()->button(QDialogButtonBox::Apply), Qt::LeftButton);
+        EXPECT_TRUE(sheet.isVisible());
+        QTest::mouseClick(sheet.Buttons()->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+    });
+    EXPECT_FALSE(sheet.Run());
+    EXPECT_EQ(journal, (Journal{"message init", "message apply", "message reset"}));
+}
+
+TEST(ProgressDialogTest, CancelStopsTheProcessBetweenSteps) {
+    int steps = 0;
+    QTimer::singleShot(0, [] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<QProgressDialog*>(top);
+            if (progress != nullptr && progress->isVisible())
+                QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        }
+    });
+    const bool ok = RunProcessDialog(nullptr, "Converting", "Orvia", [&](const ProcessControl& c) {
+        for (int i = 0; i < 1000; ++i) {
+            if (c.cancelled())
+                return false;
+            c.progress(i / 10);
+            ++steps;
+        }
+        return true;
+    });
+    EXPECT_FALSE(ok);
+    EXPECT_LT(steps, 1000);
+
+    // Not cancelled: the work's own result.
+    EXPECT_TRUE(RunProcessDialog(nullptr, "Converting", "Orvia", [](const ProcessControl& c) {
+        c.progress(100);
+        return !c.cancelled();
+    }));
+}
+
+}  // namespace
+}  // namespace orvia::test

@@ -1,0 +1,57 @@
+// The help pages: every topic a dialog opens has its page, and every link
+// between the pages leads to a page that exists.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include "ui/help.h"
+#include "ui_fixtures.h"
+
+namespace orvia::test {
+namespace {
+
+QString Page(const QString& url) {
+    QFile file(QUrl(url).path().prepend(':'));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+TEST(HelpTest, EveryTopicOfThisPartHasItsPageAndEveryLinkLeadsToAPage) {
+    for (int topic : {kHelpContents, kHelpMainWindow, kHelpCallLogs, kHelpEmail}) {
+        const QString url = HelpPageUrl(topic);
+        EXPECT_NE(url, topic == kHelpContents ? QString() : HelpPageUrl(kHelpContents)) << topic;
+        const QString html = Page(url);
+        ASSERT_FALSE(html.isEmpty()) << url.toStdString();
+        EXPECT_TRUE(html.contains("<h1>")) << url.toStdString();
+        const QRegularExpression link("href=\"([^\"#]+)\"");
+        for (auto match = link.globalMatch(html); match.hasNext();) {
+            const QString target = match.next().captured(1);
+            const QUrl resolved = QUrl(url).resolved(QUrl(target));
+            EXPECT_FALSE(Page(resolved.toString()).isEmpty())
+                << url.toStdString() << " links to " << target.toStdString();
+        }
+    }
+    // A topic without a page of its own opens the contents.
+    EXPECT_EQ(HelpPageUrl(9999), HelpPageUrl(kHelpContents));
+}
+
+TEST(HelpTest, LinksInsideFollowAndOthersGoToTheDesktop) {
+    RecordingHandoff handoff;
+    OpenHelp(nullptr, kHelpContents);
+    QTextBrowser* browser = HelpBrowser();
+    ASSERT_NE(browser, nullptr);
+    emit browser->anchorClicked(QUrl("call-logs.html"));
+    EXPECT_EQ(browser->source().toString(), "qrc:/help/call-logs.html");
+    emit browser->anchorClicked(QUrl("https://example.com/"));
+    EXPECT_EQ(browser->source().toString(), "qrc:/help/call-logs.html");
+    EXPECT_EQ(handoff.opened, (std::vector<std::string>{"https://example.com/"}));
+    CloseHelp();
+    EXPECT_EQ(HelpBrowser(), nullptr);
+}
+
+}  // namespace
+}  // namespace orvia::test

@@ -1,0 +1,296 @@
+// `make screenshots`: every window and dialog of the desktop UI rendered on
+// Qt's offscreen platform with fixed data, at fixed sizes, one PNG each in
+// the folder given (build/screenshots). Made for a person to look at.
+//
+//     orvia_screenshots OUTPUT_FOLDER
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QStyleFactory>
+#include <QTextBrowser>
+#include <QTreeWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+
+#include "app/main_dialog.h"
+#include "app/message_actions.h"
+#include "desktop_fakes.h"
+#include "platform/clock.h"
+#include "platform/step_dispatcher.h"
+#include "store/profile.h"
+#include "store/profile_values.h"
+#include "store/settings_store.h"
+#include "ui/about_dialog.h"
+#include "ui/banner.h"
+#include "ui/call_log_dialog.h"
+#include "ui/caller_id_flash.h"
+#include "ui/desktop_view.h"
+#include "ui/email_dialog.h"
+#include "ui/help.h"
+#include "ui/main_messages.h"
+#include "ui/main_window.h"
+#include "ui/message_list_view.h"
+#include "ui/pictures.h"
+#include "ui/progress_dialog.h"
+#include "ui/splash_screen.h"
+
+namespace orvia::test {
+namespace {
+
+class Shots {
+public:
+    explicit Shots(QString folder) : folder_(std::move(folder)) {}
+
+    void Save(const QString& name, const QPixmap& pixmap) {
+        const QString path = folder_ + "/" + name + ".png";
+        if (pixmap.isNull() || !pixmap.save(path)) {
+            std::cerr << "orvia_screenshots: could not write " << path.toStdString() << "\n";
+            failed_ = true;
+            return;
+        }
+        std::cout << path.toStdString() << "\n";
+    }
+
+    // A window shown offscreen, laid out and painted, then grabbed with a
+    // plain title bar of its caption and icon (the offscreen platform draws
+    // no window frames).
+    void Window(const QString& name, QWidget& widget, QSize size = QSize()) {
+        Show(widget, size);
+        Save(name, Framed(widget, widget.grab()));
+        widget.hide();
+    }
+
+    // A window without a frame of its own (splash, caller-id flash).
+    void Frameless(const QString& name, QWidget& widget) {
+        Show(widget, QSize());
+        Save(name, widget.grab());
+        widget.hide();
+    }
+
+    void Menu(const QString& name, QMenu& menu) {
+        menu.popup(QPoint(0, 0));
+        QApplication::processEvents();
+        Save(name, menu.grab());
+        menu.hide();
+    }
+
+    void MessageBox(const QString& name, const Question& question) {
+        const std::unique_ptr<QMessageBox> box = MakeMessageBox(nullptr, question);
+        Window(name, *box);
+    }
+
+    bool Failed() const { return failed_; }
+
+private:
+    static void Show(QWidget& widget, QSize size) {
+        if (size.isValid())
+            widget.resize(size);
+        else
+            widget.adjustSize();
+        widget.show();
+        QApplication::processEvents();
+    }
+
+    static QPixmap Framed(const QWidget& widget, const QPixmap& content) {
+        const int bar = 26;
+        QPixmap framed(content.width() + 2, content.height() + bar + 1);
+        framed.fill(QColor("#3c4043"));
+        QPainter painter(&framed);
+        painter.drawPixmap(1, bar, content);
+        const QIcon icon = widget.windowIcon();
+        int x = 8;
+        if (!icon.isNull()) {
+            painter.drawPixmap(x, (bar - 16) / 2, icon.pixmap(16, 16));
+            x += 22;
+        }
+        painter.setPen(Qt::white);
+        QFont font = painter.font();
+        font.setBold(true);
+        painter.setFont(font);
+        painter.drawText(QRect(x, 0, framed.width() - x - 8, bar), Qt::AlignVCenter | Qt::AlignLeft,
+                         widget.windowTitle());
+        return framed;
+    }
+
+    QString folder_;
+    bool failed_ = false;
+};
+
+// Every picture at list, button and large sizes on a light and a dark strip.
+QPixmap PictureSheet() {
+    const char* names[] = {kPictureWindowIcon, kPictureTray,      kPictureOn,
+                           kPictureOff,        kPicturePlay,      kPicturePlayIdle,
+                           kPictureEmail,      kPictureEmailIdle, kPictureDelete,
+                           kPictureDeleteIdle, kPictureUnread,    kPictureRead};
+    const int sizes[] = {16, 24, 48};
+    const int cell = 64;
+    QPixmap sheet(cell * static_cast<int>(std::size(names)), cell * 4 + 20);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    painter.fillRect(0, cell * 3, sheet.width(), cell + 20, QColor("#2b2f33"));
+    for (int i = 0; i < static_cast<int>(std::size(names)); ++i) {
+        const int x = i * cell;
+        for (int row = 0; row < 3; ++row) {
+            const int size = sizes[row];
+            painter.drawPixmap(x + (cell - size) / 2, row * cell + (cell - size) / 2,
+                               Picture(names[i]).pixmap(size, size));
+        }
+        painter.drawPixmap(x + 20, cell * 3 + 20, Picture(names[i]).pixmap(24, 24));
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(x, cell * 4, cell, 20), Qt::AlignCenter, names[i]);
+    }
+    return sheet;
+}
+
+int Capture(const QString& folder, const std::string& dataFolder) {
+    Shots shots(folder);
+    DataFolder data(dataFolder);
+    ScopedFixedClock clock(1709801400);  // 2024-03-07 08:50:00
+    StepDispatcher dispatcher;
+    ScopedCurrentDispatcher current(&dispatcher);
+    RecordingPlayback playback;
+    ScriptedLines lines;
+    std::ostringstream out;
+
+    // Fixed data: two answering OGMs, three mailboxes, six messages.
+    data.Ogm("Default Answering Message");
+    data.Ogm("Out of Hours");
+    data.Ogm("Sales Menu", "false");
+    for (const char* mailbox : {"Default", "Sales", "Support"})
+        data.Mailbox(mailbox);
+    const std::string settings = data.Settings();
+    WriteProfileString(settings, "settings", "sendemail", "owner@example.com");
+    WriteProfileString(settings, "settings", "producturl", "https://orvia.example/");
+    data.Message("Default", 1, "5551234", true);
+    data.Message("Default", 2, "", true);
+    const std::string selected = data.Message("Default", 3, "+44 20 7946 0018");
+    data.Message("Default", 4, "5559876 Jane Doe");
+    data.Message("Default", 5, "OUT OF AREA");
+    data.Message("Sales", 1, "5550101");
+    for (const char* log : {"Log 24-03-05.txt", "Log 24-03-06.txt", "Orders.txt"})
+        test::WriteFile(Store().Logs() + log, "Log\r\nCreated by Orvia\r\n");
+
+    DesktopView view(lines, out, false, MainWindowDialogs{});
+    MainDialog app({dispatcher, view, lines, playback}, false);
+    app.Create();
+    dispatcher.RunPending();
+    MainWindow& window = *view.Window();
+    if (SplashScreen* splash = view.Splash())
+        splash->hide();
+    const QSize mainSize(620, 460);
+
+    window.Messages()->setCurrentItem(window.Messages()->RowOf(selected));
+    window.BannerLine()->setText(BannerTexts().front());
+    shots.Window("main_window", window, mainSize);
+
+    const MainActions& a = window.Actions();
+    window.show();
+    for (const auto& [name, menu] : {std::pair<const char*, QMenu*>{"menu_file", a.fileMenu},
+                                     {"menu_ogm", a.ogmMenu},
+                                     {"menu_mailbox", a.mailboxMenu},
+                                     {"menu_messages", a.messageMenu},
+                                     {"menu_help", a.helpMenu},
+                                     {"menu_links", a.linksMenu}})
+        shots.Menu(name, *menu);
+
+    window.Messages()->clearSelection();
+    window.SetAnswering(false);
+    shots.Window("main_window_idle_off", window, mainSize);
+    window.SetAnswering(true);
+
+    shots.Save("splash", SplashPicture());
+
+    CallerIdFlash flash;
+    flash.Flash(CallerIdLines("Line 1\r\n5559876\r\nJane Doe"));
+    shots.Frameless("caller_id_flash", flash);
+
+    CallLogDialog logs(&window);
+    logs.Prepare();
+    logs.List()->setCurrentRow(1);
+    shots.Window("call_logs", logs);
+
+    std::string address = LastEmailAddress();
+    std::string note;
+    EmailDialog email(&window, address, note);
+    email.Prepare();
+    email.NoteEdit()->setPlainText("Please call Jane back before noon.");
+    shots.Window("send_email", email);
+
+    {
+        LProgressDialog progress(&window, "Compress Audio File", "Orvia");
+        progress.SetPercent(40);
+        shots.Window("compress_progress", progress.Widget());
+    }
+
+    AboutDialog about(&window);
+    about.Prepare();
+    shots.Window("about", about);
+
+    OpenHelp(nullptr, kHelpContents);
+    QWidget* help = HelpBrowser()->window();
+    shots.Window("help_contents", *help, QSize(560, 480));
+    OpenHelp(nullptr, kHelpMainWindow);
+    shots.Window("help_main_window", *help, QSize(560, 480));
+    CloseHelp();
+
+    shots.MessageBox("confirm_stop", BackgroundQuestion());
+    shots.MessageBox("rename_mailbox_warning", RenameMailboxWarning());
+    shots.MessageBox("confirm_delete_mailbox", DeleteMailboxQuestion());
+    shots.MessageBox("new_mailbox_refused", NewMailboxRefused("Default"));
+    shots.MessageBox("rename_fail", RenameMailboxRefused("Sales", "Support"));
+    shots.MessageBox("confirm_delete_log", DeleteLogQuestion());
+    shots.MessageBox("no_line_devices",
+                     NoLineDevicesMessage(Store().DataFolder() + "telephony.ini"));
+    shots.MessageBox("service_administrator", ServiceNeedsAdministrator(true));
+    shots.MessageBox("desktop_helper_failed",
+                     DesktopHelperFailed("The print command (lp)", Store().Logs() + "Orders.txt"));
+
+    const std::unique_ptr<QInputDialog> name =
+        MakeTextDialog(&window, "Enter New Mailbox Name", "Mailbox 1");
+    shots.Window("new_mailbox_name", *name);
+
+    shots.Save("pictures", PictureSheet());
+    return shots.Failed() ? 1 : 0;
+}
+
+int Run(const QString& folder) {
+    QDir().mkpath(folder);
+    // A data folder at a fixed place, so the paths the dialogs show are the
+    // same on every run; removed afterwards.
+    const QString data = QDir(folder).absoluteFilePath("data");
+    QDir(data).removeRecursively();
+    const int status = Capture(folder, data.toStdString() + "/");
+    QDir(data).removeRecursively();
+    return status;
+}
+
+}  // namespace
+}  // namespace orvia::test
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: orvia_screenshots OUTPUT_FOLDER\n";
+        return 2;
+    }
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Fixed data means fixed texts: the C locale's date order.
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    QApplication::setFont(QFont("DejaVu Sans", 9));
+    orvia::InitUiResources();
+    return orvia::test::Run(QString::fromLocal8Bit(argv[1]));
+}

@@ -102,6 +102,10 @@ bool WriteFoldersFile(const SettingsStore& store) {
     const std::size_t slash = file.rfind('/');
     if (slash != std::string::npos && slash > 0 && !MakeFolders(file.substr(0, slash)))
         return false;
+    // Every user's start reads the folders file: a new one is readable by all
+    // (it names folders, nothing secret).
+    if (!FileIsPresent(file) && !ReplaceTextFile(file, "", FileAccess::Shared))
+        return false;
     const std::pair<const char*, const std::string*> values[] = {
         {kFolderData, &store.DataFolder()},     {kFolderPrompts, &store.SystemPrompts()},
         {kFolderMailBoxes, &store.MailBoxes()}, {kFolderOgms, &store.OGMs()},

@@ -14,6 +14,7 @@
 #include "app/install_commands.h"
 #include "app/installed_data.h"
 #include "app/main_dialog.h"
+#include "app/password_files.h"
 #include "app/telephony_line_bank.h"
 #include "app/telephony_providers.h"
 #include "platform/alsa/sound_cards.h"
@@ -41,7 +42,7 @@ void PrepareSystemDataFolder() {
         return;
     const FolderEnvironment env;
     const std::string named = ReadProfileString(Store().FoldersFile(), "Folders", kFolderData, "");
-    if (!named.empty() || !MakeFolders(env.systemDataFolder))
+    if (!named.empty() || !MakeFolders(env.systemDataFolder, kDataFolderMode))
         return;
     SetStore(SettingsStore::Resolve(env));
 }
@@ -118,6 +119,7 @@ int Run(const StartOptions& options, const std::function<std::unique_ptr<EventLo
     const InstalledDataReport installed = InstallMissingData(Store());
     for (const std::string& path : installed.failed)
         err << "Orvia: could not create " << path << std::endl;
+    WarnAboutExposedPasswordFiles(Store());
 
     int status = 0;
     {

@@ -90,7 +90,7 @@ SettingsStore SettingsStore::ForDataFolder(const std::string& dataFolder) {
 bool SettingsStore::CreateFolders() const {
     bool ok = true;
     for (const std::string* folder : {&data_, &prompts_, &mailBoxes_, &ogms_, &logs_})
-        ok = MakeFolders(WithoutSlash(*folder)) && ok;
+        ok = MakeFolders(WithoutSlash(*folder), kDataFolderMode) && ok;
     return ok;
 }
 

@@ -15,6 +15,10 @@
 
 namespace orvia {
 
+// The mode (before the umask) of the data folders Orvia creates: they hold
+// the messages and the passwords, so only their owner may enter them.
+inline constexpr unsigned kDataFolderMode = 0700;
+
 // Value names of the folders file.
 inline constexpr const char* kFolderData = "DataFiles";
 inline constexpr const char* kFolderPrompts = "System Prompts";
@@ -50,8 +54,9 @@ public:
     // The folders file consulted (it need not exist).
     const std::string& FoldersFile() const { return foldersFile_; }
 
-    // Creates the data folder and the four sub-folders; false when one of them
-    // cannot be created.
+    // Creates the data folder and the four sub-folders (kDataFolderMode;
+    // folders that exist keep their mode); false when one of them cannot be
+    // created.
     bool CreateFolders() const;
 
 private:

@@ -13,6 +13,7 @@
 #include "app/installed_data.h"
 #include "platform/clock.h"
 #include "platform/process_child.h"
+#include "platform/text_file.h"
 #include "store/call_log.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
@@ -195,6 +196,36 @@ TEST_F(ProgramProcessTest, UninstallEndsTheRunningInstanceFirst) {
     EXPECT_NE(running.Output().find("Orvia: stopped"), std::string::npos);
     struct stat st {};
     EXPECT_NE(::stat(store_.DataFolder().c_str(), &st), 0);
+}
+
+TEST_F(ProgramProcessTest, AStartWritesSettingsAndLogsPrivatelyWhateverTheUmask) {
+    for (const mode_t mask : {mode_t{022}, mode_t{077}}) {
+        SCOPED_TRACE(mask);
+        const mode_t old = ::umask(mask);  // the program inherits it
+        ASSERT_TRUE(RemoveFileIfPresent(store_.SettingsFile()));
+        for (int64_t day = -1; day <= 1; ++day)
+            ASSERT_TRUE(RemoveFileIfPresent(DailyLogPath(LocalNow() + day * 86400)));
+        {
+            Program service({"/service"});
+            ASSERT_TRUE(service.WaitForOutput("listening")) << service.Output();
+            ASSERT_EQ(::kill(service.Pid(), SIGTERM), 0);
+            EXPECT_EQ(service.Finish(), 0) << service.Output();
+        }
+        ::umask(old);
+        struct stat st {};
+        ASSERT_EQ(::stat(store_.SettingsFile().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        bool logged = false;
+        for (int64_t day = -1; day <= 1; ++day) {
+            if (::stat(DailyLogPath(LocalNow() + day * 86400).c_str(), &st) == 0) {
+                logged = true;
+                EXPECT_EQ(st.st_mode & 0777, 0600u);
+            }
+        }
+        EXPECT_TRUE(logged);
+        EXPECT_EQ(::stat(store_.DataFolder().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+    }
 }
 
 TEST_F(ProgramProcessTest, HelpAndUnknownSwitches) {

@@ -228,6 +228,15 @@ TEST_F(ProgramProcessTest, AStartWritesSettingsAndLogsPrivatelyWhateverTheUmask)
     }
 }
 
+TEST_F(ProgramProcessTest, InstallIntoOrviaDataNamesNoFoldersForOtherStarts) {
+    Program install({"--install"});
+    EXPECT_EQ(install.Finish(), 0) << install.Output();
+    EXPECT_NE(install.Output().find("no folders file written: ORVIA_DATA chose this data folder"),
+              std::string::npos)
+        << install.Output();
+    EXPECT_FALSE(FileExists(dir_.Path() + "folders.ini"));
+}
+
 TEST_F(ProgramProcessTest, HelpAndUnknownSwitches) {
     Program help({"--help"});
     EXPECT_EQ(help.Finish(), 0);

@@ -170,7 +170,10 @@ TEST_F(ProgramProcessTest, SecondStartSignalsTheFirstAndEnds) {
 
     Program atLogon({"/logon"});
     EXPECT_EQ(atLogon.Finish(), 0);
-    EXPECT_NE(atLogon.Output().find("already running"), std::string::npos) << atLogon.Output();
+    EXPECT_NE(atLogon.Output().find("already running for " + store_.DataFolder() + " (pid " +
+                                    std::to_string(first.Pid())),
+              std::string::npos)
+        << atLogon.Output();
     ASSERT_TRUE(first.WaitForOutput("signalled (at logon)")) << first.Output();
 
     Program again({"--service"});
@@ -182,6 +185,15 @@ TEST_F(ProgramProcessTest, SecondStartSignalsTheFirstAndEnds) {
     ASSERT_EQ(::kill(first.Pid(), SIGINT), 0);
     EXPECT_EQ(first.Finish(), 0) << first.Output();
     EXPECT_NE(TodaysLog().find("Orvia Exit"), std::string::npos);
+}
+
+TEST_F(ProgramProcessTest, AStartThatCannotClaimTheDataFolderSaysWhyAndDoesNotRun) {
+    // Something that is no lock file sits where the lock must go.
+    ASSERT_EQ(::mkdir((store_.DataFolder() + "orvia.lock").c_str(), 0700), 0);
+    Program start({"/service"});
+    EXPECT_EQ(start.Finish(), 1);
+    EXPECT_EQ(start.Output().find("Orvia running"), std::string::npos) << start.Output();
+    EXPECT_EQ(TodaysLog().find("Orvia Run"), std::string::npos);
 }
 
 TEST_F(ProgramProcessTest, UninstallEndsTheRunningInstanceFirst) {

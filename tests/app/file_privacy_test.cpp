@@ -17,6 +17,7 @@
 #include "audio/codec/format_choice.h"
 #include "audio/pcm_file_sink.h"
 #include "diagnostics_capture.h"
+#include "file_mode_helpers.h"
 #include "platform/clock.h"
 #include "store/call_log.h"
 #include "store/profile.h"
@@ -26,22 +27,10 @@
 namespace orvia {
 namespace {
 
+using test::ModeOf;
+using test::ScopedUmask;
 using test::TempDir;
 using test::WriteFile;
-
-class ScopedUmask {
-public:
-    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
-    ~ScopedUmask() { ::umask(old_); }
-
-private:
-    mode_t old_;
-};
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 07777;
-}
 
 // A store resolved as the program resolves it, over a data folder of the
 // test's own.

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "app/installed_data.h"
+#include "file_mode_helpers.h"
 #include "platform/clock.h"
 #include "platform/process_child.h"
 #include "platform/text_file.h"
@@ -213,7 +214,7 @@ TEST_F(ProgramProcessTest, UninstallEndsTheRunningInstanceFirst) {
 TEST_F(ProgramProcessTest, AStartWritesSettingsAndLogsPrivatelyWhateverTheUmask) {
     for (const mode_t mask : {mode_t{022}, mode_t{077}}) {
         SCOPED_TRACE(mask);
-        const mode_t old = ::umask(mask);  // the program inherits it
+        std::optional<test::ScopedUmask> scoped(std::in_place, mask);  // the program inherits it
         ASSERT_TRUE(RemoveFileIfPresent(store_.SettingsFile()));
         for (int64_t day = -1; day <= 1; ++day)
             ASSERT_TRUE(RemoveFileIfPresent(DailyLogPath(LocalNow() + day * 86400)));
@@ -223,7 +224,7 @@ TEST_F(ProgramProcessTest, AStartWritesSettingsAndLogsPrivatelyWhateverTheUmask)
             ASSERT_EQ(::kill(service.Pid(), SIGTERM), 0);
             EXPECT_EQ(service.Finish(), 0) << service.Output();
         }
-        ::umask(old);
+        scoped.reset();
         struct stat st {};
         ASSERT_EQ(::stat(store_.SettingsFile().c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0600u);

@@ -10,29 +10,18 @@
 
 #include <string>
 
+#include "file_mode_helpers.h"
 #include "platform/text_file.h"
 #include "temp_dir.h"
 
 namespace orvia {
 namespace {
 
+using test::ModeOf;
 using test::ReadFile;
+using test::ScopedUmask;
 using test::TempDir;
 using test::WriteFile;
-
-class ScopedUmask {
-public:
-    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
-    ~ScopedUmask() { ::umask(old_); }
-
-private:
-    mode_t old_;
-};
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 07777;
-}
 
 // The names in folder, "." and ".." left out.
 int Entries(const std::string& folder) {

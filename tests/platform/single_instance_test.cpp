@@ -13,6 +13,7 @@
 #include <mutex>
 #include <vector>
 
+#include "file_mode_helpers.h"
 #include "platform/file_modes.h"
 #include "platform/user_paths.h"
 #include "temp_dir.h"
@@ -22,6 +23,7 @@ namespace orvia {
 namespace {
 
 using test::FileExists;
+using test::ModeOf;
 using test::ReadFile;
 using test::TempDir;
 using test::WaitUntil;
@@ -47,11 +49,6 @@ private:
     std::mutex mutex_;
     std::vector<InstanceNotice> notices_;
 };
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 07777;
-}
 
 bool IsSocket(const std::string& path) {
     struct stat st {};

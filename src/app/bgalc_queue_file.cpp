@@ -1,12 +1,7 @@
 #include "app/bgalc_queue_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <map>
 
 #include "platform/text_file.h"
@@ -22,11 +17,6 @@ std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
 }  // namespace
@@ -61,24 +51,8 @@ bool SaveBGALCQueue(const std::string& queueFile, const std::vector<std::string>
     for (std::size_t i = 0; i < paths.size(); ++i)
         text += "file" + std::to_string(i) + "=" + paths[i] + "\n";
 
-    const std::string folder = FolderOf(queueFile);
-    std::string tmp = queueFile + ".XXXXXX";
-    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = ::fchmod(fd, 0644) == 0 && WriteFully(fd, text) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(tmp.c_str(), queueFile.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-    return true;
+    // The queue names recordings of the mailboxes: private like them.
+    return ReplaceTextFile(queueFile, text, FileAccess::Private);
 }
 
 }  // namespace orvia

@@ -88,8 +88,11 @@ std::string UsageText() {
            "  simulate SCRIPT       run one call from a call script on a simulated line\n"
            "                        and print its transcript\n"
            "\n"
-           "The data folder is $ORVIA_DATA, else /var/lib/orvia when writable, else\n"
-           "~/.local/share/orvia. SIGTERM or SIGINT ends the program cleanly.\n";
+           "The data folder is $ORVIA_DATA (every sub-folder then lies in it); else the\n"
+           "folders named in /etc/orvia/folders.ini ($ORVIA_FOLDERS); else /var/lib/orvia\n"
+           "when writable, else ~/.local/share/orvia. --install names the folders in the\n"
+           "folders file only for the system's data folder (as root, without ORVIA_DATA).\n"
+           "SIGTERM or SIGINT ends the program cleanly.\n";
 }
 
 }  // namespace orvia

@@ -102,6 +102,10 @@ bool WriteFoldersFile(const SettingsStore& store) {
     const std::size_t slash = file.rfind('/');
     if (slash != std::string::npos && slash > 0 && !MakeFolders(file.substr(0, slash)))
         return false;
+    // Every user's start reads the folders file: a new one is readable by all
+    // (it names folders, nothing secret).
+    if (!FileIsPresent(file) && !ReplaceTextFile(file, "", FileAccess::Shared))
+        return false;
     const std::pair<const char*, const std::string*> values[] = {
         {kFolderData, &store.DataFolder()},     {kFolderPrompts, &store.SystemPrompts()},
         {kFolderMailBoxes, &store.MailBoxes()}, {kFolderOgms, &store.OGMs()},
@@ -123,11 +127,27 @@ int RunInstall(const SettingsStore& store, std::ostream& out) {
         out << "created " << path << "\n";
     for (const std::string& path : report.failed)
         out << "could not create " << path << "\n";
-    if (WriteFoldersFile(store))
-        out << "folders named in " << store.FoldersFile() << "\n";
-    else if (!store.FoldersFile().empty())
-        out << "note: the folders file " << store.FoldersFile()
-            << " cannot be written; starts find the data folder by default\n";
+    switch (store.DataSource()) {
+        case DataFolderSource::SystemFolder:
+        case DataFolderSource::FoldersFile:
+            if (WriteFoldersFile(store))
+                out << "folders named in " << store.FoldersFile() << "\n";
+            else
+                out << "note: the folders file " << store.FoldersFile()
+                    << " cannot be written; starts find the data folder by default\n";
+            break;
+        case DataFolderSource::Environment:
+            // The folders file names the data every start uses: only the
+            // system's data folder belongs there.
+            out << "no folders file written: ORVIA_DATA chose this data folder, and only "
+                   "starts with ORVIA_DATA set to it use it\n";
+            break;
+        case DataFolderSource::UserFolder:
+        case DataFolderSource::Given:
+            out << "no folders file written: this is the user's own data folder, which this "
+                   "user's starts find by default\n";
+            break;
+    }
     out << "Orvia data installed in " << store.DataFolder() << "\n";
     return report.failed.empty() ? 0 : 1;
 }

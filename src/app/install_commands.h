@@ -1,8 +1,9 @@
 // "/install" and "/uninstall": creating and removing the data folders.
 //
 // Install creates the data folder with its four sub-folders, the installed
-// data (installed_data.h) and names the folders in the folders file, so that
-// every later start (the user's, the service's) finds the same data.
+// data (installed_data.h) and, for the system's data folder, names the
+// folders in the folders file, so that every later start (the user's, the
+// service's) finds the same data.
 //
 // Uninstall asks a running instance to end, asks the user for confirmation
 // on the terminal (unless told yes), removes the start at logon and the
@@ -35,9 +36,12 @@ class ServiceRegistration;
 // cannot be written.
 bool WriteFoldersFile(const SettingsStore& store);
 
-// Creates folders, installed data and the folders file, reporting on out.
-// Returns the process exit status: 0 when the folders and data are in place
-// (a folders file that cannot be written is only noted), 1 otherwise.
+// Creates folders and installed data, reporting on out. The folders file is
+// written only for the system's data folder (or the layout a folders file
+// already names), never for a folder $ORVIA_DATA chose or the user's own: it
+// decides where every start of every user goes. Returns the process exit
+// status: 0 when the folders and data are in place (a folders file that
+// cannot be written is only noted), 1 otherwise.
 int RunInstall(const SettingsStore& store, std::ostream& out);
 
 // The folders "/uninstall" removes, in order, each without its trailing "/".

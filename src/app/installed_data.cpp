@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <numbers>
 
-#include "app/file_replacement.h"
 #include "audio/pcm_file_sink.h"
 #include "audio/wave_source.h"
 #include "engine/ogm_files.h"
+#include "platform/file_modes.h"
 #include "platform/telephony.h"
 #include "platform/text_file.h"
 #include "speech/speech_file.h"
@@ -128,7 +128,8 @@ void InstallTelephonyConfig(const SettingsStore& store, InstalledDataReport& rep
                                  ? "[local]\ntype=sip\nname=Local SIP line on 127.0.0.1:5060\n"
                                    "listen=127.0.0.1:5060\n"
                                  : "[simulated]\ntype=simulated\nname=Simulated Line\n";
-    Note(report, path, ReplaceTextFile(path, text));
+    // The line's account password goes here: private like the other INI files.
+    Note(report, path, ReplaceTextFile(path, text, FileAccess::Private));
 }
 
 void InstallDefaultMailbox(const SettingsStore& store, InstalledDataReport& report) {
@@ -176,10 +177,11 @@ const char* DefaultGreetingText() {
 }
 
 bool WriteRecordTone(const std::string& path) {
-    const std::string temporary = CreateFileBeside(path);
-    if (temporary.empty())
+    std::string temporary;
+    const int fd = CreateReplacement(path, FileAccess::Private, &temporary);
+    if (fd < 0)
         return false;
-    ::chmod(temporary.c_str(), 0644);
+    ::close(fd);
     if (WriteToneInto(temporary) && std::rename(temporary.c_str(), path.c_str()) == 0)
         return true;
     ::unlink(temporary.c_str());

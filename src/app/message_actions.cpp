@@ -12,6 +12,7 @@
 #include "delivery/mail_sender.h"
 #include "delivery/mail_texts.h"
 #include "delivery/message_compression.h"
+#include "platform/file_modes.h"
 #include "platform/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -31,8 +32,9 @@ std::string FolderOf(const std::string& path) {
 }
 
 // Copies from into a new file beside to, then renames it over to, so a
-// failed copy leaves to as it was. The copy is readable by others (0644), as
-// a file the user saves normally is.
+// failed copy leaves to as it was. The copy gets the mode of a file the user
+// saves normally (0666 less the umask), or keeps the mode of the file it
+// replaces.
 bool CopyFile(const std::string& from, const std::string& to) {
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
@@ -51,7 +53,7 @@ bool CopyFile(const std::string& from, const std::string& to) {
     ::close(in);
     if (out >= 0)
         ok = ::close(out) == 0 && ok;
-    ok = ok && ::chmod(temporary.c_str(), 0644) == 0 &&
+    ok = ok && ::chmod(temporary.c_str(), ReplacementMode(to, FileAccess::Shared)) == 0 &&
          std::rename(temporary.c_str(), to.c_str()) == 0;
     if (!ok && !temporary.empty())
         ::unlink(temporary.c_str());

@@ -13,6 +13,7 @@
 #include "app/install_commands.h"
 #include "app/installed_data.h"
 #include "app/main_dialog.h"
+#include "app/password_files.h"
 #include "app/telephony_line_bank.h"
 #include "app/telephony_providers.h"
 #include "platform/alsa/sound_cards.h"
@@ -40,7 +41,7 @@ void PrepareSystemDataFolder() {
         return;
     const FolderEnvironment env;
     const std::string named = ReadProfileString(Store().FoldersFile(), "Folders", kFolderData, "");
-    if (!named.empty() || !MakeFolders(env.systemDataFolder))
+    if (!named.empty() || !MakeFolders(env.systemDataFolder, kDataFolderMode))
         return;
     SetStore(SettingsStore::Resolve(env));
 }
@@ -97,18 +98,30 @@ int Run(const StartOptions& options, FrontEnd& frontEnd, const ProgramIo& io) {
             dispatcher.PostMessage(kMsgSecondStart, 0, notice.logon ? 1 : 0);
     });
     if (claim == InstanceClaim::AlreadyRunning) {
-        const bool sent = instance.Send({InstanceNoticeKind::SecondStart, logon});
-        out << (sent ? "Orvia is already running for "
-                     : "Orvia is already running but did "
-                       "not answer, for ")
-            << Store().DataFolder() << "; this start ends." << std::endl;
+        const NoticeDelivery delivery =
+            instance.SendNotice({InstanceNoticeKind::SecondStart, logon});
+        const std::string running = instance.DescribeRunningInstance();
+        out << "Orvia is already running for " << Store().DataFolder()
+            << (running.empty() ? "" : " (" + running + ")");
+        switch (delivery) {
+            case NoticeDelivery::Delivered:
+            case NoticeDelivery::NotRunning:  // it ended meanwhile
+                break;
+            case NoticeDelivery::NoPermission:
+                out << ", but this user may not tell it of this start (permission denied; "
+                       "only its own user and root may)";
+                break;
+            case NoticeDelivery::NoAnswer:
+                out << " but did not answer";
+                break;
+        }
+        out << "; this start ends." << std::endl;
         SetCurrentDispatcher(nullptr);
-        return sent ? 0 : 1;
+        return delivery == NoticeDelivery::Delivered ? 0 : 1;
     }
     if (claim == InstanceClaim::Failed) {
-        err << "Orvia: cannot tell whether Orvia already runs (no usable runtime folder for "
-               "its socket); not starting."
-            << std::endl;
+        err << "Orvia: cannot tell whether Orvia already runs for " << Store().DataFolder() << " ("
+            << instance.Problem() << "); not starting." << std::endl;
         SetCurrentDispatcher(nullptr);
         return 1;
     }
@@ -116,6 +129,7 @@ int Run(const StartOptions& options, FrontEnd& frontEnd, const ProgramIo& io) {
     const InstalledDataReport installed = InstallMissingData(Store());
     for (const std::string& path : installed.failed)
         err << "Orvia: could not create " << path << std::endl;
+    WarnAboutExposedPasswordFiles(Store());
 
     int status = 0;
     {

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/file_modes.h"
+
 namespace orvia {
 
 FileHandle::~FileHandle() {
@@ -37,7 +39,9 @@ FileHandle FileHandle::OpenForReading(const std::string& path) {
 
 FileHandle FileHandle::OpenForWriting(const std::string& path, bool truncate) {
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0);
-    const int fd = ::open(path.c_str(), flags, 0666);
+    // Recordings hold callers' messages: a new file is private, an existing
+    // one keeps its mode.
+    const int fd = ::open(path.c_str(), flags, CreationMode(FileAccess::Private));
     if (fd >= 0) {
         struct stat st;
         if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -68,6 +68,7 @@ bool IVRCMain::OnRing(int32_t count) {
 
 void IVRCMain::OnConnected() {
     ORVIA_ASSERT_MAIN_THREAD();
+    wrongCodes_ = 0;
     if (state_ == IVRState::Idle) {
         // An outgoing forwarding call: the main window names the mailbox.
         state_ = IVRState::Forwarding;
@@ -111,8 +112,9 @@ void IVRCMain::OnDigit(char key) {
             OnForwardingKey(key);
             break;
         default:
-            // Greetings, record tones, message recordings, dialling and the
-            // goodbye drop keys.
+            // Greetings, record tones, message recordings, dialling, the
+            // refusal of a caller with too many wrong codes and the goodbye
+            // drop keys.
             break;
     }
 }
@@ -200,6 +202,9 @@ void IVRCMain::OnPlayComplete() {
         case IVRState::Goodbye:
             HangUp();
             break;
+        case IVRState::AccessRefused:
+            Goodbye();
+            break;
         default:
             break;
     }
@@ -251,6 +256,7 @@ void IVRCMain::OnDisconnected() {
         FinishMessage();
     mode_ = IVRMode::None;
     state_ = IVRState::Idle;
+    wrongCodes_ = 0;
     plugin_.Close();
     HandOffRecordPath();
 }

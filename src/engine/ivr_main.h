@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "audio/sound_source.h"
 #include "engine/ivr_notify.h"
@@ -102,6 +103,8 @@ private:
     // Remote mailbox access (ivr_remote.cpp).
     void StartAccessCode();
     void OnAccessCodeKey(char key);
+    // A wrong code: counted, logged, and the caller told (or sent away).
+    void WrongAccessCode(const std::vector<std::string>& charged, bool matchedLocked);
     void StartMessages();
     void PlayCurrentMessage();
     void NextMessage();
@@ -135,6 +138,8 @@ private:
     // "ForwardMessage" prompt.
     uint8_t counter_ = 0;
     std::string digits_;  // at most kMaxEnteredDigits
+    // Wrong access codes entered in this call.
+    int wrongCodes_ = 0;
     // The action run when a confirmed transfer is rejected.
     struct TransferFail {
         std::string file;

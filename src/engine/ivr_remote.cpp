@@ -3,9 +3,14 @@
 // menu of a forwarding call.
 #include "engine/ivr_main.h"
 
+#include "engine/access_code.h"
+#include "engine/line_settings.h"
 #include "engine/mailbox_files.h"
 #include "line/vline.h"
+#include "platform/clock.h"
+#include "platform/diagnostics.h"
 #include "platform/text_file.h"
+#include "store/call_log.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
@@ -39,14 +44,45 @@ void IVRCMain::OnAccessCodeKey(char key) {
     }
     if (key != '#')
         return;
-    if (std::optional<std::string> mailbox = FindMailboxByAccessCode(digits_)) {
-        SetCurrentMailbox(std::move(*mailbox));
+    AccessAttempt attempt = TryAccessCode(digits_, LocalNow());
+    digits_.clear();
+    if (!attempt.opened.empty()) {
+        SetCurrentMailbox(std::move(attempt.opened));
         WriteNewMessagesFlag(false);
         StartMessages();
         return;
     }
-    // State 15 stays: the prompt's end starts another 20 s.
-    digits_.clear();
+    WrongAccessCode(attempt.charged, attempt.matchedLocked);
+}
+
+void IVRCMain::WrongAccessCode(const std::vector<std::string>& charged, bool matchedLocked) {
+    const int64_t now = LocalNow();
+    const AccessCodeLimits limits = ReadAccessCodeLimits();
+    const std::string lineName = LineName(section_);
+    const std::string number = Line() ? Line()->CallerNumber() : std::string();
+    std::string names;
+    for (const std::string& path : charged) {
+        const std::string name = MailboxNameOf(path);
+        names += (names.empty() ? "" : ", ") + name;
+        if (CountWrongCode(path, now, limits))
+            ReportWarning("engine", "mailbox " + name + " refuses remote access for " +
+                                        std::to_string(limits.lockMinutes) + " minutes after " +
+                                        std::to_string(limits.perHour) +
+                                        " wrong access codes within an hour");
+    }
+    // The entered digits are never written anywhere: a near miss would give
+    // the code away to whoever reads the log.
+    const std::string target = names.empty() ? std::string("no mailbox allows remote access")
+                                             : names + (matchedLocked ? " (locked)" : "");
+    WriteDailyLog(lineName + " " + number + " [Wrong Access Code] " + target);
+    ReportWarning("engine", lineName + ": wrong access code from " +
+                                (number.empty() ? std::string("an unknown caller") : number) +
+                                " for " + target);
+    ++wrongCodes_;
+    // The prompt plays either way; after the call's last try its end leads to
+    // the goodbye, otherwise state 15 stays and another 20 s follow.
+    if (wrongCodes_ >= limits.perCall)
+        state_ = IVRState::AccessRefused;
     PlayPrompt("InvalidAccessCode");
 }
 

@@ -33,6 +33,9 @@ enum class IVRState : int {
     Forwarding = 22,  // outgoing forwarding call: "ForwardMessage" playing
     FaxDial = 23,     // fax dial string being dialled
     Goodbye = 24,     // "GoodBye" playing
+    // The last "InvalidAccessCode" of a call with too many wrong codes; the
+    // goodbye follows.
+    AccessRefused = 25,
 };
 
 enum class IVRMode : uint8_t {

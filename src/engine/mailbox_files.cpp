@@ -3,9 +3,6 @@
 #include <cstdio>
 
 #include "audio/wave_source.h"
-#include "engine/folder_search.h"
-#include "store/profile.h"
-#include "store/profile_values.h"
 #include "store/settings_store.h"
 
 namespace orvia {
@@ -51,18 +48,6 @@ std::string MessageFileWithExtension(const std::string& path, std::string_view e
 int32_t NormalizeMessageNumber(int32_t number) {
     const int32_t rest = number % kMessageNumberLimit;
     return rest < 0 ? rest + kMessageNumberLimit : rest;
-}
-
-std::optional<std::string> FindMailboxByAccessCode(std::string_view digits) {
-    const std::string& folder = Store().MailBoxes();
-    for (const std::string& name : SearchFolder(folder, "", ".mbx")) {
-        const std::string path = folder + name;
-        if (!ReadProfileBool(path, kMailboxSection, "remoteaccess", false))
-            continue;
-        if (ReadProfileString(path, kMailboxSection, "accesscode", "") == digits)
-            return path;
-    }
-    return std::nullopt;
 }
 
 int64_t RecordingLengthTicks(const std::string& path) {

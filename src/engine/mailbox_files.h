@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,11 +33,6 @@ std::string MessageFileWithExtension(const std::string& path, std::string_view e
 // A stored "msgno" kept within 0..999999 (a damaged value counts modulo the
 // limit, so it can never name a file with more than six digits).
 int32_t NormalizeMessageNumber(int32_t number);
-
-// The first mailbox, in the order the folder search returns "*.mbx" files,
-// whose "remoteaccess" is true and whose "accesscode" equals digits exactly
-// (an empty code matches an empty entry): its ".mbx" path.
-std::optional<std::string> FindMailboxByAccessCode(std::string_view digits);
 
 // The length of a wave file in ticks of 0.1 ms: with L frames at rate R,
 // (L div R) x 10000 + ((L mod R) x 10000) div R. 0 when it cannot be opened.

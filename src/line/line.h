@@ -107,9 +107,4 @@ private:
     LCallAudio audio_{*this};
 };
 
-// Keeps the printable characters of a caller id text from a telephony
-// provider (ASCII and well-formed UTF-8 above it, no control characters),
-// cut to at most maxBytes without splitting a character.
-std::string PrintableCallerId(std::string_view text, std::size_t maxBytes);
-
 }  // namespace orvia

@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -12,10 +14,13 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
+#include "platform/file_modes.h"
 #include "platform/thread.h"
 #include "platform/user_paths.h"
 
@@ -92,10 +97,23 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
-bool SameUser(int fd) {
+// The same user, or root (who may end or signal any process anyway).
+bool TrustedPeer(int fd) {
     ucred cred{};
     socklen_t size = sizeof cred;
-    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &size) == 0 && cred.uid == ::geteuid();
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &size) == 0 &&
+           (cred.uid == ::geteuid() || cred.uid == 0);
+}
+
+std::string UserName(uid_t uid) {
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_name)
+        return found->pw_name;
+    return std::to_string(uid);
 }
 
 // Reads one notice line from a client, within kClientReadMs.
@@ -162,7 +180,7 @@ protected:
             const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
             if (client < 0)
                 continue;
-            if (SameUser(client)) {
+            if (TrustedPeer(client)) {
                 const auto notice = ParseInstanceNotice(ReadNoticeText(client));
                 if (notice && handler_)
                     handler_(*notice);
@@ -185,17 +203,23 @@ std::string InstanceSocketName(const std::string& dataFolder) {
 }
 
 SingleInstance::SingleInstance(const std::string& dataFolder, const std::string& runtimeDir) {
-    std::string folder = runtimeDir.empty() ? UserRuntimeDir() : runtimeDir;
-    if (folder.empty())
-        return;
-    if (folder.back() != '/')
-        folder.push_back('/');
-    const std::string path = folder + InstanceSocketName(dataFolder);
+    std::string data = dataFolder;
+    if (!data.empty() && data.back() != '/')
+        data.push_back('/');
+    lockPath_ = data + kInstanceLockName;
     sockaddr_un address;
-    if (!MakeAddress(path, address))
-        return;
-    socketPath_ = path;
-    lockPath_ = path + ".lock";
+    if (const std::string inData = data + kInstanceSocketName; MakeAddress(inData, address))
+        socketPaths_.push_back(inData);
+    std::string folder = runtimeDir.empty() ? UserRuntimeDir() : runtimeDir;
+    if (!folder.empty()) {
+        if (folder.back() != '/')
+            folder.push_back('/');
+        if (const std::string inRuntime = folder + InstanceSocketName(dataFolder);
+            MakeAddress(inRuntime, address))
+            socketPaths_.push_back(inRuntime);
+    }
+    if (!socketPaths_.empty())
+        socketPath_ = socketPaths_.front();
 }
 
 SingleInstance::~SingleInstance() {
@@ -204,43 +228,95 @@ SingleInstance::~SingleInstance() {
         ::close(listenFd_);
         ::unlink(socketPath_.c_str());
     }
-    if (lockFd_ >= 0)
+    if (lockFd_ >= 0) {
+        // No process id is left behind for a later reader to take for ours.
+        if (lockWritable_) {
+            const int truncated = ::ftruncate(lockFd_, 0);
+            (void)truncated;
+        }
         ::close(lockFd_);  // releases the lock, after the socket is gone
+    }
+}
+
+int SingleInstance::Listen() {
+    for (const std::string& path : socketPaths_) {
+        // The lock is ours, so a socket file still there was left by an
+        // instance that ended without removing it. Nothing but a socket is
+        // ever removed.
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
+            ::unlink(path.c_str());
+        sockaddr_un address;
+        MakeAddress(path, address);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            continue;
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            ::close(fd);
+            continue;
+        }
+        // Only the same user (and root, who passes any mode) may connect:
+        // the listener takes notices from no one else.
+        if (::chmod(path.c_str(), 0600) == 0 && ::listen(fd, 8) == 0) {
+            socketPath_ = path;
+            return fd;
+        }
+        ::close(fd);
+        ::unlink(path.c_str());
+    }
+    return -1;
 }
 
 InstanceClaim SingleInstance::Claim(NoticeHandler handler) {
     if (listener_)
         return InstanceClaim::First;
-    if (socketPath_.empty())
-        return InstanceClaim::Failed;
+    problem_.clear();
 
-    const int lockFd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (lockFd < 0)
+    // Not private: every user who may start on this data folder must be able
+    // to open it and find the lock held. A user who may not create or write
+    // it can still take or test the lock on a read-only descriptor.
+    bool writable = true;
+    int lockFd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                        CreationMode(FileAccess::Shared));
+    if (lockFd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+        const int refused = errno;
+        writable = false;
+        lockFd = ::open(lockPath_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (lockFd < 0 && errno == ENOENT)
+            errno = refused;
+    }
+    if (lockFd < 0) {
+        problem_ = "cannot open " + lockPath_ + ": " + std::strerror(errno);
         return InstanceClaim::Failed;
+    }
+    struct stat st {};
+    if (::fstat(lockFd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        problem_ = lockPath_ + " is not a regular file";
+        ::close(lockFd);
+        return InstanceClaim::Failed;
+    }
     if (::flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
         const bool held = errno == EWOULDBLOCK;
+        if (!held)
+            problem_ = "cannot lock " + lockPath_ + ": " + std::strerror(errno);
         ::close(lockFd);
         return held ? InstanceClaim::AlreadyRunning : InstanceClaim::Failed;
     }
 
-    // The lock is ours, so a socket file still there was left by an instance
-    // that ended without removing it. A connect tells a dead one (refused)
-    // from one that listens without the lock (an instance that predates it).
-    const int probe = ConnectTo(socketPath_);
-    if (probe >= 0) {
-        ::close(probe);
-        ::close(lockFd);
-        return InstanceClaim::AlreadyRunning;
+    // A socket that still answers belongs to an instance that listens without
+    // the lock (one that predates it).
+    for (const std::string& path : socketPaths_) {
+        const int probe = ConnectTo(path);
+        if (probe >= 0) {
+            ::close(probe);
+            ::close(lockFd);
+            return InstanceClaim::AlreadyRunning;
+        }
     }
-    ::unlink(socketPath_.c_str());
-
-    sockaddr_un address;
-    MakeAddress(socketPath_, address);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, 8) != 0) {
-        if (fd >= 0)
-            ::close(fd);
+    const int fd = Listen();
+    if (fd < 0) {
+        problem_ = socketPaths_.empty() ? "no folder can hold its socket"
+                                        : "cannot listen on " + socketPaths_.front();
         ::close(lockFd);
         return InstanceClaim::Failed;
     }
@@ -251,16 +327,23 @@ InstanceClaim SingleInstance::Claim(NoticeHandler handler) {
         ::close(fd);
         ::unlink(socketPath_.c_str());
         ::close(lockFd);
+        problem_ = "cannot start listening for notices";
         return InstanceClaim::Failed;
     }
+    if (writable) {
+        const std::string pid = std::to_string(::getpid()) + "\n";
+        writable = ::ftruncate(lockFd, 0) == 0 &&
+                   ::pwrite(lockFd, pid.data(), pid.size(), 0) == static_cast<ssize_t>(pid.size());
+    }
     lockFd_ = lockFd;
+    lockWritable_ = writable;
     listenFd_ = fd;
     listener_ = std::move(listener);
     return InstanceClaim::First;
 }
 
 bool SingleInstance::OtherInstanceHoldsLock() const {
-    const int fd = ::open(lockPath_.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(lockPath_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
     const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
@@ -268,21 +351,55 @@ bool SingleInstance::OtherInstanceHoldsLock() const {
     return held;
 }
 
-bool SingleInstance::Send(const InstanceNotice& notice, int waitMs) const {
-    if (socketPath_.empty())
-        return false;
+pid_t SingleInstance::LockHolderPid() const {
+    const int fd = ::open(lockPath_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return 0;
+    char text[24] = {};
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (n <= 0)
+        return 0;
+    const long pid = std::strtol(text, nullptr, 10);
+    return pid > 0 && pid < (1L << 30) ? static_cast<pid_t>(pid) : 0;
+}
+
+std::string SingleInstance::DescribeRunningInstance() const {
+    const pid_t pid = LockHolderPid();
+    struct stat st {};
+    if (pid == 0 || ::stat(("/proc/" + std::to_string(pid)).c_str(), &st) != 0)
+        return {};
+    return "pid " + std::to_string(pid) + ", user " + UserName(st.st_uid);
+}
+
+NoticeDelivery SingleInstance::SendNotice(const InstanceNotice& notice, int waitMs) const {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
-        const int fd = ConnectTo(socketPath_);
-        if (fd >= 0) {
-            const bool sent = WriteAll(fd, EncodeInstanceNotice(notice));
-            ::close(fd);
-            return sent;
+        bool refused = false;
+        for (const std::string& path : socketPaths_) {
+            const int fd = ConnectTo(path);
+            if (fd >= 0) {
+                const bool sent = WriteAll(fd, EncodeInstanceNotice(notice));
+                ::close(fd);
+                return sent ? NoticeDelivery::Delivered : NoticeDelivery::NoAnswer;
+            }
+            refused = refused || errno == EACCES || errno == EPERM;
         }
-        // Not listening (yet): worth waiting only while an instance holds
-        // the lock, that is, while one is starting up.
-        if (std::chrono::steady_clock::now() >= deadline || !OtherInstanceHoldsLock())
-            return false;
+        // Not reached: worth waiting only while an instance holds the lock,
+        // that is, while one is starting up; one whose socket this user may
+        // not use will never answer.
+        if (!OtherInstanceHoldsLock())
+            return NoticeDelivery::NotRunning;
+        if (refused)
+            return NoticeDelivery::NoPermission;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            const pid_t pid = LockHolderPid();
+            struct stat st {};
+            const bool otherUser = ::geteuid() != 0 && pid != 0 &&
+                                   ::stat(("/proc/" + std::to_string(pid)).c_str(), &st) == 0 &&
+                                   st.st_uid != ::geteuid();
+            return otherUser ? NoticeDelivery::NoPermission : NoticeDelivery::NoAnswer;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }

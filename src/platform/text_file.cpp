@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <vector>
 
 namespace orvia {
 namespace {
@@ -33,7 +31,7 @@ bool WriteFully(int fd, std::string_view data) {
     return true;
 }
 
-bool MakeFolders(const std::string& path) {
+bool MakeFolders(const std::string& path, mode_t mode) {
     if (path.empty())
         return false;
     std::size_t pos = 0;
@@ -42,35 +40,38 @@ bool MakeFolders(const std::string& path) {
         const std::string part = path.substr(0, pos);
         if (part.empty())
             continue;
-        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+        if (::mkdir(part.c_str(), mode) != 0 && errno != EEXIST)
             return false;
     }
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool ReplaceTextFile(const std::string& path, const std::string& content) {
+bool ReplaceTextFile(const std::string& path, const std::string& content, FileAccess access) {
     const std::string folder = ParentOf(path);
     if (!folder.empty() && !MakeFolders(folder))
         return false;
     // A hidden name with a suffix of its own, so neither the desktop session
     // nor systemd takes a temporary file left by a crash for an entry.
-    const auto slash = path.find_last_of('/');
-    std::string temp = slash == std::string::npos
-                           ? "." + path + ".XXXXXX"
-                           : path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    std::string temp;
+    const int fd = CreateReplacement(path, access, &temp);
     if (fd < 0)
         return false;
-    temp.assign(name.data());
-    bool ok = ::fchmod(fd, 0644) == 0 && WriteFully(fd, content) && ::fsync(fd) == 0;
+    bool ok = WriteFully(fd, content) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok)
+    if (!ok) {
         ::unlink(temp.c_str());
-    return ok;
+        return false;
+    }
+    // Make the rename itself durable.
+    const int dfd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
 }
 
 bool RemoveFileIfPresent(const std::string& path) {

@@ -11,6 +11,7 @@
 #include "audio/pcm_file_sink.h"
 #include "audio/rate_conversion.h"
 #include "audio/wave_source.h"
+#include "platform/file_modes.h"
 
 namespace orvia {
 namespace {
@@ -18,21 +19,15 @@ namespace {
 // A file in the destination's folder, removed unless it was renamed away.
 class TemporaryFile {
 public:
-    // Reserves ".<name>.XXXXXX" beside path by creating it (mode 0644, as
-    // the other files of the data folder).
+    // Reserves ".<name>.XXXXXX" beside path by creating it, with path's mode
+    // or, for a new recording, the private mode of recordings.
     explicit TemporaryFile(const std::string& path) {
-        const std::size_t slash = path.rfind('/');
-        const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        std::string pattern = folder + "." + name + ".XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        const int fd = ::mkstemp(buffer.data());
+        std::string reserved;
+        const int fd = CreateReplacement(path, FileAccess::Private, &reserved);
         if (fd < 0)
             return;
-        ::fchmod(fd, 0644);
         ::close(fd);
-        path_ = buffer.data();
+        path_ = reserved;
     }
     ~TemporaryFile() {
         if (!path_.empty())

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "platform/clock.h"
+#include "platform/file_modes.h"
 #include "platform/text_file.h"
 #include "store/settings_store.h"
 
@@ -32,7 +33,9 @@ void Append(const std::string& path, const std::string& header, const std::strin
     if (fd < 0) {
         if (errno != ENOENT)
             return;
-        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        // Logs name the callers: private to the owner.
+        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC,
+                    CreationMode(FileAccess::Private));
         if (fd < 0)
             return;
         data = header;

@@ -1,7 +1,6 @@
 #include "store/profile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +8,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/file_modes.h"
 #include "platform/text_file.h"
 #include "store/text.h"
 
@@ -147,17 +147,13 @@ bool Store(const std::string& path, const ProfileText& text) {
     }
     const std::size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string tmp = dir + "." + base + ".XXXXXX";
-    int fd = ::mkstemp(tmp.data());
+    // INI files hold the passwords, access codes and message properties: a
+    // new one is private, an existing one keeps its mode.
+    std::string tmp;
+    const int fd = CreateReplacement(path, FileAccess::Private, &tmp);
     if (fd < 0)
         return false;
-
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    bool ok = ::fchmod(fd, mode) == 0 && WriteFully(fd, data) && ::fsync(fd) == 0;
+    bool ok = WriteFully(fd, data) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok && BeforeRenameHook() && !BeforeRenameHook()())
         return false;  // simulated crash

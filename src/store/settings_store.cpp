@@ -40,11 +40,13 @@ std::string HomeFolder(const FolderEnvironment& env) {
     return "/tmp";
 }
 
-std::string DefaultDataFolder(const FolderEnvironment& env) {
-    if (const char* data = env.getenv("ORVIA_DATA"); data && *data)
-        return WithoutSlash(data);
-    if (IsWritableFolder(env.systemDataFolder))
+// The data folder when neither $ORVIA_DATA nor the folders file names one.
+std::string DefaultDataFolder(const FolderEnvironment& env, DataFolderSource* source) {
+    if (IsWritableFolder(env.systemDataFolder)) {
+        *source = DataFolderSource::SystemFolder;
         return WithoutSlash(env.systemDataFolder);
+    }
+    *source = DataFolderSource::UserFolder;
     if (const char* xdg = env.getenv("XDG_DATA_HOME"); xdg && *xdg)
         return WithoutSlash(xdg) + "/orvia";
     return HomeFolder(env) + "/.local/share/orvia";
@@ -53,6 +55,14 @@ std::string DefaultDataFolder(const FolderEnvironment& env) {
 }  // namespace
 
 SettingsStore SettingsStore::Resolve(const FolderEnvironment& env) {
+    if (const char* data = env.getenv("ORVIA_DATA"); data && *data) {
+        // The folder asked for holds everything: a folders file written by an
+        // install elsewhere must not send this start to other data.
+        SettingsStore store = ForDataFolder(WithoutSlash(data));
+        store.source_ = DataFolderSource::Environment;
+        store.CreateFolders();
+        return store;
+    }
     SettingsStore store;
     const char* folders = env.getenv("ORVIA_FOLDERS");
     store.foldersFile_ = (folders && *folders) ? folders : env.defaultFoldersFile;
@@ -62,7 +72,8 @@ SettingsStore SettingsStore::Resolve(const FolderEnvironment& env) {
     // A sub-folder that the folders file does not name lies in the data
     // folder, whether that was named or is the default.
     const std::string dataValue = named(kFolderData);
-    store.data_ = WithSlash(dataValue.empty() ? DefaultDataFolder(env) : dataValue);
+    store.source_ = DataFolderSource::FoldersFile;
+    store.data_ = WithSlash(dataValue.empty() ? DefaultDataFolder(env, &store.source_) : dataValue);
     store.settingsFile_ = store.data_ + "settings.ini";
     auto resolve = [&](const char* valueName) {
         const std::string value = named(valueName);
@@ -90,7 +101,7 @@ SettingsStore SettingsStore::ForDataFolder(const std::string& dataFolder) {
 bool SettingsStore::CreateFolders() const {
     bool ok = true;
     for (const std::string* folder : {&data_, &prompts_, &mailBoxes_, &ogms_, &logs_})
-        ok = MakeFolders(WithoutSlash(*folder)) && ok;
+        ok = MakeFolders(WithoutSlash(*folder), kDataFolderMode) && ok;
     return ok;
 }
 

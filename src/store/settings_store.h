@@ -2,18 +2,23 @@
 // OGMs and Logs folders. Every folder path ends in "/"; other code builds file
 // paths by concatenation (Store().MailBoxes() + name + ".mbx").
 //
-// Resolution of each folder: the value of the same name in section "Folders"
-// of the folders file ($ORVIA_FOLDERS, else /etc/orvia/folders.ini) when it
-// is there. Otherwise the data folder is the default one ($ORVIA_DATA; else
-// /var/lib/orvia when it exists and is writable; else $XDG_DATA_HOME/orvia, by
-// default ~/.local/share/orvia), and a sub-folder is the data folder with the
-// sub-folder's name appended.
+// Resolution: $ORVIA_DATA, when set, is the data folder and every sub-folder
+// lies in it; the folders file is not read. Otherwise each folder is the value
+// of the same name in section "Folders" of the folders file ($ORVIA_FOLDERS,
+// else /etc/orvia/folders.ini) when it is there; a data folder it does not
+// name is /var/lib/orvia when that exists and is writable, else
+// $XDG_DATA_HOME/orvia (by default ~/.local/share/orvia); a sub-folder it
+// does not name is the data folder with the sub-folder's name appended.
 #pragma once
 
 #include <functional>
 #include <string>
 
 namespace orvia {
+
+// The mode (before the umask) of the data folders Orvia creates: they hold
+// the messages and the passwords, so only their owner may enter them.
+inline constexpr unsigned kDataFolderMode = 0700;
 
 // Value names of the folders file.
 inline constexpr const char* kFolderData = "DataFiles";
@@ -32,6 +37,15 @@ struct FolderEnvironment {
     std::string systemDataFolder = "/var/lib/orvia";
 };
 
+// What chose the data folder.
+enum class DataFolderSource {
+    Environment,   // $ORVIA_DATA
+    FoldersFile,   // the folders file's "DataFiles"
+    SystemFolder,  // /var/lib/orvia
+    UserFolder,    // the user's own ($XDG_DATA_HOME/orvia)
+    Given,         // ForDataFolder
+};
+
 class SettingsStore {
 public:
     // Resolves every folder and creates the data folder and its four
@@ -47,11 +61,14 @@ public:
     const std::string& MailBoxes() const { return mailBoxes_; }
     const std::string& OGMs() const { return ogms_; }
     const std::string& Logs() const { return logs_; }
-    // The folders file consulted (it need not exist).
+    // The folders file consulted (it need not exist); empty when none was
+    // ($ORVIA_DATA is set, or the store was given its folder).
     const std::string& FoldersFile() const { return foldersFile_; }
+    DataFolderSource DataSource() const { return source_; }
 
-    // Creates the data folder and the four sub-folders; false when one of them
-    // cannot be created.
+    // Creates the data folder and the four sub-folders (kDataFolderMode;
+    // folders that exist keep their mode); false when one of them cannot be
+    // created.
     bool CreateFolders() const;
 
 private:
@@ -62,6 +79,7 @@ private:
     std::string ogms_;
     std::string logs_;
     std::string foldersFile_;
+    DataFolderSource source_ = DataFolderSource::Given;
 };
 
 // The process-wide store, resolved on first use.

@@ -10,6 +10,7 @@
 
 #include "app/installed_data.h"
 #include "platform/autostart.h"
+#include "platform/file_modes.h"
 #include "platform/service_unit.h"
 #include "store/profile.h"
 #include "temp_dir.h"
@@ -47,7 +48,7 @@ protected:
             return it == env_.end() ? nullptr : it->second.c_str();
         };
         env.defaultFoldersFile = dir_.Path() + "no-such-folders.ini";
-        env.systemDataFolder = dir_.Path() + "no-such-system-folder";
+        env.systemDataFolder = systemFolder_;
         return SettingsStore::Resolve(env);
     }
 
@@ -60,36 +61,61 @@ protected:
     }
 
     TempDir dir_;
+    std::string systemFolder_ = dir_.Path() + "no-such-system-folder";
     std::map<std::string, std::string> env_ = {
         {"ORVIA_DATA", dir_.Path() + "data"},
         {"ORVIA_FOLDERS", dir_.Path() + "etc/folders.ini"},
     };
 };
 
-TEST_F(InstallCommandsTest, InstallMakesTheDataAndNamesTheFolders) {
-    const SettingsStore store = ResolveStore();
-    PlacePrompts(store);
+TEST_F(InstallCommandsTest, InstallNamesTheFoldersOnlyForTheSystemDataFolder) {
+    // With ORVIA_DATA the data is installed there and no folders file is
+    // written: it would send every later start to this folder.
+    const SettingsStore chosen = ResolveStore();
+    PlacePrompts(chosen);
     std::ostringstream out;
-    EXPECT_EQ(RunInstall(store, out), 0) << out.str();
-    EXPECT_TRUE(FileExists(store.MailBoxes() + "Default.mbx"));
-    EXPECT_TRUE(FileExists(store.OGMs() + "Default Answering Message.ini"));
-    EXPECT_EQ(ReadFile(store.SystemPrompts() + "GoodBye.wav"), "stand-in");
-
+    EXPECT_EQ(RunInstall(chosen, out), 0) << out.str();
+    EXPECT_TRUE(FileExists(chosen.MailBoxes() + "Default.mbx"));
+    EXPECT_TRUE(FileExists(chosen.OGMs() + "Default Answering Message.ini"));
+    EXPECT_EQ(ReadFile(chosen.SystemPrompts() + "GoodBye.wav"), "stand-in");
     const std::string folders = dir_.Path() + "etc/folders.ini";
-    EXPECT_EQ(ReadProfileString(folders, "Folders", "DataFiles", ""), dir_.Path() + "data");
+    EXPECT_FALSE(FileExists(folders));
+    EXPECT_NE(out.str().find("no folders file written: ORVIA_DATA chose this data folder"),
+              std::string::npos)
+        << out.str();
+
+    // Without it, the system's data folder is installed and named.
+    env_.erase("ORVIA_DATA");
+    systemFolder_ = dir_.Path() + "var/lib/orvia";
+    ASSERT_EQ(::mkdir((dir_.Path() + "var").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((dir_.Path() + "var/lib").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(systemFolder_.c_str(), 0700), 0);
+    const SettingsStore system = ResolveStore();
+    ASSERT_EQ(system.DataSource(), DataFolderSource::SystemFolder);
+    PlacePrompts(system);
+    out.str("");
+    EXPECT_EQ(RunInstall(system, out), 0) << out.str();
+    EXPECT_NE(out.str().find("folders named in " + folders), std::string::npos) << out.str();
+    EXPECT_EQ(ReadProfileString(folders, "Folders", "DataFiles", ""), systemFolder_);
     EXPECT_EQ(ReadProfileString(folders, "Folders", "System Prompts", ""),
-              dir_.Path() + "data/System Prompts");
-    EXPECT_EQ(ReadProfileString(folders, "Folders", "MailBoxes", ""),
-              dir_.Path() + "data/MailBoxes");
-    EXPECT_EQ(ReadProfileString(folders, "Folders", "OGMs", ""), dir_.Path() + "data/OGMs");
-    EXPECT_EQ(ReadProfileString(folders, "Folders", "Logs", ""), dir_.Path() + "data/Logs");
+              systemFolder_ + "/System Prompts");
+    EXPECT_EQ(ReadProfileString(folders, "Folders", "MailBoxes", ""), systemFolder_ + "/MailBoxes");
+    EXPECT_EQ(ReadProfileString(folders, "Folders", "OGMs", ""), systemFolder_ + "/OGMs");
+    EXPECT_EQ(ReadProfileString(folders, "Folders", "Logs", ""), systemFolder_ + "/Logs");
+    // Every user's start reads it: it is not private like the data.
+    struct stat st {};
+    ASSERT_EQ(::stat(folders.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, NewFileMode(FileAccess::Shared));
 
-    // A later start with another ORVIA_DATA follows the folders file.
+    // Later starts follow it, but one with ORVIA_DATA goes where that says.
+    systemFolder_ = dir_.Path() + "no-such-system-folder";
+    EXPECT_EQ(ResolveStore().MailBoxes(), system.MailBoxes());
     env_["ORVIA_DATA"] = dir_.Path() + "elsewhere";
-    EXPECT_EQ(ResolveStore().MailBoxes(), store.MailBoxes());
+    EXPECT_EQ(ResolveStore().MailBoxes(), dir_.Path() + "elsewhere/MailBoxes/");
 
+    env_.erase("ORVIA_DATA");
     std::ostringstream again;
-    EXPECT_EQ(RunInstall(store, again), 0);
+    EXPECT_EQ(RunInstall(ResolveStore(), again), 0);
     EXPECT_EQ(again.str().find("created"), std::string::npos) << again.str();
 }
 

@@ -9,8 +9,10 @@
 #include <chrono>
 
 #include "app/installed_data.h"
+#include "file_mode_helpers.h"
 #include "platform/clock.h"
 #include "platform/process_child.h"
+#include "platform/text_file.h"
 #include "scoped_environment.h"
 #include "store/call_log.h"
 #include "store/profile.h"
@@ -186,7 +188,10 @@ TEST_F(ProgramProcessTest, SecondStartSignalsTheFirstAndEnds) {
 
     Program atLogon({"/logon"});
     EXPECT_EQ(atLogon.Finish(), 0);
-    EXPECT_NE(atLogon.Output().find("already running"), std::string::npos) << atLogon.Output();
+    EXPECT_NE(atLogon.Output().find("already running for " + store_.DataFolder() + " (pid " +
+                                    std::to_string(first.Pid())),
+              std::string::npos)
+        << atLogon.Output();
     ASSERT_TRUE(first.WaitForOutput("signalled (at logon)")) << first.Output();
 
     Program again({"--service"});
@@ -198,6 +203,15 @@ TEST_F(ProgramProcessTest, SecondStartSignalsTheFirstAndEnds) {
     ASSERT_EQ(::kill(first.Pid(), SIGINT), 0);
     EXPECT_EQ(first.Finish(), 0) << first.Output();
     EXPECT_NE(TodaysLog().find("Orvia Exit"), std::string::npos);
+}
+
+TEST_F(ProgramProcessTest, AStartThatCannotClaimTheDataFolderSaysWhyAndDoesNotRun) {
+    // Something that is no lock file sits where the lock must go.
+    ASSERT_EQ(::mkdir((store_.DataFolder() + "orvia.lock").c_str(), 0700), 0);
+    Program start({"/service"});
+    EXPECT_EQ(start.Finish(), 1);
+    EXPECT_EQ(start.Output().find("Orvia running"), std::string::npos) << start.Output();
+    EXPECT_EQ(TodaysLog().find("Orvia Run"), std::string::npos);
 }
 
 TEST_F(ProgramProcessTest, UninstallEndsTheRunningInstanceFirst) {
@@ -212,6 +226,45 @@ TEST_F(ProgramProcessTest, UninstallEndsTheRunningInstanceFirst) {
     EXPECT_NE(running.Output().find("Orvia: stopped"), std::string::npos);
     struct stat st {};
     EXPECT_NE(::stat(store_.DataFolder().c_str(), &st), 0);
+}
+
+TEST_F(ProgramProcessTest, AStartWritesSettingsAndLogsPrivatelyWhateverTheUmask) {
+    for (const mode_t mask : {mode_t{022}, mode_t{077}}) {
+        SCOPED_TRACE(mask);
+        std::optional<test::ScopedUmask> scoped(std::in_place, mask);  // the program inherits it
+        ASSERT_TRUE(RemoveFileIfPresent(store_.SettingsFile()));
+        for (int64_t day = -1; day <= 1; ++day)
+            ASSERT_TRUE(RemoveFileIfPresent(DailyLogPath(LocalNow() + day * 86400)));
+        {
+            Program service({"/service"});
+            ASSERT_TRUE(service.WaitForOutput("listening")) << service.Output();
+            ASSERT_EQ(::kill(service.Pid(), SIGTERM), 0);
+            EXPECT_EQ(service.Finish(), 0) << service.Output();
+        }
+        scoped.reset();
+        struct stat st {};
+        ASSERT_EQ(::stat(store_.SettingsFile().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        bool logged = false;
+        for (int64_t day = -1; day <= 1; ++day) {
+            if (::stat(DailyLogPath(LocalNow() + day * 86400).c_str(), &st) == 0) {
+                logged = true;
+                EXPECT_EQ(st.st_mode & 0777, 0600u);
+            }
+        }
+        EXPECT_TRUE(logged);
+        EXPECT_EQ(::stat(store_.DataFolder().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+    }
+}
+
+TEST_F(ProgramProcessTest, InstallIntoOrviaDataNamesNoFoldersForOtherStarts) {
+    Program install({"--install"});
+    EXPECT_EQ(install.Finish(), 0) << install.Output();
+    EXPECT_NE(install.Output().find("no folders file written: ORVIA_DATA chose this data folder"),
+              std::string::npos)
+        << install.Output();
+    EXPECT_FALSE(FileExists(dir_.Path() + "folders.ini"));
 }
 
 TEST_F(ProgramProcessTest, HelpAndUnknownSwitches) {

@@ -1,22 +1,26 @@
 // Remote mailbox access: the access code, the message and set-up menus, the
 // greeting, and the forwarding call's menu.
-#include <algorithm>
 #include <dirent.h>
+#include <algorithm>
 
 #include <string>
 #include <vector>
 
+#include "diagnostics_capture.h"
 #include "engine/ivr_notify.h"
 #include "engine_fixture.h"
 #include "platform/text_file.h"
 #include "store/profile.h"
+#include "store/profile_values.h"
 #include "store/settings_store.h"
 
 namespace orvia::test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 // The names in folder ending in suffix, sorted: the order the engine must
 // follow whatever order the directory listing gives.
@@ -156,15 +160,162 @@ TEST_F(RemoteAccessTest, CallerHasTwentySecondsFromTheEndOfThePrompt) {
     EXPECT_THAT(Ops(), ElementsAre("drop"));
     line.HangUpCall();
 
-    // A wrong code starts another 20 s after its prompt, without limit.
+    // A wrong code starts another 20 s after its prompt.
     EnterAccess();
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
         Keys("9#");
         ASSERT_TRUE(line.FinishPlay());
         EXPECT_THAT(Ops(), ElementsAre(PromptOf("InvalidAccessCode"), "wait:200000"));
     }
     Keys("1234#");
     EXPECT_THAT(Ops(), ElementsAre(PromptOf("NoMoreMessagesMenu")));
+}
+
+TEST_F(RemoteAccessTest, TooManyWrongCodesInOneCallEndItThroughTheGoodbye) {
+    const struct Case {
+        const char* setting;  // "wrongcodespercall"; null: none
+        int tries;
+    } cases[] = {{nullptr, 3}, {"1", 1}, {"5", 5}, {"0", 3}, {"many", 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setting ? c.setting : "default");
+        if (c.setting)
+            Setting("settings", "wrongcodespercall", c.setting);
+        Mailbox("Sales", "1234");  // a fresh mailbox file: no hour's count yet
+        EnterAccess();
+        for (int attempt = 1; attempt < c.tries; ++attempt) {
+            Keys("9#");
+            ASSERT_TRUE(line.FinishPlay());
+            ASSERT_THAT(Ops(), ElementsAre(PromptOf("InvalidAccessCode"), "wait:200000"));
+        }
+        Keys("9#");
+        EXPECT_THAT(Ops(), ElementsAre(PromptOf("InvalidAccessCode")));
+        // The caller is sent away: keys are no longer taken, the right code
+        // neither, and the goodbye ends the call.
+        Keys("1234#");
+        EXPECT_THAT(Ops(), IsEmpty());
+        ASSERT_TRUE(line.FinishPlay());
+        EXPECT_THAT(Ops(), ElementsAre(PromptOf("GoodBye")));
+        ASSERT_TRUE(line.FinishPlay());
+        EXPECT_THAT(Ops(), ElementsAre("drop"));
+        line.HangUpCall();
+    }
+
+    // The count is per call, and "*" in the menus does not start it again.
+    DeleteProfileKey(Store().SettingsFile(), "settings", "wrongcodespercall");
+    Mailbox("Sales", "1234");
+    EnterAccess();
+    Keys("1#");
+    Keys("2#");
+    Keys("1234#");
+    EXPECT_THAT(Ops(), ElementsAre(PromptOf("InvalidAccessCode"), PromptOf("InvalidAccessCode"),
+                                   PromptOf("NoMoreMessagesMenu")));
+    Keys("*");
+    Keys("3#");
+    EXPECT_THAT(Ops(), ElementsAre(PromptOf("EnterAccessCode"), PromptOf("InvalidAccessCode")));
+    ASSERT_TRUE(line.FinishPlay());
+    EXPECT_THAT(Ops(), ElementsAre(PromptOf("GoodBye")));
+    line.HangUpCall();
+}
+
+TEST_F(RemoteAccessTest, EveryWrongCodeIsLoggedWithLineCallerAndMailbox) {
+    DiagnosticsCapture events;
+    Mailbox("Sales", "1234");
+    Mailbox("Support", "5678");
+    Mailbox("Private", "4321", false);
+    const auto wrongCode = [&](const std::string& caller, const std::string& keys) {
+        ASSERT_TRUE(line.Answer(10, caller));
+        Keys("7");
+        Keys(keys);
+        line.HangUpCall();
+        Ops();
+    };
+    // An unknown code counts against every mailbox a caller may open.
+    wrongCode("5551234", "1299#");
+    EXPECT_THAT(DailyLogText(), HasSubstr("line0 5551234 [Wrong Access Code] Sales, Support"));
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Warning, "engine",
+                           {"line0", "wrong access code", "5551234", "Sales, Support"}))
+        << events.AllText();
+    EXPECT_THAT(ReadProfileString(Mbx("Sales"), "mbx", "wrongcodetimes", ""), Not(IsEmpty()));
+    EXPECT_THAT(ReadProfileString(Mbx("Private"), "mbx", "wrongcodetimes", ""), IsEmpty());
+
+    // The code of a locked mailbox counts against that mailbox only.
+    ASSERT_TRUE(WriteProfileInt(Mbx("Support"), "mbx", "accesslockeduntil", LocalNow() + 60));
+    const std::string salesTimes = ReadProfileString(Mbx("Sales"), "mbx", "wrongcodetimes", "");
+    Setting("line0", "name", "Front desk");
+    wrongCode("", "5678#");
+    EXPECT_THAT(DailyLogText(), HasSubstr("Front desk  [Wrong Access Code] Support (locked)"));
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Warning, "engine",
+                           {"Front desk", "an unknown caller", "Support (locked)"}))
+        << events.AllText();
+    EXPECT_EQ(ReadProfileString(Mbx("Sales"), "mbx", "wrongcodetimes", ""), salesTimes);
+
+    // With no mailbox open to callers, the wrong code is still written down.
+    Mailbox("Sales", "1234", false);
+    Mailbox("Support", "5678", false);
+    wrongCode("5550000", "1#");
+    EXPECT_THAT(
+        DailyLogText(),
+        HasSubstr("Front desk 5550000 [Wrong Access Code] no mailbox allows remote access"));
+
+    // The digits entered are written nowhere.
+    for (const char* digits : {"1299", "5678"}) {
+        EXPECT_THAT(DailyLogText(), Not(HasSubstr(digits)));
+        EXPECT_THAT(events.AllText(), Not(HasSubstr(digits)));
+    }
+}
+
+TEST_F(RemoteAccessTest, TenWrongCodesWithinAnHourLockTheMailboxForAQuarterOfAnHour) {
+    DiagnosticsCapture events;
+    Mailbox("Sales", "1234");
+    Message("Sales", 0);
+    // One call with one code: true when it opened the mailbox.
+    const auto opens = [&](const std::string& keys) {
+        EXPECT_TRUE(line.Answer());
+        Keys("7" + keys);
+        const std::vector<std::string> ops = Ops();
+        line.HangUpCall();
+        Ops();
+        return std::find(ops.begin(), ops.end(), PlayMessage("Sales ICM000000")) != ops.end();
+    };
+    // Four wrong codes, then more than an hour: they no longer count.
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(opens("9#"));
+    clock.Advance(3601);
+    // Nine within the hour leave the mailbox open.
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_FALSE(opens("9#"));
+        clock.Advance(300);
+    }
+    EXPECT_TRUE(opens("1234#"));
+    EXPECT_FALSE(events.Has(DiagnosticLevel::Warning, "engine", {"refuses remote access"}));
+
+    // The tenth locks it, right code or not, and says so to the program events.
+    EXPECT_FALSE(opens("9#"));
+    const int64_t locked = LocalNow();
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Warning, "engine",
+                           {"Sales", "refuses remote access for 15 minutes"}))
+        << events.AllText();
+    EXPECT_EQ(ReadProfileString(Mbx("Sales"), "mbx", "accesslockeduntil", ""),
+              std::to_string(locked + 900));
+    EXPECT_FALSE(opens("1234#"));
+    EXPECT_THAT(DailyLogText(), HasSubstr("[Wrong Access Code] Sales (locked)"));
+
+    // A restart keeps the lock: it lives in the mailbox file.
+    line.SetOwner(std::make_unique<StandInEngine>(0, &notify, &levelled));
+    clock.Advance(14 * 60);
+    EXPECT_FALSE(opens("1234#"));
+    clock.Advance(60);
+    EXPECT_TRUE(opens("1234#"));
+
+    // The limits are settings.
+    Mailbox("Sales", "1234");
+    Setting("settings", "wrongcodesperhour", "2");
+    Setting("settings", "accesslockminutes", "1");
+    EXPECT_FALSE(opens("9#"));
+    EXPECT_FALSE(opens("9#"));
+    EXPECT_FALSE(opens("1234#"));
+    clock.Advance(60);
+    EXPECT_TRUE(opens("1234#"));
 }
 
 TEST_F(RemoteAccessTest, MessageMenuPlaysRepeatsSkipsAndRunsOut) {

@@ -1,8 +1,10 @@
 #include "platform/single_instance.h"
 
+#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +13,8 @@
 #include <mutex>
 #include <vector>
 
+#include "file_mode_helpers.h"
+#include "platform/file_modes.h"
 #include "platform/user_paths.h"
 #include "temp_dir.h"
 #include "wait_until.h"
@@ -18,6 +22,9 @@
 namespace orvia {
 namespace {
 
+using test::FileExists;
+using test::ModeOf;
+using test::ReadFile;
 using test::TempDir;
 using test::WaitUntil;
 
@@ -70,11 +77,18 @@ TEST_F(SingleInstanceTest, SecondStartFindsTheFirstAndDeliversItsNotices) {
     NoticeLog log;
     SingleInstance first(data_.Path(), runtime_.Path());
     ASSERT_EQ(first.Claim(log.Handler()), InstanceClaim::First);
+    // The claim is made in the data folder itself.
+    EXPECT_EQ(first.LockPath(), data_.Path() + "orvia.lock");
+    EXPECT_EQ(first.SocketPath(), data_.Path() + "orvia.sock");
     EXPECT_TRUE(IsSocket(first.SocketPath()));
-    EXPECT_EQ(first.SocketPath().rfind(runtime_.Path(), 0), 0u);
+    EXPECT_EQ(ModeOf(first.SocketPath()), 0600u);
+    EXPECT_EQ(ModeOf(first.LockPath()), NewFileMode(FileAccess::Shared));
+    EXPECT_EQ(ReadFile(first.LockPath()), std::to_string(::getpid()) + "\n");
 
     SingleInstance second(data_.Path(), runtime_.Path());
     EXPECT_EQ(second.Claim(nullptr), InstanceClaim::AlreadyRunning);
+    EXPECT_EQ(second.DescribeRunningInstance(),
+              "pid " + std::to_string(::getpid()) + ", user " + ::getpwuid(::geteuid())->pw_name);
     ASSERT_TRUE(second.Send({InstanceNoticeKind::SecondStart, true}));
     ASSERT_TRUE(second.Send({InstanceNoticeKind::SecondStart, false}));
     ASSERT_TRUE(second.Send({InstanceNoticeKind::ExitRequest, false}));
@@ -123,7 +137,9 @@ TEST_F(SingleInstanceTest, EndedInstanceRemovesItsSocketAndTheNextStartTakesOver
     }
     EXPECT_FALSE(IsSocket(path));
     SingleInstance next(data_.Path(), runtime_.Path());
-    EXPECT_FALSE(next.Send({InstanceNoticeKind::ExitRequest, false}));  // nobody to tell
+    EXPECT_EQ(next.SendNotice({InstanceNoticeKind::ExitRequest, false}),
+              NoticeDelivery::NotRunning);
+    EXPECT_EQ(next.DescribeRunningInstance(), "");
     EXPECT_EQ(next.Claim(nullptr), InstanceClaim::First);
 }
 
@@ -157,16 +173,161 @@ TEST_F(SingleInstanceTest, OneInstancePerDataFolderWhateverItsSpelling) {
 
     SingleInstance a(data_.Path(), runtime_.Path());
     SingleInstance b(other.Path(), runtime_.Path());
+    SingleInstance viaLink(link, runtime_.Path());
+    SingleInstance viaDots(data_.Path() + "sub/../", runtime_.Path());
+    ASSERT_EQ(::mkdir((data_.Path() + "sub").c_str(), 0700), 0);
     EXPECT_EQ(a.Claim(nullptr), InstanceClaim::First);
     EXPECT_EQ(b.Claim(nullptr), InstanceClaim::First);
+    EXPECT_EQ(viaLink.Claim(nullptr), InstanceClaim::AlreadyRunning);
+    EXPECT_EQ(viaDots.Claim(nullptr), InstanceClaim::AlreadyRunning);
 }
 
-TEST_F(SingleInstanceTest, RuntimeFolderTooDeepForASocketFails) {
-    const std::string deep = runtime_.Path() + std::string(120, 'd') + "/";
-    SingleInstance instance(data_.Path(), deep);
-    EXPECT_TRUE(instance.SocketPath().empty());
-    EXPECT_EQ(instance.Claim(nullptr), InstanceClaim::Failed);
-    EXPECT_FALSE(instance.Send({InstanceNoticeKind::SecondStart, false}));
+TEST_F(SingleInstanceTest, ADataFolderTooDeepForASocketListensInTheRuntimeFolder) {
+    std::string deep = data_.Path();
+    for (int i = 0; i < 4; ++i) {
+        deep += std::string(40, 'd') + "/";
+        ASSERT_EQ(::mkdir(deep.c_str(), 0700), 0);
+    }
+    NoticeLog log;
+    SingleInstance first(deep, runtime_.Path());
+    ASSERT_EQ(first.Claim(log.Handler()), InstanceClaim::First);
+    EXPECT_EQ(first.SocketPath(), runtime_.Path() + InstanceSocketName(deep));
+    EXPECT_TRUE(FileExists(deep + "orvia.lock"));
+    SingleInstance second(deep, runtime_.Path());
+    EXPECT_EQ(second.Claim(nullptr), InstanceClaim::AlreadyRunning);
+    ASSERT_TRUE(second.Send({InstanceNoticeKind::SecondStart, false}));
+    ASSERT_TRUE(log.WaitForCount(1));
+
+    // With no folder for its socket at all the claim fails and says why.
+    SingleInstance nowhere(deep + "elsewhere/", runtime_.Path() + std::string(120, 'r') + "/");
+    ASSERT_EQ(::mkdir((deep + "elsewhere").c_str(), 0700), 0);
+    EXPECT_TRUE(nowhere.SocketPath().empty());
+    EXPECT_EQ(nowhere.Claim(nullptr), InstanceClaim::Failed);
+    EXPECT_NE(nowhere.Problem().find("socket"), std::string::npos) << nowhere.Problem();
+    EXPECT_EQ(nowhere.SendNotice({InstanceNoticeKind::SecondStart, false}),
+              NoticeDelivery::NotRunning);
+}
+
+TEST_F(SingleInstanceTest, AMissingDataFolderOrAForeignLockFileIsReportedNotClaimed) {
+    SingleInstance missing(data_.Path() + "missing/", runtime_.Path());
+    EXPECT_EQ(missing.Claim(nullptr), InstanceClaim::Failed);
+    EXPECT_NE(missing.Problem().find("missing/orvia.lock"), std::string::npos) << missing.Problem();
+
+    // A lock name that is a folder (or a link) is never taken for the lock.
+    ASSERT_EQ(::mkdir((data_.Path() + "orvia.lock").c_str(), 0700), 0);
+    SingleInstance odd(data_.Path(), runtime_.Path());
+    EXPECT_EQ(odd.Claim(nullptr), InstanceClaim::Failed);
+    EXPECT_FALSE(odd.Problem().empty());
+}
+
+// A start under another user id, in a child that drops root's rights: what it
+// finds and what becomes of its notice. Its result comes back as the exit
+// status: 10 x claim + delivery (delivery 9: not sent).
+constexpr uid_t kOtherUser = 65534;
+
+int ChildStart(const std::string& data, const std::string& runtime) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0)
+            ::_exit(99);
+        SingleInstance instance(data, runtime);
+        const InstanceClaim claim = instance.Claim(nullptr);
+        int delivery = 9;
+        if (claim == InstanceClaim::AlreadyRunning)
+            delivery =
+                static_cast<int>(instance.SendNotice({InstanceNoticeKind::SecondStart, true}, 200));
+        ::_exit(static_cast<int>(claim) * 10 + delivery);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+int Code(InstanceClaim claim, NoticeDelivery delivery) {
+    return static_cast<int>(claim) * 10 + static_cast<int>(delivery);
+}
+
+class OtherUserTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "needs root: a start under another user id is made by a child "
+                            "that drops from root to uid 65534";
+        // The other user must reach the data folder's parent and have a
+        // runtime folder of its own.
+        ASSERT_EQ(::chmod(dir_.Path().c_str(), 0755), 0);
+        ASSERT_EQ(::mkdir(runtime_.c_str(), 0700), 0);
+        ASSERT_EQ(::chown(runtime_.c_str(), kOtherUser, kOtherUser), 0);
+        ASSERT_EQ(::mkdir(data_.c_str(), 0755), 0);
+    }
+
+    TempDir dir_;
+    std::string runtime_ = dir_.Path() + "run-other/";
+    std::string data_ = dir_.Path() + "data/";
+};
+
+TEST_F(OtherUserTest, AStartOfAnotherUserFindsTheRunningInstance) {
+    NoticeLog log;
+    SingleInstance service(data_, dir_.Path());
+    ASSERT_EQ(service.Claim(log.Handler()), InstanceClaim::First);
+
+    // The other user finds the instance through the lock file in the data
+    // folder, and is told that its notice cannot reach root's socket.
+    EXPECT_EQ(ChildStart(data_, runtime_),
+              Code(InstanceClaim::AlreadyRunning, NoticeDelivery::NoPermission));
+    // The same when the data folder is private: the lock file cannot even be
+    // opened, and the claim fails instead of starting a second instance.
+    ASSERT_EQ(::chmod(data_.c_str(), 0700), 0);
+    EXPECT_EQ(ChildStart(data_, runtime_) / 10, static_cast<int>(InstanceClaim::Failed));
+    ASSERT_EQ(::chmod(data_.c_str(), 0755), 0);
+    EXPECT_TRUE(log.Notices().empty());
+}
+
+TEST_F(OtherUserTest, RootsStartReachesTheInstanceOfAnotherUser) {
+    ASSERT_EQ(::chown(data_.c_str(), kOtherUser, kOtherUser), 0);
+    // The other user's instance runs in a child until the pipe closes; it
+    // reports each notice it receives by a byte on the other pipe.
+    int ready[2], done[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(done), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(ready[0]);
+        ::close(done[1]);
+        if (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0)
+            ::_exit(99);
+        const int report = ready[1];
+        SingleInstance instance(data_, runtime_);
+        const InstanceClaim claim = instance.Claim([report](const InstanceNotice& notice) {
+            const char byte = notice.logon ? 'L' : 'S';
+            [[maybe_unused]] ssize_t n = ::write(report, &byte, 1);
+        });
+        const char byte = claim == InstanceClaim::First ? 'F' : 'X';
+        [[maybe_unused]] ssize_t n = ::write(report, &byte, 1);
+        char end;
+        n = ::read(done[0], &end, 1);  // until the parent closes it
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(done[0]);
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    EXPECT_EQ(byte, 'F');
+
+    SingleInstance root(data_, dir_.Path());
+    EXPECT_EQ(root.Claim(nullptr), InstanceClaim::AlreadyRunning);
+    EXPECT_NE(root.DescribeRunningInstance().find("user nobody"), std::string::npos)
+        << root.DescribeRunningInstance();
+    EXPECT_EQ(root.SendNotice({InstanceNoticeKind::SecondStart, true}), NoticeDelivery::Delivered);
+    EXPECT_EQ(::read(ready[0], &byte, 1), 1);
+    EXPECT_EQ(byte, 'L');
+
+    ::close(done[1]);
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    ::close(ready[0]);
 }
 
 TEST(InstanceNotice, EncodesAndParsesOnlyItsOwnLines) {

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -186,10 +187,51 @@ TEST_F(SimulatedCallTest, TheOwnerHearsMessagesWithTheAccessCode) {
                     "T+0004.600 play MailBoxes/Sales ICM000000.wav",
                     "T+0008.600 play System Prompts/MailBoxMessageMenu.wav", "T+0009.000 key 9",
                     "T+0009.000 play System Prompts/GoodBye.wav", "T+0009.500 hangup system",
-                    "T+0009.500 end", "file MailBoxes/Sales ICM000000.ini", "file settings.ini"));
+                    "T+0009.500 end", "file MailBoxes/Sales ICM000000.ini",
+                    "file MailBoxes/Sales.mbx", "file settings.ini"));
     EXPECT_EQ(
         ReadProfileString(dir.Path() + "MailBoxes/Sales ICM000000.ini", "message", "read", ""),
         "true");
+}
+
+TEST_F(SimulatedCallTest, WrongAccessCodesEndTheCallAndLockTheMailbox) {
+    Ogm("Main", "[ivr]\nwait=6\npress*=mailboxaccess\n");
+    Mailbox("Sales", "[mbx]\nremoteaccess=true\naccesscode=1234\n");
+    Wave("MailBoxes/Sales ICM000000.wav", 1000);
+    ASSERT_TRUE(
+        test::WriteFile(dir.Path() + "MailBoxes/Sales ICM000000.ini", "[message]\nread=false\n"));
+    const std::string heard = "message-heard MailBoxes/Sales ICM000000.ini";
+    // A caller keying codes without end is sent away after the third.
+    std::string flood;
+    for (int i = 0; i < 30; ++i)
+        flood += std::to_string(i % 10) + "#";
+    auto lines = Run("caller 5550123\nclock 2024-01-15 10:00:00\nat 1 press *\nat 2 press " +
+                     flood + "\nat 30 press 1234#\n");
+    EXPECT_THAT(
+        lines,
+        IsSupersetOf({"T+0002.150 key #", "T+0002.150 play System Prompts/InvalidAccessCode.wav",
+                      "T+0002.750 key #", "T+0003.250 play System Prompts/GoodBye.wav",
+                      "T+0003.750 hangup system"}));
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) {
+                                return line.find("InvalidAccessCode") != std::string::npos;
+                            }),
+              3);
+    EXPECT_THAT(lines, Not(Contains(HasSubstr("message-heard"))));
+    EXPECT_THAT(lines, Contains("file MailBoxes/Sales.mbx"));
+
+    // Three more calls of three wrong codes within the hour: the tenth locks
+    // the mailbox, and the right code no longer opens it.
+    for (const char* clock : {"10:05:00", "10:10:00", "10:15:00"})
+        Run(std::string("clock 2024-01-15 ") + clock + "\nat 1 press *\nat 2 press 1#2#3#\n");
+    lines = Run("clock 2024-01-15 10:20:00\nat 1 press *\nat 2 press 1234#\n");
+    EXPECT_THAT(lines, Contains("T+0002.600 play System Prompts/InvalidAccessCode.wav"));
+    EXPECT_THAT(lines, Not(Contains(HasSubstr("message-heard"))));
+    // A quarter of an hour after the lock it opens again.
+    lines = Run("clock 2024-01-15 10:31:00\nat 1 press *\nat 2 press 1234#\n");
+    EXPECT_THAT(lines, Contains("T+0002.600 " + heard));
+    std::string log = test::ReadFile(dir.Path() + "Logs/Log 24-01-15.txt");
+    EXPECT_THAT(log, HasSubstr("line0 5550123 [Wrong Access Code] Sales"));
 }
 
 TEST_F(SimulatedCallTest, AConfirmedTransferIsAcceptedOrRejectedByTheCalledParty) {

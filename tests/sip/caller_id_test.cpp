@@ -39,7 +39,17 @@ TEST(CallerId, AddressFormsAndEscapes) {
         {"\"Quote \\\"Q\\\" Person\" <sip:q@h>", "q", "Quote \"Q\" Person"},
         {"<tel:+1-555-0100;phone-context=x>", "+1-555-0100", ""},
         {"<sip:200;npdi@h;user=phone>", "200", ""},
-        {"\"Caf\xc3\xa9 \x07\x1b[31m\" <sip:1@h>", "1", "Caf [31m"},
+        // UTF-8 names stay whole; controls and broken sequences go.
+        {"\"Caf\xc3\xa9 \x07\x1b[31m\" <sip:1@h>", "1", "Caf\xc3\xa9 [31m"},
+        {"\"J\xc3\xbcrgen M\xc3\xbcller \xe5\xb1\xb1\xe7\x94\xb0\" <sip:1@h>", "1",
+         "J\xc3\xbcrgen M\xc3\xbcller \xe5\xb1\xb1\xe7\x94\xb0"},
+        {"\"Bad \xc3( \xc2\x85 \xed\xa0\x80 end\" <sip:1@h>", "1", "Bad (   end"},
+        // Cut to 31 bytes without splitting the two-byte letter at 30-31.
+        {"\"\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4"
+         "\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\" <sip:1@h>",
+         "1",
+         "\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4"
+         "\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4"},
         {"\"A very long display name that goes on and on\" <sip:12345678901234567890123456789"
          "01234567890@h>",
          "1234567890123456789012345678901", "A very long display name that g"},

@@ -5,8 +5,8 @@
 #include <map>
 #include <string>
 
-#include "store/profile.h"
 #include "platform/text_file.h"
+#include "store/profile.h"
 #include "temp_dir.h"
 
 namespace orvia {
@@ -55,36 +55,64 @@ TEST(SettingsStore, DefaultFolderOrder) {
     // An existing writable system folder wins over the user's.
     ASSERT_TRUE(MakeFolders(fake.env.systemDataFolder));
     ExpectFolders(SettingsStore::Resolve(fake.env), dir.Path() + "var/lib/orvia/");
+    EXPECT_EQ(SettingsStore::Resolve(fake.env).DataSource(), DataFolderSource::SystemFolder);
 
     fake.vars["ORVIA_DATA"] = dir.Path() + "chosen//";
     ExpectFolders(SettingsStore::Resolve(fake.env), dir.Path() + "chosen/");
 }
 
-TEST(SettingsStore, FoldersFileNamesEachFolder) {
+TEST(SettingsStore, OrviaDataWinsOverTheFoldersFileForEveryFolder) {
     TempDir dir;
-    FakeEnvironment fake(dir);
-    fake.vars["ORVIA_DATA"] = dir.Path() + "data";
-    // The default folders file applies when ORVIA_FOLDERS is not set.
     ASSERT_TRUE(MakeFolders(dir.Path() + "etc"));
-    ASSERT_TRUE(WriteProfileString(fake.env.defaultFoldersFile, "Folders", "MailBoxes",
-                                   dir.Path() + "boxes"));
-    SettingsStore s = SettingsStore::Resolve(fake.env);
-    EXPECT_EQ(s.MailBoxes(), dir.Path() + "boxes/");
-    EXPECT_EQ(s.OGMs(), dir.Path() + "data/OGMs/");
-    EXPECT_TRUE(FileExists(s.MailBoxes()));
-
+    const std::string etc = dir.Path() + "etc/folders.ini";
     const std::string other = dir.Path() + "other.ini";
+    // An install elsewhere named every folder in the system's folders file.
+    for (const char* name : {"DataFiles", "System Prompts", "MailBoxes", "OGMs", "Logs"})
+        ASSERT_TRUE(WriteProfileString(etc, "Folders", name, dir.Path() + "x/" + name));
     ASSERT_TRUE(WriteProfileString(other, "folders", "DataFiles", dir.Path() + "d2/"));
     ASSERT_TRUE(WriteProfileString(other, "folders", "Logs", dir.Path() + "logs"));
-    fake.vars["ORVIA_FOLDERS"] = other;
-    s = SettingsStore::Resolve(fake.env);
-    EXPECT_EQ(s.FoldersFile(), other);
-    EXPECT_EQ(s.DataFolder(), dir.Path() + "d2/");
-    EXPECT_EQ(s.SettingsFile(), dir.Path() + "d2/settings.ini");
-    EXPECT_EQ(s.Logs(), dir.Path() + "logs/");
-    // Sub-folders not named follow the named data folder.
-    EXPECT_EQ(s.OGMs(), dir.Path() + "d2/OGMs/");
-    EXPECT_TRUE(FileExists(s.OGMs()));
+    const std::string onlyBoxes = dir.Path() + "boxes.ini";
+    ASSERT_TRUE(WriteProfileString(onlyBoxes, "Folders", "MailBoxes", dir.Path() + "boxes"));
+
+    const struct Case {
+        const char* orviaData;     // null: not set
+        const char* orviaFolders;  // null: not set (the system's file applies)
+        std::string data, prompts, mailBoxes, logs, foldersFile;
+        DataFolderSource source;
+    } cases[] = {
+        {"chosen", nullptr, "chosen/", "chosen/System Prompts/", "chosen/MailBoxes/",
+         "chosen/Logs/", "", DataFolderSource::Environment},
+        {"chosen", "other.ini", "chosen/", "chosen/System Prompts/", "chosen/MailBoxes/",
+         "chosen/Logs/", "", DataFolderSource::Environment},
+        {nullptr, nullptr, "x/DataFiles/", "x/System Prompts/", "x/MailBoxes/", "x/Logs/",
+         "etc/folders.ini", DataFolderSource::FoldersFile},
+        // Sub-folders not named follow the named data folder.
+        {nullptr, "other.ini", "d2/", "d2/System Prompts/", "d2/MailBoxes/", "logs/", "other.ini",
+         DataFolderSource::FoldersFile},
+        // A data folder not named is the default one.
+        {nullptr, "boxes.ini", "home/.local/share/orvia/",
+         "home/.local/share/orvia/System Prompts/", "boxes/", "home/.local/share/orvia/Logs/",
+         "boxes.ini", DataFolderSource::UserFolder},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.orviaData ? c.orviaData : "-") + " " +
+                     (c.orviaFolders ? c.orviaFolders : "-"));
+        FakeEnvironment fake(dir);
+        if (c.orviaData)
+            fake.vars["ORVIA_DATA"] = dir.Path() + c.orviaData;
+        if (c.orviaFolders)
+            fake.vars["ORVIA_FOLDERS"] = dir.Path() + c.orviaFolders;
+        const SettingsStore s = SettingsStore::Resolve(fake.env);
+        EXPECT_EQ(s.DataFolder(), dir.Path() + c.data);
+        EXPECT_EQ(s.SettingsFile(), dir.Path() + c.data + "settings.ini");
+        EXPECT_EQ(s.SystemPrompts(), dir.Path() + c.prompts);
+        EXPECT_EQ(s.MailBoxes(), dir.Path() + c.mailBoxes);
+        EXPECT_EQ(s.Logs(), dir.Path() + c.logs);
+        EXPECT_EQ(s.FoldersFile(), c.foldersFile.empty() ? "" : dir.Path() + c.foldersFile);
+        EXPECT_EQ(s.DataSource(), c.source);
+        for (const std::string* folder : {&s.DataFolder(), &s.MailBoxes(), &s.Logs()})
+            EXPECT_TRUE(FileExists(*folder)) << *folder;
+    }
 }
 
 TEST(SettingsStore, ProcessWideStoreCanBeReplaced) {

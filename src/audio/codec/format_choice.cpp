@@ -11,6 +11,7 @@
 
 #include "audio/codec/codec_stream.h"
 #include "audio/codec/standard_formats.h"
+#include "platform/file_modes.h"
 #include "platform/text_file.h"
 
 namespace orvia {
@@ -42,13 +43,11 @@ std::size_t ReadUpTo(const std::string& path, uint8_t* data, std::size_t size) {
 bool ReplaceFile(const std::string& path, const uint8_t* data, std::size_t size) {
     const std::size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string tmp = dir + "." + base + ".XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
+    std::string tmp;
+    const int fd = CreateReplacement(path, FileAccess::Shared, &tmp);
     if (fd < 0)
         return false;
-    bool ok = ::fchmod(fd, 0644) == 0 &&
-              WriteFully(fd, std::string_view(reinterpret_cast<const char*>(data), size)) &&
+    bool ok = WriteFully(fd, std::string_view(reinterpret_cast<const char*>(data), size)) &&
               ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (ok)

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/printable_text.h"
+
 namespace orvia::sip {
 namespace {
 
-constexpr size_t kCallerFieldChars = 31;  // what the line keeps of each field
+constexpr size_t kCallerFieldBytes = 31;  // what the line keeps of each field
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -97,17 +99,6 @@ bool IsAnonymous(const NameAddress& address) {
 }
 
 }  // namespace
-
-std::string Printable(const std::string& text, size_t maxChars) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (out.size() >= maxChars)
-            break;
-        if (c >= 0x20 && c < 0x7F)
-            out += static_cast<char>(c);
-    }
-    return out;
-}
 
 bool ParseNameAddress(const std::string& value, NameAddress* out) {
     *out = NameAddress();
@@ -208,8 +199,8 @@ CallerInfo ParseCallerId(const IdentityHeaders& headers) {
         return info;
     }
     if (found) {
-        info.number = Printable(UriUser(identity.uri), kCallerFieldChars);
-        info.name = Printable(Trim(identity.displayName), kCallerFieldChars);
+        info.number = PrintableText(UriUser(identity.uri), kCallerFieldBytes);
+        info.name = PrintableText(Trim(identity.displayName), kCallerFieldBytes);
     }
     const std::string lowerNumber = Lower(info.number);
     if (info.number.empty() || lowerNumber == "unknown" || lowerNumber == "unavailable") {

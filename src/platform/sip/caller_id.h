@@ -3,8 +3,9 @@
 // The identity is taken from P-Asserted-Identity, else Remote-Party-ID, else
 // From: the number is the user part of the address (percent escapes decoded;
 // for a tel: URI the number itself), the name its display name. Only
-// printable ASCII characters are kept and each field is cut to 31
-// characters. An "anonymous" identity, a Privacy header asking to hide the
+// printable characters are kept (ASCII and well-formed UTF-8, so "Jürgen"
+// stays whole) and each field is cut to 31 bytes without splitting a
+// character. An "anonymous" identity, a Privacy header asking to hide the
 // identity ("id", "user", "header", "critical") or a Remote-Party-ID with a
 // privacy parameter other than "off" gives the blocked flag and empty
 // fields; a call without any usable number is out of area.
@@ -42,8 +43,5 @@ bool ParseNameAddress(const std::string& value, NameAddress* out);
 // The user part of a sip:, sips: or tel: URI, percent escapes decoded; empty
 // when the URI has none.
 std::string UriUser(const std::string& uri);
-
-// Keeps printable ASCII characters only and cuts to maxChars.
-std::string Printable(const std::string& text, size_t maxChars);
 
 }  // namespace orvia::sip

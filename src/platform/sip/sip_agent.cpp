@@ -1,6 +1,7 @@
 #include "platform/sip/sip_agent.h"
 
 #include "platform/sip/libre.h"
+#include "platform/sip/request_check.h"
 #include "platform/sip/sip_call.h"
 #include "platform/sip/sip_loop.h"
 
@@ -200,6 +201,11 @@ void SipAgent::OnKeepaliveTimer(void* arg) {
 
 bool SipAgent::OnRequest(const struct sip_msg* msg, void* arg) {
     auto* self = static_cast<SipAgent*>(arg);
+    // Every request passes here before any dialog sees it.
+    if (const std::string problem = MissingMandatoryHeader(msg); !problem.empty()) {
+        self->RefuseBadRequest(msg, problem);
+        return true;
+    }
     if (pl_strcmp(&msg->met, "OPTIONS") != 0)
         return false;
     (void)sip_treplyf(nullptr, nullptr, self->sip_, msg, false, 200, "OK",
@@ -209,6 +215,38 @@ bool SipAgent::OnRequest(const struct sip_msg* msg, void* arg) {
                       "\r\n",
                       kAllow);
     return true;
+}
+
+void SipAgent::RefuseBadRequest(const struct sip_msg* msg, const std::string& problem) {
+    if (pl_strcmp(&msg->met, "ACK") == 0)
+        return;  // never answered
+    if (sip_msg_hdr(msg, SIP_HDR_VIA) && pl_isset(&msg->via.sentby)) {
+        (void)sip_replyf(sip_, msg, 400, "Bad Request",
+                         "Warning: 399 orvia \"%s\"\r\n"
+                         "Content-Length: 0\r\n"
+                         "\r\n",
+                         problem.c_str());
+        return;
+    }
+    // Without a Via the reply goes back where the request came from, with
+    // what identifies the request.
+    struct mbuf* reply = mbuf_alloc(512);
+    if (!reply)
+        return;
+    int err = mbuf_printf(reply, "SIP/2.0 400 Bad Request\r\n");
+    for (const enum sip_hdrid id : {SIP_HDR_FROM, SIP_HDR_TO, SIP_HDR_CALL_ID, SIP_HDR_CSEQ}) {
+        if (const struct sip_hdr* hdr = sip_msg_hdr(msg, id))
+            err |= mbuf_printf(reply, "%r: %r\r\n", &hdr->name, &hdr->val);
+    }
+    err |= mbuf_printf(reply,
+                       "Warning: 399 orvia \"%s\"\r\n"
+                       "Content-Length: 0\r\n"
+                       "\r\n",
+                       problem.c_str());
+    reply->pos = 0;
+    if (!err)
+        (void)sip_send(sip_, msg->sock, msg->tp, &msg->src, reply);
+    mem_deref(reply);
 }
 
 void SipAgent::OnIncomingCall(const struct sip_msg* msg, void* arg) {

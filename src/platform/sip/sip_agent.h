@@ -2,8 +2,9 @@
 // its registration, and its one call at a time.
 //
 // The stack listens on the device's address (UDP or TCP), answers OPTIONS,
-// refuses calls from addresses outside "acceptfrom" (403) and a second call
-// while the line has one (486 Busy Here). With a registrar it registers the
+// refuses a request that lacks a mandatory header (400, request_check.h),
+// calls from addresses outside "acceptfrom" (403) and a second call while the
+// line has one (486 Busy Here). With a registrar it registers the
 // account (digest authentication, refreshed before it expires) and sends a
 // keep-alive to the registrar every "natkeepalive" seconds while registered.
 // Closing ends the call (BYE, 486 or CANCEL), removes the registration and
@@ -80,6 +81,8 @@ private:
 
     static void OnIncomingCall(const struct sip_msg* msg, void* arg);
     static bool OnRequest(const struct sip_msg* msg, void* arg);
+    // 400 Bad Request, with the problem in a Warning header.
+    void RefuseBadRequest(const struct sip_msg* msg, const std::string& problem);
     static void OnRegisterResponse(int err, const struct sip_msg* msg, void* arg);
     static void OnKeepaliveTimer(void* arg);
 

@@ -6,6 +6,7 @@
 #include "platform/sip/caller_id.h"
 #include "platform/sip/dial_target.h"
 #include "platform/sip/libre.h"
+#include "platform/sip/request_check.h"
 #include "platform/sip/sip_agent.h"
 
 namespace orvia::sip {
@@ -104,7 +105,9 @@ uint16_t SipCall::Accept(const struct sip_msg* invite) {
     if (media_->Init(agent_->MediaAddress(), agent_->MediaAddress()))
         return 500;
     if (HasBody(invite)) {
-        if (OffersT38(Body(invite)) || media_->DecodeOffer(invite->mb))
+        const std::string offer = Body(invite);
+        if (OffersT38(offer) || !OffersUsableAudio(offer, sa_af(&agent_->MediaAddress())) ||
+            media_->DecodeOffer(invite->mb))
             return 488;
     } else {
         lateOffer_ = true;

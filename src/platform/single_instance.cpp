@@ -25,6 +25,11 @@ namespace {
 // How long the listener waits for one client to send its notice.
 constexpr int kClientReadMs = 1000;
 constexpr std::size_t kMaxNoticeBytes = 64;
+// How long the listener tries to hand an answer to a client.
+constexpr int kClientWriteMs = 2000;
+// Largest answer a client takes.
+constexpr std::size_t kMaxAnswerBytes = 1024 * 1024;
+constexpr std::string_view kQueryPrefix = "query ";
 
 std::uint64_t Fnv1a64(const std::string& text) {
     std::uint64_t hash = 14695981039346656037ull;
@@ -92,6 +97,35 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
+// Writes text to a client, giving up after kClientWriteMs (a client that
+// does not read cannot hold the listener).
+bool WriteWithBound(int fd, const std::string& text) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kClientWriteMs);
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0)
+            return false;
+        pollfd pfd{fd, POLLOUT, 0};
+        const int r = ::poll(&pfd, 1, static_cast<int>(left));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        const ssize_t n =
+            ::send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 bool SameUser(int fd) {
     ucred cred{};
     socklen_t size = sizeof cred;
@@ -132,9 +166,10 @@ std::string ReadNoticeText(int fd) {
 // handler, on its own thread.
 class SingleInstance::Listener : public LThread {
 public:
-    Listener(int listenFd, NoticeHandler handler)
+    Listener(int listenFd, NoticeHandler handler, QueryHandler queries)
         : listenFd_(listenFd),
           handler_(std::move(handler)),
+          queries_(std::move(queries)),
           wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
     ~Listener() override {
         StopListening();
@@ -162,18 +197,30 @@ protected:
             const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
             if (client < 0)
                 continue;
-            if (SameUser(client)) {
-                const auto notice = ParseInstanceNotice(ReadNoticeText(client));
-                if (notice && handler_)
-                    handler_(*notice);
-            }
+            if (SameUser(client))
+                Serve(client);
             ::close(client);
         }
     }
 
 private:
+    void Serve(int client) {
+        std::string text = ReadNoticeText(client);
+        if (const auto notice = ParseInstanceNotice(text)) {
+            if (handler_)
+                handler_(*notice);
+            return;
+        }
+        if (!queries_ || text.compare(0, kQueryPrefix.size(), kQueryPrefix) != 0 ||
+            text.back() != '\n')
+            return;
+        text.pop_back();
+        WriteWithBound(client, queries_(text.substr(kQueryPrefix.size())));
+    }
+
     int listenFd_;
     NoticeHandler handler_;
+    QueryHandler queries_;
     int wakeFd_;
 };
 
@@ -208,7 +255,7 @@ SingleInstance::~SingleInstance() {
         ::close(lockFd_);  // releases the lock, after the socket is gone
 }
 
-InstanceClaim SingleInstance::Claim(NoticeHandler handler) {
+InstanceClaim SingleInstance::Claim(NoticeHandler handler, QueryHandler queries) {
     if (listener_)
         return InstanceClaim::First;
     if (socketPath_.empty())
@@ -245,7 +292,7 @@ InstanceClaim SingleInstance::Claim(NoticeHandler handler) {
         return InstanceClaim::Failed;
     }
 
-    auto listener = std::make_unique<Listener>(fd, std::move(handler));
+    auto listener = std::make_unique<Listener>(fd, std::move(handler), std::move(queries));
     if (!listener->Usable() || !listener->Start()) {
         listener.reset();
         ::close(fd);
@@ -285,6 +332,44 @@ bool SingleInstance::Send(const InstanceNotice& notice, int waitMs) const {
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+}
+
+bool SingleInstance::Query(const std::string& request, std::string* answer, int waitMs) const {
+    answer->clear();
+    if (socketPath_.empty() || request.find('\n') != std::string::npos ||
+        kQueryPrefix.size() + request.size() + 1 > kMaxNoticeBytes)
+        return false;
+    const int fd = ConnectTo(socketPath_);
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, std::string(kQueryPrefix) + request + "\n");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    char buf[4096];
+    bool ended = false;
+    while (ok && answer->size() < kMaxAnswerBytes) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0)
+            break;
+        pollfd pfd{fd, POLLIN, 0};
+        const int r = ::poll(&pfd, 1, static_cast<int>(left));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            break;
+        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ended = n == 0;
+            break;
+        }
+        answer->append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    // Only a whole answer counts: one cut by the bound is no answer.
+    return ok && ended && !answer->empty();
 }
 
 }  // namespace orvia

@@ -72,6 +72,8 @@ StartOptions ParseStartOptions(const std::vector<std::string>& args) {
 std::string UsageText() {
     return "Usage: orvia [SWITCH]\n"
            "       orvia simulate SCRIPT\n"
+           "       orvia status [--json]\n"
+           "       orvia check\n"
            "\n"
            "Orvia, a telephone answering machine. Without a switch it runs in the\n"
            "foreground and answers the configured lines.\n"
@@ -87,9 +89,14 @@ std::string UsageText() {
            "  --help                show this text\n"
            "  simulate SCRIPT       run one call from a call script on a simulated line\n"
            "                        and print its transcript\n"
+           "  status [--json]       ask the running Orvia for its lines, calls and queues\n"
+           "                        (exit 3 when none runs)\n"
+           "  check                 check the configuration without running it (exit 1\n"
+           "                        when there are errors)\n"
            "\n"
            "The data folder is $ORVIA_DATA, else /var/lib/orvia when writable, else\n"
-           "~/.local/share/orvia. SIGTERM or SIGINT ends the program cleanly.\n";
+           "~/.local/share/orvia. SIGTERM or SIGINT ends the program cleanly. The\n"
+           "program's own events go to standard error and to Logs/orvia-events.log.\n";
 }
 
 }  // namespace orvia

@@ -15,7 +15,8 @@
 namespace orvia {
 
 std::string IVRCMain::LineLabel() const {
-    return LineName(section_) + " [" + section_ + "]";
+    const std::string name = LineName(section_);
+    return name == section_ ? name : name + " [" + section_ + "]";
 }
 
 std::string IVRCMain::CallLabel() const {

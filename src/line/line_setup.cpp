@@ -49,7 +49,7 @@ void ReportOpening(LLine& line, LLineApplication& application, int index, int de
     const std::string deviceName = application.GetDeviceName(device);
     if (!deviceName.empty())
         which += " \"" + deviceName + "\"";
-    const std::string who = name + " [" + section + "]: ";
+    const std::string who = (name == section ? name : name + " [" + section + "]") + ": ";
     if (!line.IsOpen()) {
         ReportError("line", who + which + " did not open: " + line.OpenError() +
                                 "; the line takes no calls");

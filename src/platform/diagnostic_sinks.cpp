@@ -72,7 +72,9 @@ std::string StandardErrorSink::Line(const DiagnosticEvent& event) const {
 }
 
 void StandardErrorSink::Write(const DiagnosticEvent& event) {
-    WriteAll(fd_, Line(event));
+    // Error < Warning < Info in importance order.
+    if (static_cast<int>(event.level) <= static_cast<int>(least_))
+        WriteAll(fd_, Line(event));
 }
 
 EventsFileSink::EventsFileSink(std::string path, Limits limits)

@@ -44,8 +44,11 @@ public:
         Journal,  // "<3>error [sip] ..."
     };
 
-    // fd is where lines go (standard error unless a test says otherwise).
-    explicit StandardErrorSink(Style style, int fd = 2) : style_(style), fd_(fd) {}
+    // fd is where lines go (standard error unless a test says otherwise);
+    // events less important than least are left out.
+    explicit StandardErrorSink(Style style, int fd = 2,
+                               DiagnosticLevel least = DiagnosticLevel::Info)
+        : style_(style), fd_(fd), least_(least) {}
     // Journal when standard error is the journal's stream, else Plain.
     static Style DetectStyle();
 
@@ -57,6 +60,7 @@ public:
 private:
     Style style_;
     int fd_;
+    DiagnosticLevel least_;
 };
 
 class EventsFileSink : public DiagnosticSink {

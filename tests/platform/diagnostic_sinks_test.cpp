@@ -61,10 +61,12 @@ TEST(DiagnosticSinksTest, StandardErrorLinesCarryTheJournalPriorityOnlyUnderTheJ
     const StandardErrorSink terminal(StandardErrorSink::Style::Plain);
     EXPECT_EQ(terminal.Line(error), "orvia: error [sip] address in use\n");
 
-    // The sink writes whole lines to its descriptor.
+    // The sink writes whole lines to its descriptor, leaving out what is
+    // less important than it was asked to show.
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
-    StandardErrorSink piped(StandardErrorSink::Style::Journal, fds[1]);
+    StandardErrorSink piped(StandardErrorSink::Style::Journal, fds[1], DiagnosticLevel::Warning);
+    piped.Write(info);
     piped.Write(warning);
     ::close(fds[1]);
     char buffer[128] = {};

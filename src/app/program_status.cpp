@@ -158,6 +158,12 @@ std::string FormatStatusText(const ProgramStatus& status) {
                 status.lastDeliveryFailure;
     text += "\nLevel control: " + Plural(status.levelControlWaiting, "recording", "recordings") +
             " waiting\n";
+    // Texts from callers and files reach a terminal: no control characters.
+    for (char& c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && c != '\n') || u == 0x7f)
+            c = ' ';
+    }
     return text;
 }
 

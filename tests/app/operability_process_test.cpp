@@ -188,6 +188,15 @@ TEST_F(OperabilityTest, StatusShowsAnIdleAndAConnectedLineAndNoneWhenStopped) {
     EXPECT_NE(json.output.find("no SMTP server is configured"), std::string::npos) << json.output;
     EXPECT_NE(json.output.find("\"dataFolder\":\"" + store_.DataFolder() + "\""),
               std::string::npos);
+    // A JSON reader takes it as it is.
+    ASSERT_TRUE(WriteFile(dir_.Path() + "status.json", json.output));
+    ChildProcess parse;
+    ASSERT_EQ(parse.Start({"python3", "-c", "import json,sys; json.load(open(sys.argv[1]))",
+                           dir_.Path() + "status.json"}),
+              ProcessStartResult::Started);
+    int parsed = -1;
+    ASSERT_TRUE(parse.WaitForExit(30000, &parsed));
+    EXPECT_EQ(parsed, 0) << json.output;
 
     const test::ProgramRun text = RunProgramToEnd({"status"});
     EXPECT_EQ(text.status, 0);

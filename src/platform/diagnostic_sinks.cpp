@@ -11,22 +11,10 @@
 #include <cstring>
 
 #include "platform/clock.h"
+#include "platform/text_file.h"
 
 namespace orvia {
 namespace {
-
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 std::string Numbered(const std::string& path, int n) {
     return path + "." + std::to_string(n);
@@ -74,7 +62,7 @@ std::string StandardErrorSink::Line(const DiagnosticEvent& event) const {
 void StandardErrorSink::Write(const DiagnosticEvent& event) {
     // Error < Warning < Info in importance order.
     if (static_cast<int>(event.level) <= static_cast<int>(least_))
-        WriteAll(fd_, Line(event));
+        WriteFully(fd_, Line(event));
 }
 
 EventsFileSink::EventsFileSink(std::string path, Limits limits)
@@ -141,7 +129,7 @@ void EventsFileSink::Write(const DiagnosticEvent& event) {
         Rotate();
         ok = OpenFile();
     }
-    if (ok && WriteAll(fd_, line)) {
+    if (ok && WriteFully(fd_, line)) {
         size_ += line.size();
         return;
     }
@@ -149,7 +137,7 @@ void EventsFileSink::Write(const DiagnosticEvent& event) {
         failureSaid_ = true;
         const std::string text = "orvia: cannot write the program events file " + path_ + ": " +
                                  std::strerror(errno) + "\n";
-        WriteAll(2, text);
+        WriteFully(2, text);
     }
     CloseFile();
 }

@@ -8,6 +8,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -132,31 +133,39 @@ bool SameUser(int fd) {
     return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &size) == 0 && cred.uid == ::geteuid();
 }
 
-// Reads one notice line from a client, within kClientReadMs.
-std::string ReadNoticeText(int fd) {
-    std::string text;
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kClientReadMs);
-    char buf[kMaxNoticeBytes];
-    while (text.size() < kMaxNoticeBytes && text.find('\n') == std::string::npos) {
+// Reads into *text until a line end (when toLineEnd), maxBytes, the peer's
+// close or the deadline, whichever comes first; true when the peer closed
+// the connection.
+bool ReadWithBound(int fd, std::chrono::steady_clock::time_point deadline, std::size_t maxBytes,
+                   bool toLineEnd, std::string* text) {
+    char buf[4096];
+    while (text->size() < maxBytes && !(toLineEnd && text->find('\n') != std::string::npos)) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               deadline - std::chrono::steady_clock::now())
                               .count();
         if (left <= 0)
-            break;
+            return false;
         pollfd pfd{fd, POLLIN, 0};
         const int r = ::poll(&pfd, 1, static_cast<int>(left));
         if (r < 0 && errno == EINTR)
             continue;
         if (r <= 0)
-            break;
-        const ssize_t n = ::recv(fd, buf, kMaxNoticeBytes - text.size(), 0);
+            return false;
+        const ssize_t n = ::recv(fd, buf, std::min(sizeof buf, maxBytes - text->size()), 0);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            break;
-        text.append(buf, static_cast<std::size_t>(n));
+            return n == 0;
+        text->append(buf, static_cast<std::size_t>(n));
     }
+    return false;
+}
+
+// Reads one notice line from a client, within kClientReadMs.
+std::string ReadNoticeText(int fd) {
+    std::string text;
+    ReadWithBound(fd, std::chrono::steady_clock::now() + std::chrono::milliseconds(kClientReadMs),
+                  kMaxNoticeBytes, true, &text);
     return text;
 }
 
@@ -342,31 +351,11 @@ bool SingleInstance::Query(const std::string& request, std::string* answer, int 
     const int fd = ConnectTo(socketPath_);
     if (fd < 0)
         return false;
-    bool ok = WriteAll(fd, std::string(kQueryPrefix) + request + "\n");
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    char buf[4096];
-    bool ended = false;
-    while (ok && answer->size() < kMaxAnswerBytes) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0)
-            break;
-        pollfd pfd{fd, POLLIN, 0};
-        const int r = ::poll(&pfd, 1, static_cast<int>(left));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0)
-            break;
-        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ended = n == 0;
-            break;
-        }
-        answer->append(buf, static_cast<std::size_t>(n));
-    }
+    const bool ok = WriteAll(fd, std::string(kQueryPrefix) + request + "\n");
+    const bool ended =
+        ok &&
+        ReadWithBound(fd, std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs),
+                      kMaxAnswerBytes, false, answer);
     ::close(fd);
     // Only a whole answer counts: one cut by the bound is no answer.
     return ok && ended && !answer->empty();

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "app/installed_data.h"
-#include "audio/pcm_file_sink.h"
 #include "program_runner.h"
 
 namespace orvia {
@@ -32,17 +31,6 @@ std::string ExamplesFolder() {
     return std::string(source ? source : ".") + "/docs/call-flows/";
 }
 
-bool WriteSecondOfTone(const std::string& path) {
-    LSoundSink sink = CreatePCMWaveSink(path, 8000, 1, 16, 0);
-    if (IsInvalid(sink))
-        return false;
-    std::vector<int32_t> block(8000);
-    for (std::size_t i = 0; i < block.size(); ++i)
-        block[i] = (i / 8) % 2 ? 60000 : -60000;
-    sink->Write(block.data(), static_cast<int32_t>(block.size()));
-    return true;
-}
-
 class CallFlowExamplesTest : public test::ProgramFolderTest {
 protected:
     // A fresh data folder holding the example, made the current one.
@@ -52,7 +40,7 @@ protected:
         const SettingsStore store = SettingsStore::ForDataFolder(data);
         ASSERT_TRUE(store.CreateFolders());
         for (const SystemPromptText& prompt : SystemPromptTexts())
-            ASSERT_TRUE(WriteSecondOfTone(store.SystemPrompts() + prompt.name + ".wav"));
+            ASSERT_TRUE(test::WriteTone(store.SystemPrompts() + prompt.name + ".wav", 1000));
         ASSERT_TRUE(WriteFile(data + "telephony.ini", "[demo]\ntype=simulated\n"));
         const std::string from = ExamplesFolder() + example + "/";
         fs::copy_file(from + "settings.ini", store.SettingsFile());

@@ -16,7 +16,6 @@
 #include <thread>
 
 #include "app/installed_data.h"
-#include "audio/pcm_file_sink.h"
 #include "peer_process.h"
 #include "platform/diagnostic_sinks.h"
 #include "program_runner.h"
@@ -32,6 +31,7 @@ using test::Program;
 using test::ReadFile;
 using test::RunProgramToEnd;
 using test::WriteFile;
+using test::WriteTone;
 
 // Holds a UDP port on loopback, as another program would.
 class BoundPort {
@@ -55,18 +55,6 @@ private:
     int fd_;
     bool bound_ = false;
 };
-
-// A WAVE file that plays: 8000 Hz mono 16-bit, ms long.
-bool WriteTone(const std::string& path, int ms) {
-    LSoundSink sink = CreatePCMWaveSink(path, 8000, 1, 16, 0);
-    if (IsInvalid(sink))
-        return false;
-    std::vector<int32_t> block(static_cast<std::size_t>(ms) * 8);
-    for (std::size_t i = 0; i < block.size(); ++i)
-        block[i] = (i / 4) % 2 ? 40000 : -40000;
-    sink->Write(block.data(), static_cast<int32_t>(block.size()));
-    return true;
-}
 
 class OperabilityTest : public test::ProgramFolderTest {
 protected:

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/installed_data.h"
+#include "audio/pcm_file_sink.h"
 #include "platform/clock.h"
 #include "store/call_log.h"
 
@@ -51,6 +52,17 @@ ProgramRun RunProgramToEnd(const std::vector<std::string>& args) {
     run.status = program.Finish();
     run.output = program.Output();
     return run;
+}
+
+bool WriteTone(const std::string& path, int ms) {
+    LSoundSink sink = CreatePCMWaveSink(path, 8000, 1, 16, 0);
+    if (IsInvalid(sink))
+        return false;
+    std::vector<int32_t> block(static_cast<std::size_t>(ms) * 8);
+    for (std::size_t i = 0; i < block.size(); ++i)
+        block[i] = (i / 8) % 2 ? 60000 : -60000;
+    sink->Write(block.data(), static_cast<int32_t>(block.size()));
+    return true;
 }
 
 void ProgramFolderTest::SetUp() {

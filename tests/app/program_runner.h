@@ -57,6 +57,9 @@ struct ProgramRun {
 };
 ProgramRun RunProgramToEnd(const std::vector<std::string>& args);
 
+// A WAVE file that plays: a square tone, 8000 Hz mono 16-bit, ms long.
+bool WriteTone(const std::string& path, int ms);
+
 // A data folder with stand-ins for the installed data (so the program does
 // not spend its start on speech synthesis) and a simulated line; ORVIA_DATA,
 // ORVIA_FOLDERS, XDG_RUNTIME_DIR and XDG_CONFIG_HOME point into the test's

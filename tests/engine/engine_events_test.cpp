@@ -91,5 +91,20 @@ TEST_F(EngineEventsTest, ARecordingThatIsNoWaveFileIsSaidAsSuch) {
         << events.AllText();
 }
 
+TEST_F(EngineEventsTest, ARecordingThatCannotBeCreatedIsAnErrorWithItsPathAndReason) {
+    Recording("Main");
+    const std::string path = dir.Path() + "no such folder/note.wav";
+    Ogm("Main", "press1", "record");
+    Ogm("Main", "press1recfile", path);
+    ASSERT_TRUE(WriteFile(PromptPath("RecordTone"), "RIFF"));
+    ASSERT_TRUE(line.Answer());
+    Keys("1");
+    line.FinishPlay();  // the record tone
+    EXPECT_TRUE(
+        events.Has(DiagnosticLevel::Error, "engine",
+                   {"Front Desk [line0]: cannot record into " + path, "No such file or directory"}))
+        << events.AllText();
+}
+
 }  // namespace
 }  // namespace orvia::test

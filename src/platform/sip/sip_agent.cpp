@@ -208,7 +208,8 @@ int SipAgent::AuthHandler(char** user, char** password, const char*, void* arg) 
 void SipAgent::OnRegisterResponse(int err, const struct sip_msg* msg, void* arg) {
     auto* self = static_cast<SipAgent*>(arg);
     Handles& h = *self->handles_;
-    if (self->closing_)
+    // A provisional answer says nothing yet.
+    if (self->closing_ || (!err && msg && msg->scode < 200))
         return;
     const bool ok = !err && msg && msg->scode >= 200 && msg->scode < 300;
     if (!ok) {

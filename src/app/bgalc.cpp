@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/bgalc_queue_file.h"
+#include "platform/diagnostics.h"
 #include "store/settings_store.h"
 
 namespace orvia {
@@ -27,16 +28,23 @@ std::string BGALC::QueueFile() {
 }
 
 bool BGALC::Enqueue(const std::string& path) {
-    if (!IsQueueablePath(path))
+    if (!IsQueueablePath(path)) {
+        ReportWarning("level", "the recording " + path +
+                                   " cannot be queued for level control (not a plain full path)");
         return false;
+    }
     bool start = false;
     {
         std::lock_guard<LLockObject> guard(Lock());
         const std::string file = QueueFile();
         std::vector<std::string> queue = LoadBGALCQueue(file);
         queue.push_back(path);
-        if (!SaveBGALCQueue(file, queue))
+        if (!SaveBGALCQueue(file, queue)) {
+            ReportError("level", "the level-control queue " + file +
+                                     " cannot be written; the recording " + path +
+                                     " is left as recorded");
             return false;
+        }
         if (!active_) {
             active_ = true;
             idle_.Reset();
@@ -85,6 +93,30 @@ void BGALC::Run() {
         hooks.waitForStop = [this](int ms) { return WaitForStop(ms); };
         hooks.inUse = [this, &path] { OnFileInUse(path); };
         OnFileDone(path, LevelRecording(path, hooks));
+    }
+}
+
+int BGALC::QueueLength() {
+    std::lock_guard<LLockObject> guard(Lock());
+    return static_cast<int>(LoadBGALCQueue(QueueFile()).size());
+}
+
+void BGALC::OnFileDone(const std::string& path, LevelOutcome outcome) {
+    switch (outcome) {
+        case LevelOutcome::NotAudio:
+            ReportWarning("level", "level control skipped " + path +
+                                       ": it is missing or not a WAVE file the program reads");
+            break;
+        case LevelOutcome::Failed:
+            ReportError("level", "level control of " + path +
+                                     " failed (reading, levelling or replacing it); the "
+                                     "recording stays as it was");
+            break;
+        case LevelOutcome::Replaced:
+        case LevelOutcome::Stopped:
+        case LevelOutcome::Gone:
+        case LevelOutcome::Changed:
+            break;
     }
 }
 

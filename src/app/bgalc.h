@@ -32,6 +32,9 @@ public:
     // long) or the queue file cannot be written.
     bool Enqueue(const std::string& path);
 
+    // How many recordings are queued (not counting one being levelled).
+    int QueueLength();
+
     // Waits up to timeoutMs until the queue is empty and the thread has no
     // work left; true when it is idle.
     bool WaitUntilIdle(int timeoutMs);
@@ -42,11 +45,8 @@ protected:
     void Run() override;
 
     // Called on the queue's thread after each file, and each time a finished
-    // file is found still in use.
-    virtual void OnFileDone(const std::string& path, LevelOutcome outcome) {
-        (void)path;
-        (void)outcome;
-    }
+    // file is found still in use. Reports a failure as a program event.
+    virtual void OnFileDone(const std::string& path, LevelOutcome outcome);
     virtual void OnFileInUse(const std::string& path) { (void)path; }
 
 private:

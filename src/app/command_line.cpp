@@ -72,6 +72,8 @@ StartOptions ParseStartOptions(const std::vector<std::string>& args) {
 std::string UsageText() {
     return "Usage: orvia [SWITCH]\n"
            "       orvia simulate SCRIPT\n"
+           "       orvia status [--json]\n"
+           "       orvia check\n"
            "\n"
            "Orvia, a telephone answering machine. Without a switch it runs in the\n"
            "foreground and answers the configured lines.\n"
@@ -87,12 +89,17 @@ std::string UsageText() {
            "  --help                show this text\n"
            "  simulate SCRIPT       run one call from a call script on a simulated line\n"
            "                        and print its transcript\n"
+           "  status [--json]       ask the running Orvia for its lines, calls and queues\n"
+           "                        (exit 3 when none runs)\n"
+           "  check                 check the configuration without running it (exit 1\n"
+           "                        when there are errors)\n"
            "\n"
            "The data folder is $ORVIA_DATA (every sub-folder then lies in it); else the\n"
            "folders named in /etc/orvia/folders.ini ($ORVIA_FOLDERS); else /var/lib/orvia\n"
            "when writable, else ~/.local/share/orvia. --install names the folders in the\n"
            "folders file only for the system's data folder (as root, without ORVIA_DATA).\n"
-           "SIGTERM or SIGINT ends the program cleanly.\n";
+           "SIGTERM or SIGINT ends the program cleanly. The program's own events go to\n"
+           "standard error and to Logs/orvia-events.log.\n";
 }
 
 }  // namespace orvia

@@ -7,8 +7,8 @@
 // them; the Linux spellings "--service", "--logon", "--install",
 // "--uninstall" and "--help" (or "-h") must match the whole argument.
 // "--uninstall" alone takes a further "--yes" (or "-y"), which answers its
-// confirmation question. Sub-commands ("simulate") are dispatched before the
-// switches are looked at.
+// confirmation question. Sub-commands ("simulate", "status", "check") are
+// dispatched before the switches are looked at.
 #pragma once
 
 #include <string>

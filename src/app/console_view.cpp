@@ -11,7 +11,7 @@ void ConsoleView::Destroy() {
 void ConsoleView::LinesSetUp(int count) {
     if (count == 0) {
         out_ << "Orvia: no telephone line is configured and no telephony device can answer "
-                "calls; running without lines"
+                "calls (the errors above say why); running without lines"
              << std::endl;
         return;
     }
@@ -19,7 +19,11 @@ void ConsoleView::LinesSetUp(int count) {
         out_ << "Orvia: " << line.name << " on device " << line.device;
         if (!line.deviceName.empty())
             out_ << " (" << line.deviceName << ")";
-        out_ << (line.open ? ": listening for calls" : ": the device did not open") << std::endl;
+        if (line.open)
+            out_ << ": listening for calls";
+        else
+            out_ << ": the device did not open (" << line.closedReason << ")";
+        out_ << std::endl;
     }
 }
 

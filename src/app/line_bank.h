@@ -13,16 +13,27 @@
 #include <vector>
 
 #include "delivery/forwarding_scheduler.h"
+#include "line/line.h"
+#include "platform/telephony.h"
 
 namespace orvia {
 
 class IVRCNotify;
 
 struct LineStatus {
-    std::string name;        // "name" of the line's section
-    int device = -1;         // the telephony device identifier
-    std::string deviceName;  // the device's name; empty when unknown
-    bool open = false;       // false: the device did not open
+    int index = 0;             // n of the line's "line%d" section
+    std::string name;          // "name" of the line's section
+    int device = -1;           // the telephony device identifier
+    std::string deviceName;    // the device's name; empty when unknown
+    bool open = false;         // false: the device did not open
+    std::string closedReason;  // why it did not open
+    LinePhase phase = LinePhase::Closed;
+    int64_t since = 0;  // local date-time at which the line entered its phase
+    // The caller of a ringing or connected call.
+    std::string callerNumber;
+    std::string callerName;
+    // The device's address and registration.
+    LineDeviceStatus deviceStatus;
 };
 
 class LineBank {

@@ -1,15 +1,18 @@
 // The orvia program: the sub-commands, then the program itself (program.h)
 // on the desktop front end when a display is named and the start is not the
 // service's, else headless.
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/check_command.h"
 #include "app/command_line.h"
 #include "app/console_front_end.h"
 #include "app/program.h"
 #include "app/simulate/simulation.h"
+#include "app/status_command.h"
 #include "ui/desktop_front_end.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -22,9 +25,14 @@ extern "C" const char* __lsan_default_suppressions() {
 #endif
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::string(argv[1]) == "simulate")
-        return orvia::SimulateCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout,
-                                      std::cerr);
+    const std::string command = argc >= 2 ? argv[1] : "";
+    const std::vector<std::string> rest(argv + std::min(argc, 2), argv + argc);
+    if (command == "simulate")
+        return orvia::SimulateCommand(rest, std::cout, std::cerr);
+    if (command == "status")
+        return orvia::StatusCommand(rest, std::cout, std::cerr);
+    if (command == "check")
+        return orvia::CheckCommand(rest, std::cout, std::cerr);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const orvia::ProgramIo io{&std::cin, &std::cout, &std::cerr};
     std::unique_ptr<orvia::FrontEnd> frontEnd;

@@ -1,6 +1,10 @@
 #include "app/main_dialog.h"
 
+#include <unistd.h>
+
 #include "app/main_lists.h"
+#include "delivery/delivery_queue.h"
+#include "platform/clock.h"
 #include "platform/dispatcher.h"
 #include "platform/thread_affinity.h"
 #include "store/call_log.h"
@@ -113,6 +117,21 @@ void MainDialog::Destroy() {
     WriteDailyLog("Orvia Exit");
     if (onDestroyed_)
         onDestroyed_();
+}
+
+ProgramStatus MainDialog::Status() const {
+    ORVIA_ASSERT_MAIN_THREAD();
+    ProgramStatus status;
+    status.pid = static_cast<int>(::getpid());
+    status.dataFolder = Store().DataFolder();
+    status.now = LocalNow();
+    status.lines = parts_.lines.Status();
+    status.delivery = CountWaitingDeliveries();
+    const BGTask::Failure failure = bgTask_.LastFailure();
+    status.lastDeliveryFailure = failure.text;
+    status.lastDeliveryFailureTime = failure.when;
+    status.levelControlWaiting = parts_.leveller ? parts_.leveller->Waiting() : 0;
+    return status;
 }
 
 void MainDialog::Send(int message, std::string& text) {

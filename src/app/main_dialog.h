@@ -30,10 +30,12 @@
 #include "app/desktop_playback.h"
 #include "app/line_bank.h"
 #include "app/main_window_view.h"
+#include "app/program_status.h"
 #include "delivery/bg_task.h"
 #include "delivery/forwarding_scheduler.h"
 #include "delivery/message_cleanup.h"
 #include "engine/ivr_notify.h"
+#include "engine/recording_leveller.h"
 
 namespace orvia {
 
@@ -65,6 +67,8 @@ public:
         MainWindowView& view;
         LineBank& lines;
         DesktopPlayback& playback;
+        // The level-control queue, for the status; null: none.
+        const RecordingLeveller* leveller = nullptr;
     };
 
     // startHidden: started with "/logon" or "/service" (goes to the tray at once).
@@ -103,6 +107,9 @@ public:
 
     // Where the clean-up takes file times from (default: the file system).
     void SetFileTimes(FileTimes& times) { fileTimes_ = &times; }
+
+    // The program's status now: lines, delivery, level control, data folder.
+    ProgramStatus Status() const;
 
     BGTask& DeliveryThread() { return bgTask_; }
     DesktopPlayback& Playback() { return parts_.playback; }

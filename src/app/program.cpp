@@ -14,10 +14,13 @@
 #include "app/installed_data.h"
 #include "app/main_dialog.h"
 #include "app/password_files.h"
+#include "app/status_service.h"
 #include "app/telephony_line_bank.h"
 #include "app/telephony_providers.h"
 #include "platform/alsa/sound_cards.h"
 #include "platform/autostart.h"
+#include "platform/diagnostic_sinks.h"
+#include "platform/diagnostics.h"
 #include "platform/dispatcher.h"
 #include "platform/service_unit.h"
 #include "platform/single_instance.h"
@@ -89,14 +92,17 @@ int Run(const StartOptions& options, FrontEnd& frontEnd, const ProgramIo& io) {
     Dispatcher& dispatcher = loop->GetDispatcher();
     SetCurrentDispatcher(&dispatcher);
 
+    StatusService statusService(dispatcher);
     SingleInstance instance(Store().DataFolder());
     const bool logon = options.mode == StartMode::Logon;
-    const InstanceClaim claim = instance.Claim([&dispatcher](const InstanceNotice& notice) {
-        if (notice.kind == InstanceNoticeKind::ExitRequest)
-            dispatcher.PostMessage(kMsgExitRequest);
-        else
-            dispatcher.PostMessage(kMsgSecondStart, 0, notice.logon ? 1 : 0);
-    });
+    const InstanceClaim claim = instance.Claim(
+        [&dispatcher](const InstanceNotice& notice) {
+            if (notice.kind == InstanceNoticeKind::ExitRequest)
+                dispatcher.PostMessage(kMsgExitRequest);
+            else
+                dispatcher.PostMessage(kMsgSecondStart, 0, notice.logon ? 1 : 0);
+        },
+        [&statusService](const std::string& request) { return statusService.Answer(request); });
     if (claim == InstanceClaim::AlreadyRunning) {
         const NoticeDelivery delivery =
             instance.SendNotice({InstanceNoticeKind::SecondStart, logon});
@@ -126,9 +132,18 @@ int Run(const StartOptions& options, FrontEnd& frontEnd, const ProgramIo& io) {
         return 1;
     }
 
+    // From here on the program's events go to standard error (the journal
+    // under systemd) and to the events file in the Logs folder.
+    StandardErrorSink errorSink(StandardErrorSink::DetectStyle());
+    ScopedDiagnosticSink errorScope(errorSink);
+    EventsFileSink fileSink(Store().Logs() + kEventsFileName);
+    ScopedDiagnosticSink fileScope(fileSink);
+    ReportInfo("program", "Orvia starts (pid " + std::to_string(::getpid()) + ") on the data in " +
+                              Store().DataFolder());
+
     const InstalledDataReport installed = InstallMissingData(Store());
     for (const std::string& path : installed.failed)
-        err << "Orvia: could not create " << path << std::endl;
+        ReportError("program", "the installed file " + path + " could not be created");
     WarnAboutExposedPasswordFiles(Store());
 
     int status = 0;
@@ -139,7 +154,7 @@ int Run(const StartOptions& options, FrontEnd& frontEnd, const ProgramIo& io) {
         DesktopPlayer playback;
         const bool hidden = options.mode == StartMode::Logon || options.mode == StartMode::Service;
         const std::unique_ptr<MainWindowView> view = frontEnd.MakeView(lines, out, hidden);
-        MainDialog app({dispatcher, *view, lines, playback}, hidden);
+        MainDialog app({dispatcher, *view, lines, playback, &leveller}, hidden);
         app.SetOnDestroyed([&loop] { loop->Quit(); });
         ExitSignalWatcher signals([&dispatcher](int) {
             // The exit request; with no window yet (or any more) the loop just ends.
@@ -148,12 +163,15 @@ int Run(const StartOptions& options, FrontEnd& frontEnd, const ProgramIo& io) {
         if (!signals.IsWatching())
             err << "Orvia: cannot watch for SIGTERM and SIGINT" << std::endl;
         app.Create();
+        statusService.Attach(&app);
         out << "Orvia running (pid " << ::getpid() << "): data in " << Store().DataFolder()
             << ", lines from " << TelephonyConfigPath() << std::endl;
         loop->Run();
+        statusService.Attach(nullptr);
         if (app.IsCreated())
             status = 1;  // the loop ended without the window closing
     }
+    ReportInfo("program", "Orvia stops");
     SetCurrentDispatcher(nullptr);
     return status;
 }

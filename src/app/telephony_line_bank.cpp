@@ -57,11 +57,21 @@ std::vector<LineStatus> TelephonyLineBank::Status() const {
         if (!IsConfiguredLine(index))
             continue;
         const std::string section = "line" + std::to_string(index);
+        const LLine& made = *lines_[position];
         LineStatus line;
+        line.index = index;
         line.name = ReadProfileString(settings, section, "name", section);
         line.device = ReadProfileInt(settings, section, "device", index);
         line.deviceName = application_.GetDeviceName(line.device);
-        line.open = lines_[position]->IsOpen();
+        line.open = made.IsOpen();
+        line.closedReason = made.OpenError();
+        line.phase = made.Phase();
+        line.since = made.PhaseSince();
+        if (line.phase == LinePhase::Ringing || line.phase == LinePhase::Connected) {
+            line.callerNumber = made.CallerNumber();
+            line.callerName = made.CallerName();
+        }
+        line.deviceStatus = made.DeviceStatus();
         status.push_back(line);
         ++position;
     }
@@ -85,6 +95,10 @@ void TelephonyLineBank::FirstLineAdapter::MakeCall(const std::string& number) {
 
 void QueueLeveller::Enqueue(const std::string& path) {
     BGALC::Instance().Enqueue(path);
+}
+
+int QueueLeveller::Waiting() const {
+    return BGALC::Instance().QueueLength();
 }
 
 }  // namespace orvia

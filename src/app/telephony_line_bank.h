@@ -54,6 +54,7 @@ private:
 class QueueLeveller : public RecordingLeveller {
 public:
     void Enqueue(const std::string& path) override;
+    int Waiting() const override;
 };
 
 }  // namespace orvia

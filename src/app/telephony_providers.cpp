@@ -1,12 +1,14 @@
 #include "app/telephony_providers.h"
 
+#include "platform/simulated/simulated_device.h"
 #include "platform/sip/sip_device.h"
 
 namespace orvia {
 
 void RegisterTelephonyProviders() {
-    // The simulated provider registers itself with the line application.
     RegisterSipProvider();
+    if (!HasTelephonyProvider("simulated"))
+        RegisterSimulatedProvider();
 }
 
 }  // namespace orvia

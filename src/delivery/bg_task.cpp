@@ -1,6 +1,7 @@
 #include "delivery/bg_task.h"
 
 #include "engine/ivr_notify.h"
+#include "platform/clock.h"
 #include "platform/dispatcher.h"
 #include "platform/thread_affinity.h"
 
@@ -20,6 +21,21 @@ void BGTask::NoticePoster::MessageDeleted(const std::string& messageIni) {
             target->Send(kMsgMessageDeleted, text);
         }
     });
+}
+
+void BGTask::NoticePoster::DeliveryFailed(const std::string& text) {
+    std::lock_guard<std::mutex> guard(failureMutex_);
+    lastFailure_.text = text;
+    lastFailure_.when = LocalNow();
+}
+
+BGTask::Failure BGTask::NoticePoster::LastFailure() const {
+    std::lock_guard<std::mutex> guard(failureMutex_);
+    return lastFailure_;
+}
+
+BGTask::Failure BGTask::LastFailure() const {
+    return notices_.LastFailure();
 }
 
 BGTask::BGTask(Dispatcher* dispatcher, TransferControl limits)

@@ -13,8 +13,10 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "delivery/delivery_pass.h"
 #include "delivery/transfer_control.h"
@@ -43,6 +45,14 @@ public:
     // thread.
     bool StartPass();
 
+    // The last mail or upload that failed: what and why, and when (local
+    // date-time); empty text when none has failed since the start. Any thread.
+    struct Failure {
+        std::string text;
+        int64_t when = 0;
+    };
+    Failure LastFailure() const;
+
 protected:
     void Run() override;
 
@@ -52,11 +62,15 @@ private:
     public:
         explicit NoticePoster(Dispatcher* dispatcher);
         void MessageDeleted(const std::string& messageIni) override;
+        void DeliveryFailed(const std::string& text) override;
         void SetWindow(IVRCNotify* window) { window_->store(window); }
+        Failure LastFailure() const;
 
     private:
         Dispatcher* dispatcher_;
         std::shared_ptr<std::atomic<IVRCNotify*>> window_;
+        mutable std::mutex failureMutex_;
+        Failure lastFailure_;
     };
 
     NoticePoster notices_;

@@ -64,6 +64,45 @@ void CutConnection(CURL* handle) {
         ::shutdown(socket, SHUT_RDWR);
 }
 
+bool TransferReport::Attach(CURL* handle) {
+    errorReply_.clear();
+    errorBuffer_[0] = '\0';
+    return curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer_) == CURLE_OK &&
+           curl_easy_setopt(handle, CURLOPT_DEBUGFUNCTION, &TransferReport::OnDebug) == CURLE_OK &&
+           curl_easy_setopt(handle, CURLOPT_DEBUGDATA, this) == CURLE_OK &&
+           curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L) == CURLE_OK;
+}
+
+int TransferReport::OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* self) {
+    // SMTP and FTP replies arrive as incoming header data.
+    if (type == CURLINFO_HEADER_IN)
+        static_cast<TransferReport*>(self)->Heard(std::string_view(data, size));
+    return 0;
+}
+
+void TransferReport::Heard(std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.remove_suffix(1);
+        const bool code = line.size() >= 3 && (line[0] == '4' || line[0] == '5') &&
+                          line[1] >= '0' && line[1] <= '9' && line[2] >= '0' && line[2] <= '9';
+        if (code)
+            errorReply_.assign(line.substr(0, 300));
+    }
+}
+
+std::string TransferReport::Describe(TransferStatus status) const {
+    std::string text = DescribeTransferStatus(status);
+    if (!errorReply_.empty())
+        return text + ": the server answered \"" + errorReply_ + "\"";
+    if (errorBuffer_[0] != '\0')
+        return text + ": " + errorBuffer_;
+    return text;
+}
+
 TransferStatus StatusOf(CURLcode code) {
     switch (code) {
         case CURLE_OK:

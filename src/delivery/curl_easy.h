@@ -56,6 +56,30 @@ bool ApplyControl(CURL* handle, const TransferControl& control, const char* prot
 // to two minutes for a stalled server to answer QUIT when the handle closes.
 void CutConnection(CURL* handle);
 
+// What one transfer heard from its server, for saying why it failed: the
+// server's replies (SMTP and FTP reply lines such as "550 5.1.1 Mailbox
+// unavailable") and libcurl's own error text. Attach it to a handle before
+// each transfer (again after curl_easy_reset); it must outlive the transfer.
+// Only what the server sends is looked at, never what is sent to it.
+class TransferReport {
+public:
+    bool Attach(CURL* handle);
+    // The last reply line with an error code (4xx or 5xx); empty when none.
+    const std::string& ErrorReply() const { return errorReply_; }
+    // libcurl's description of the failure; empty when it gave none.
+    std::string ErrorText() const { return errorBuffer_; }
+    // "refused by the server: the server answered "550 ..."", or with
+    // libcurl's text when the server said nothing.
+    std::string Describe(TransferStatus status) const;
+
+private:
+    static int OnDebug(CURL* handle, curl_infotype type, char* data, std::size_t size, void* self);
+    void Heard(std::string_view text);
+
+    std::string errorReply_;
+    char errorBuffer_[CURL_ERROR_SIZE] = {};
+};
+
 // The outcome class of a libcurl result.
 TransferStatus StatusOf(CURLcode code);
 

@@ -6,6 +6,7 @@
 #include "delivery/mail_texts.h"
 #include "delivery/message_compression.h"
 #include "delivery/message_files.h"
+#include "platform/diagnostics.h"
 #include "platform/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -79,12 +80,17 @@ void DeliveryPass::MailOne(const std::string& mailboxFile, const std::string& ad
         mail.subject = kNotificationMailSubject;
         mail.body = NotificationMailBody(details, links);
     }
-    const TransferStatus status = SendMailMessage(mail, control_);
+    std::string failure;
+    const TransferStatus status = SendMailMessage(mail, control_, &failure);
     if (status == TransferStatus::Aborted) {
         // Ended by the stop, not refused: the next pass sends it.
         WriteProfileBool(messageIni, kMessage, "sentemail", false);
         return;
     }
+    if (status != TransferStatus::Ok)
+        Failed("Mailbox \"" + FileStem(mailboxFile) + "\": the mail of message " +
+               FileStem(messageIni) + " to " + address + " was not sent: " + failure +
+               "; it is not tried again");
     if (withAudio && status == TransferStatus::Ok &&
         ReadProfileBool(mailboxFile, kMailbox, "sendemaildelete", false))
         DeleteMessage(messageIni);
@@ -105,8 +111,24 @@ void DeliveryPass::UploadOne(FileTransfer& transfer, const std::string& mailboxF
     if (!WriteProfileBool(messageIni, kMessage, "sentftp", true))
         return;
     CompressMessage(messageIni, control_.stop);
-    if (Stopped() || !UploadMessage(transfer, mailboxFile, messageIni))
+    if (Stopped()) {
         WriteProfileBool(messageIni, kMessage, "sentftp", false);
+        return;
+    }
+    std::string failure;
+    if (!UploadMessage(transfer, mailboxFile, messageIni, &failure)) {
+        WriteProfileBool(messageIni, kMessage, "sentftp", false);
+        if (!Stopped())
+            Failed("Mailbox \"" + FileStem(mailboxFile) + "\": the upload of message " +
+                   FileStem(messageIni) + " failed at " + failure +
+                   "; it is tried again with the mailbox's next message");
+    }
+}
+
+void DeliveryPass::Failed(const std::string& text) {
+    ReportError("delivery", text);
+    if (notices_ != nullptr)
+        notices_->DeliveryFailed(text);
 }
 
 void DeliveryPass::DeleteMessage(const std::string& messageIni) {

@@ -34,6 +34,9 @@ public:
     // The message whose ".ini" file this was has been deleted (its audio
     // first, then the ".ini" file).
     virtual void MessageDeleted(const std::string& messageIni) = 0;
+    // A mail or an upload failed; text says which and why (it has also been
+    // reported as an error of the program).
+    virtual void DeliveryFailed(const std::string& text) { (void)text; }
 };
 
 class DeliveryPass {
@@ -53,6 +56,7 @@ private:
     void UploadOne(FileTransfer& transfer, const std::string& mailboxFile,
                    const std::string& messageIni);
     void DeleteMessage(const std::string& messageIni);
+    void Failed(const std::string& text);
     bool Stopped() const { return StopNow(control_.stop); }
 
     TransferControl control_;

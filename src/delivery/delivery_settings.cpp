@@ -1,5 +1,6 @@
 #include "delivery/delivery_settings.h"
 
+#include "platform/diagnostics.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 #include "store/text.h"
@@ -21,6 +22,7 @@ MailSettings ReadMailSettings() {
     settings.security = ParseSmtpSecurity(ReadProfileString(file, "smtp", "security", "starttls"));
     settings.user = ReadProfileString(file, "smtp", "user", "");
     settings.password = ReadProfileString(file, "smtp", "password", "");
+    RegisterSecret(settings.password);
     settings.from = ReadProfileString(file, "smtp", "from", "");
     return settings;
 }

@@ -98,7 +98,9 @@ struct FileTransfer::Session {
 };
 
 FileTransfer::FileTransfer(TransferControl control)
-    : control_(std::move(control)), owner_(std::this_thread::get_id()) {}
+    : control_(std::move(control)),
+      report_(std::make_unique<curl::TransferReport>()),
+      owner_(std::this_thread::get_id()) {}
 
 FileTransfer::~FileTransfer() {
     Close();
@@ -127,6 +129,7 @@ void FileTransfer::DropSession() {
 
 bool FileTransfer::Fail(TransferStatus status) {
     status_ = status;
+    failure_ = DescribeTransferStatus(status);
     return false;
 }
 
@@ -148,6 +151,7 @@ bool FileTransfer::Prepare(const std::string& urlPath) {
                                 static_cast<long>(control_.connectTimeoutMs)) == CURLE_OK;
     ok = ok && curl_easy_setopt(handle, CURLOPT_FTP_FILEMETHOD,
                                 static_cast<long>(CURLFTPMETHOD_MULTICWD)) == CURLE_OK;
+    ok = ok && report_->Attach(handle);
     return ok;
 }
 
@@ -155,7 +159,10 @@ bool FileTransfer::Perform() {
     if (StopRequested())
         return Fail(TransferStatus::Aborted);
     status_ = curl::StatusOf(curl_easy_perform(session_->handle.get()));
-    return status_ == TransferStatus::Ok;
+    if (status_ == TransferStatus::Ok)
+        return true;
+    failure_ = report_->Describe(status_);
+    return false;
 }
 
 bool FileTransfer::Connect(const std::string& server, const std::string& user,
@@ -180,7 +187,7 @@ bool FileTransfer::Connect(const std::string& server, const std::string& user,
     mlsdUnsupported_ = false;
     // Logging in without a transfer checks the server, user and password now.
     if (!Prepare("/") || curl_easy_setopt(session_->handle.get(), CURLOPT_NOBODY, 1L) != CURLE_OK) {
-        status_ = TransferStatus::Failed;
+        Fail(TransferStatus::Failed);
         DropSession();
         return false;
     }

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "delivery/curl_easy.h"
 #include "delivery/ftp_listing.h"
 #include "delivery/transfer_control.h"
 
@@ -53,6 +54,9 @@ public:
     bool IsConnected() const { return connected_; }
     // The outcome of the last operation.
     TransferStatus LastStatus() const { return status_; }
+    // Why the last operation failed, with the server's reply when it gave
+    // one ("login denied: the server answered "530 Login incorrect."").
+    const std::string& LastFailure() const { return failure_; }
     // True when the stop check asks to stop.
     bool StopRequested() const { return StopNow(control_.stop); }
 
@@ -76,6 +80,8 @@ private:
     bool connected_ = false;
     bool mlsdUnsupported_ = false;
     TransferStatus status_ = TransferStatus::Ok;
+    std::string failure_;
+    std::unique_ptr<curl::TransferReport> report_;
     std::thread::id owner_;
 };
 

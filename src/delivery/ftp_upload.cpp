@@ -6,6 +6,7 @@
 #include "delivery/index_page.h"
 #include "delivery/message_files.h"
 #include "delivery/web_name.h"
+#include "platform/diagnostics.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 
@@ -16,20 +17,37 @@ FtpAccount ReadFtpAccount(const std::string& mailboxFile) {
     account.server = ReadProfileString(mailboxFile, "mbx", "ftpserver", "");
     account.user = ReadProfileString(mailboxFile, "mbx", "ftpuser", "");
     account.password = ReadProfileString(mailboxFile, "mbx", "ftppass", "");
+    RegisterSecret(account.password);
     account.directory = ReadProfileString(mailboxFile, "mbx", "ftpdir", "");
     return account;
 }
 
 bool UploadMessage(FileTransfer& transfer, const std::string& mailboxFile,
-                   const std::string& messageIni) {
+                   const std::string& messageIni, std::string* failure) {
     const FtpAccount account = ReadFtpAccount(mailboxFile);
+    auto failed = [&](const std::string& step) {
+        if (failure != nullptr)
+            *failure = step + ": " + transfer.LastFailure();
+        return false;
+    };
+    if (account.server.empty()) {
+        if (failure != nullptr)
+            *failure = "logging in: no FTP server is set (\"ftpserver\" of the mailbox)";
+        return false;
+    }
     if (!transfer.Connect(account.server, account.user, account.password))
-        return false;
+        return failed("logging in to " + account.server + " as \"" + account.user + "\"");
     if (!transfer.SetDirectory(account.directory))
-        return false;
-    if (!transfer.PutFile(WithExtension(messageIni, ".wav"), MessageWebName(messageIni)))
-        return false;
-    UploadIndexPage(transfer, FileStem(mailboxFile));
+        return failed("changing to the directory \"" + account.directory + "\" on " +
+                      account.server);
+    const std::string remote = MessageWebName(messageIni);
+    if (!transfer.PutFile(WithExtension(messageIni, ".wav"), remote))
+        return failed("uploading " + remote + " to " + account.server);
+    const std::string mailbox = FileStem(mailboxFile);
+    if (!UploadIndexPage(transfer, mailbox))
+        ReportWarning("delivery", "Mailbox \"" + mailbox + "\": the index page " +
+                                      IndexPageWebName(mailbox) + " was not uploaded to " +
+                                      account.server + ": " + transfer.LastFailure());
     CleanUpRemote(transfer);
     return true;
 }

@@ -25,10 +25,11 @@ FtpAccount ReadFtpAccount(const std::string& mailboxFile);
 // Uploads the message whose ".ini" file is messageIni, from the mailbox file
 // mailboxFile: connect, change directory, upload "<message>.wav" under its web
 // name; then the index page and the remote clean-up. Returns false when one
-// of the first three steps failed, so the message waits for a later pass;
-// failures of the page and the clean-up do not count.
+// of the first three steps failed, so the message waits for a later pass,
+// with the step and the reason in *failure (when given); failures of the
+// page and the clean-up do not count (they are reported as warnings).
 bool UploadMessage(FileTransfer& transfer, const std::string& mailboxFile,
-                   const std::string& messageIni);
+                   const std::string& messageIni, std::string* failure = nullptr);
 
 // Builds the mailbox's index page and uploads it to the current directory
 // under its web name.

@@ -94,26 +94,57 @@ bool BuildParts(curl_mime* mime, const std::string& body, const MailMessage& mes
 
 }  // namespace
 
-TransferStatus SendMailMessage(const MailMessage& message, const TransferControl& control) {
+namespace {
+
+TransferStatus Failure(TransferStatus status, std::string text, std::string* failure) {
+    if (failure != nullptr)
+        *failure = std::move(text);
+    return status;
+}
+
+}  // namespace
+
+TransferStatus SendMailMessage(const MailMessage& message, const TransferControl& control,
+                               std::string* failure) {
     const MailSettings settings = ReadMailSettings();
     if (settings.server.empty())
-        return TransferStatus::NotConfigured;
+        return Failure(TransferStatus::NotConfigured,
+                       "no SMTP server is configured (key \"server\" of section [smtp] in "
+                       "settings.ini)",
+                       failure);
 
     const std::optional<std::string> recipient = SmtpRecipient(message.address);
     const std::optional<std::string> sender = SenderAddress(settings);
     const std::optional<std::string> subject = EncodeHeaderText(message.subject);
     const std::optional<SmtpEndpoint> endpoint = EndpointOf(settings);
-    if (!recipient || !sender || !subject || !endpoint || HasControlChar(settings.user) ||
-        HasControlChar(settings.password))
-        return TransferStatus::InvalidInput;
+    if (!recipient)
+        return Failure(TransferStatus::InvalidInput,
+                       "\"" + message.address + "\" is not a plain mail address", failure);
+    if (!sender)
+        return Failure(TransferStatus::InvalidInput,
+                       "the sender \"" + settings.from +
+                           "\" ([smtp] \"from\") is not a plain "
+                           "mail address",
+                       failure);
+    if (!endpoint)
+        return Failure(TransferStatus::InvalidInput,
+                       "the SMTP server \"" + settings.server +
+                           "\" ([smtp] \"server\") is not "
+                           "a host or host:port",
+                       failure);
+    if (!subject || HasControlChar(settings.user) || HasControlChar(settings.password))
+        return Failure(TransferStatus::InvalidInput,
+                       "the subject, [smtp] \"user\" or \"password\" holds control characters",
+                       failure);
     if (message.attachment && !IsRegularFile(*message.attachment))
-        return TransferStatus::Failed;
+        return Failure(TransferStatus::Failed,
+                       "the recording " + *message.attachment + " is not there to attach", failure);
     if (StopNow(control.stop))
-        return TransferStatus::Aborted;
+        return Failure(TransferStatus::Aborted, "stopped", failure);
 
     curl::EasyHandle easy = curl::NewEasy();
     if (!easy)
-        return TransferStatus::Failed;
+        return Failure(TransferStatus::Failed, "libcurl cannot be set up", failure);
     CURL* handle = easy.get();
     curl::MimeHandle mime(curl_mime_init(handle));
     const std::string body = NormalizeLineEnds(message.body);
@@ -140,11 +171,15 @@ TransferStatus SendMailMessage(const MailMessage& message, const TransferControl
     ok = ok && curl_easy_setopt(handle, CURLOPT_MAIL_RCPT, recipients.Get()) == CURLE_OK;
     ok = ok && curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.Get()) == CURLE_OK;
     ok = ok && curl_easy_setopt(handle, CURLOPT_MIMEPOST, mime.get()) == CURLE_OK;
+    curl::TransferReport report;
+    ok = ok && report.Attach(handle);
     if (!ok)
-        return TransferStatus::Failed;
+        return Failure(TransferStatus::Failed, "the mail could not be put together", failure);
     const TransferStatus status = curl::StatusOf(curl_easy_perform(handle));
-    if (status != TransferStatus::Ok)
+    if (status != TransferStatus::Ok) {
         curl::CutConnection(handle);
+        Failure(status, report.Describe(status) + " (" + endpoint->url + ")", failure);
+    }
     easy.reset();  // before the lists and the parts it points to
     return status;
 }

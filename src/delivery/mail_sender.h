@@ -24,8 +24,10 @@ struct MailMessage {
 // NotConfigured at once when settings.ini has no "smtp"/"server";
 // InvalidInput for an address that is not a plain SMTP address (any header
 // or command injection is refused here) or an unusable subject, sender or
-// server text.
-TransferStatus SendMailMessage(const MailMessage& message, const TransferControl& control = {});
+// server text. *failure (when given) says why a mail was not sent, with the
+// server's reply when it gave one.
+TransferStatus SendMailMessage(const MailMessage& message, const TransferControl& control = {},
+                               std::string* failure = nullptr);
 
 // True when the server accepted the mail.
 bool SendMail(const std::string& address, const std::string& subject, const std::string& body,

@@ -109,6 +109,8 @@ bool IVRCMain::PlayFileAction(const std::string& file, std::string_view section,
         source = OpenWave(*path);
         if (IsInvalid(source))
             source = OpenMp3(*path);
+        if (IsInvalid(source))
+            ReportUnplayable("the file of " + OgmLabel() + " key " + std::string(key), *path, true);
     }
     state_ = IVRState::PlayFile;
     PlaySource(source);

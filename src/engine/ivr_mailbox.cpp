@@ -3,11 +3,14 @@
 #include "engine/ivr_main.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "audio/pcm_file_sink.h"
 #include "engine/mailbox_files.h"
 #include "line/vline.h"
 #include "platform/clock.h"
+#include "platform/diagnostics.h"
 #include "platform/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -95,7 +98,14 @@ void IVRCMain::RecordTo(const std::string& path) {
     // reading it (another line playing a greeting or an old message) keeps
     // its audio whole.
     RemoveFileIfPresent(path);
+    errno = 0;
     LSoundSink sink = CreatePCMWaveSink(path, kRecordRate, kRecordChannels, kRecordBits, 0);
+    if (IsInvalid(sink)) {
+        const int error = errno;
+        ReportError("engine", LineLabel() + ": cannot record into " + path + ": " +
+                                  (error != 0 ? std::strerror(error) : "it cannot be created") +
+                                  "; the call is ended");
+    }
     if (Line())
         Line()->Record(sink, maxTicks, static_cast<int8_t>(detectDb), kRecordSilenceTicks);
 }

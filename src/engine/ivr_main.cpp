@@ -57,12 +57,16 @@ bool IVRCMain::OnRing(int32_t count) {
         return false;
     const AnswerChoice choice = ChooseAnswer(section_, LocalNow());
     const bool answer = choice.answeringOn && SelectOGM(choice.ogmName);
-    if (count == needed)
+    if (count == needed) {
         WriteDailyLog(lineName + " " + number + (answer ? " [Answered]" : " [Not Answered]"));
+        ReportAnswer(answer, choice.answeringOn, choice.ogmName);
+    }
     if (!answer)
         return false;
     variables_.Clear();
     state_ = IVRState::Accepted;
+    callStart_ = LocalNow();
+    unplayableSaid_.clear();
     return true;
 }
 
@@ -72,6 +76,8 @@ void IVRCMain::OnConnected() {
     if (state_ == IVRState::Idle) {
         // An outgoing forwarding call: the main window names the mailbox.
         state_ = IVRState::Forwarding;
+        callStart_ = LocalNow();
+        unplayableSaid_.clear();
         Send(kMsgForwardingMailbox, currentMailbox_);
         counter_ = CounterValue(ReadProfileInt(currentMailbox_, "mbx", "forwardrepeat", 5));
         PlayPrompt("ForwardMessage");
@@ -259,6 +265,7 @@ void IVRCMain::OnDisconnected() {
     wrongCodes_ = 0;
     plugin_.Close();
     HandOffRecordPath();
+    ReportCallEnd();
 }
 
 void IVRCMain::HandOffRecordPath() {

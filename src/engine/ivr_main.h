@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,6 +120,18 @@ private:
     // Hands a non-empty record path to the level-control queue and clears it.
     void HandOffRecordPath();
 
+    // The program's events about this line's calls (ivr_report.cpp).
+    // "Line 1 [line0]".
+    std::string LineLabel() const;
+    // "call from 5551234 Jane Doe", "call from an unknown caller".
+    std::string CallLabel() const;
+    // "OGM "Sales"" for the current OGM.
+    std::string OgmLabel() const;
+    // A file that did not play and why, said once per call and file.
+    void ReportUnplayable(const std::string& what, const std::string& path, bool mp3);
+    void ReportAnswer(bool answered, bool answeringOn, const std::string& ogmName);
+    void ReportCallEnd();
+
     TemplateContext Context() const;
     void Send(int message, std::string& text);
     void Post(int message);
@@ -157,6 +170,11 @@ private:
     // Standard output of a plug-in started by "open"; read at the next end of
     // a play.
     PluginPipe plugin_;
+    std::string pluginCommand_;  // its program, for the events
+    // The call in progress: when it was answered or connected (0: none), and
+    // the files already said not to play during it.
+    int64_t callStart_ = 0;
+    std::set<std::string> unplayableSaid_;
 };
 
 }  // namespace orvia

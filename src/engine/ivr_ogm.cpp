@@ -8,6 +8,7 @@
 #include "engine/ogm_select.h"
 #include "line/vline.h"
 #include "platform/clock.h"
+#include "platform/text_file.h"
 #include "store/call_log.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
@@ -68,13 +69,24 @@ void IVRCMain::PlayOGM() {
     LSoundSource source;
     if (file)
         source = OpenWave(*file);
+    const std::string mp3 = OgmFileWithExtension(currentOgm_, ".mp3");
     if (IsInvalid(source))
-        source = OpenMp3(OgmFileWithExtension(currentOgm_, ".mp3"));
+        source = OpenMp3(mp3);
+    if (IsInvalid(source)) {
+        // Said for the file meant to play; the MP3 stand-in only when it is there.
+        ReportUnplayable("the recording of " + OgmLabel(), file.value_or(wave), false);
+        if (FileIsPresent(mp3))
+            ReportUnplayable("the MP3 recording of " + OgmLabel(), mp3, true);
+    }
     PlaySource(source);
 }
 
 void IVRCMain::PlayPrompt(std::string_view name) {
-    PlaySource(OpenWave(Store().SystemPrompts() + std::string(name) + ".wav"));
+    const std::string path = Store().SystemPrompts() + std::string(name) + ".wav";
+    LSoundSource source = OpenWave(path);
+    if (IsInvalid(source))
+        ReportUnplayable("the system prompt", path, false);
+    PlaySource(source);
 }
 
 void IVRCMain::PlaySource(const LSoundSource& source) {

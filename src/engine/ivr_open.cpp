@@ -5,6 +5,7 @@
 
 #include "engine/form_data.h"
 #include "engine/ogm_files.h"
+#include "platform/diagnostics.h"
 
 namespace orvia {
 
@@ -20,8 +21,19 @@ void IVRCMain::RunOpenEffect() {
         return;
     }
     plugin_.Close();
-    if (std::optional<std::vector<std::string>> args = ExpandCommandLine(text, Context()))
-        plugin_.Start(*args);
+    std::optional<std::vector<std::string>> args = ExpandCommandLine(text, Context());
+    if (!args) {
+        ReportError("engine", LineLabel() + ": the plug-in of " + OgmLabel() +
+                                  " was not started: its command line \"" + text +
+                                  "\" names no program, or a caller's value would change it");
+        return;
+    }
+    pluginCommand_ = args->front();
+    const ProcessStartResult result = plugin_.Start(*args);
+    if (result != ProcessStartResult::Started)
+        ReportError("engine", LineLabel() + ": the plug-in " + pluginCommand_ + " of " +
+                                  OgmLabel() +
+                                  " did not start: " + DescribeProcessStartResult(result));
 }
 
 void IVRCMain::ReadPluginOutput() {
@@ -31,7 +43,13 @@ void IVRCMain::ReadPluginOutput() {
         plugin_.Close();
         return;
     }
-    const std::string output = plugin_.ReadAndClose(PluginReadBoundMs());
+    bool timedOut = false;
+    const std::string output = plugin_.ReadAndClose(PluginReadBoundMs(), &timedOut);
+    if (timedOut)
+        ReportWarning("engine", LineLabel() + ": the plug-in " + pluginCommand_ + " of " +
+                                    OgmLabel() + " gave no output within " +
+                                    std::to_string(PluginReadBoundMs()) +
+                                    " ms; no call variable was set");
     for (const auto& [name, value] : DecodeFormPairs(output))
         variables_.Set(name, value);
 }

@@ -1,5 +1,11 @@
 #include "engine/line_audio.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "audio/compressor.h"
 #include "audio/gain.h"
 #include "audio/high_pass.h"
@@ -48,6 +54,26 @@ LSoundSource OpenWaveFile(const std::string& path) {
 LSoundSource OpenMp3File(const std::string& path) {
     LSoundSource source = OpenMP3Source(path);
     return IsInvalid(source) ? LSoundSource() : source;
+}
+
+std::optional<std::string> UnplayableReason(const std::string& path, bool mp3) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::string("it does not exist");
+        return std::string("it cannot be examined: ") + std::strerror(errno);
+    }
+    if (!S_ISREG(st.st_mode))
+        return std::string("it is not a regular file");
+    if (::access(path.c_str(), R_OK) != 0)
+        return std::string("it cannot be read: ") + std::strerror(errno);
+    if (!IsInvalid(OpenWaveFile(path)))
+        return std::nullopt;
+    if (!mp3)
+        return std::string("it is not a WAVE file the program reads");
+    if (!IsInvalid(OpenMp3File(path)))
+        return std::nullopt;
+    return std::string("it is neither a WAVE nor an MP3 file the program reads");
 }
 
 }  // namespace orvia

@@ -36,4 +36,10 @@ LSoundSource OpenWaveFile(const std::string& path);
 // cannot be opened.
 LSoundSource OpenMp3File(const std::string& path);
 
+// Why a file does not play: "it does not exist", "it is not a regular
+// file", "it cannot be read: Permission denied", or "it is not a WAVE file
+// the program reads" ("... nor an MP3 file" when mp3 is true); nullopt when
+// it opens (as WAVE, or as MP3 when mp3 is true).
+std::optional<std::string> UnplayableReason(const std::string& path, bool mp3);
+
 }  // namespace orvia

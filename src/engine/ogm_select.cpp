@@ -69,6 +69,17 @@ Examination Examine(const std::string& path, int64_t now, std::string_view calle
     return {Verdict::Accept, {}};
 }
 
+bool IsYearly(int64_t value) {
+    return value >= 2 && value < kDateTimeRecurringEnd;
+}
+
+// now as a yearly date value: months of 31 days, counted from 2.
+int64_t PlaceInYear(int64_t now) {
+    const LocalFields t = BreakDown(now);
+    return 2 + (t.month - 1) * 2678400LL + (t.day - 1) * 86400LL + t.hour * 3600LL +
+           t.minute * 60LL + t.second;
+}
+
 }  // namespace
 
 bool DateTimeCheckPasses(const std::string& ogmFile, int64_t now) {
@@ -76,8 +87,20 @@ bool DateTimeCheckPasses(const std::string& ogmFile, int64_t now) {
         ReadProfileDateTime(ogmFile, kOgmSectionDateTime, "commence", kDateTimeImmediate);
     const int64_t expire =
         ReadProfileDateTime(ogmFile, kOgmSectionDateTime, "expire", kDateTimeNever);
-    if (now < commence || now >= expire)
+    // A date that recurs every year ("24/12/YY-00:00:00") is compared with
+    // now's place in the current year: taken as a date in 1970 it would
+    // leave an OGM that expires on it never valid. Two yearly dates with the
+    // commencement after the expiry make a window over the new year.
+    const int64_t place = PlaceInYear(now);
+    const bool yearlyCommence = IsYearly(commence);
+    const bool yearlyExpire = IsYearly(expire);
+    if (yearlyCommence && yearlyExpire && commence > expire) {
+        if (place < commence && place >= expire)
+            return false;
+    } else if ((yearlyCommence ? place : now) < commence ||
+               (yearlyExpire ? place : now) >= expire) {
         return false;
+    }
 
     const int32_t start = ReadProfileTimeOfDay(ogmFile, kOgmSectionDateTime, "todstart", 0);
     const int32_t end =

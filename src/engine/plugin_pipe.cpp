@@ -16,15 +16,17 @@ int RemainingMs(Clock::time_point deadline) {
 
 }  // namespace
 
-bool PluginPipe::Start(const std::vector<std::string>& args) {
-    if (child_.Start(args) == ProcessStartResult::Started)
-        return true;
-    child_.Close();
-    return false;
+ProcessStartResult PluginPipe::Start(const std::vector<std::string>& args) {
+    const ProcessStartResult result = child_.Start(args);
+    if (result != ProcessStartResult::Started)
+        child_.Close();
+    return result;
 }
 
-std::string PluginPipe::ReadAndClose(int boundMs) {
+std::string PluginPipe::ReadAndClose(int boundMs, bool* timedOut) {
     std::string data;
+    if (timedOut != nullptr)
+        *timedOut = false;
     if (!IsOpen())
         return data;
     const Clock::time_point deadline =
@@ -34,6 +36,8 @@ std::string PluginPipe::ReadAndClose(int boundMs) {
     ProcessOutput first = child_.ReadOutput(1, RemainingMs(deadline));
     data = std::move(first.data);
     OutputReadStatus status = first.status;
+    if (timedOut != nullptr)
+        *timedOut = status == OutputReadStatus::TimedOut && data.empty();
     while (status == OutputReadStatus::Full && data.size() < kPluginOutputMax) {
         const int wait = std::min(RemainingMs(deadline), kPluginOutputPauseMs);
         ProcessOutput more = child_.ReadOutput(kPluginOutputMax - data.size(), wait);

@@ -29,14 +29,15 @@ inline constexpr int kPluginOutputPauseMs = 50;
 
 class PluginPipe {
 public:
-    // Closes a pipe left open, then starts args[0] with args. False when it
-    // cannot be started (nothing is then open).
-    bool Start(const std::vector<std::string>& args);
+    // Closes a pipe left open, then starts args[0] with args. Anything but
+    // Started leaves nothing open.
+    ProcessStartResult Start(const std::vector<std::string>& args);
     bool IsOpen() const { return child_.IsStarted(); }
     // Reads the output as described above (waiting at most boundMs in all),
     // then closes the pipe. Empty when nothing came, nothing is open, or the
-    // read failed before any output.
-    std::string ReadAndClose(int boundMs);
+    // read failed before any output. *timedOut (when given) tells whether
+    // the plug-in neither wrote nor ended within the bound.
+    std::string ReadAndClose(int boundMs, bool* timedOut = nullptr);
     void Close() { child_.Close(); }
 
 private:

@@ -14,6 +14,8 @@ public:
     // Queues the recording at path (a full path). Called on the main thread;
     // must not wait for the levelling itself.
     virtual void Enqueue(const std::string& path) = 0;
+    // How many recordings wait to be levelled (for the program's status).
+    virtual int Waiting() const { return 0; }
 };
 
 }  // namespace orvia

@@ -8,6 +8,7 @@
 #include "audio/rate_conversion.h"
 #include "audio/stub_source.h"
 #include "line/vline.h"
+#include "platform/diagnostics.h"
 #include "platform/thread_affinity.h"
 
 namespace orvia {
@@ -108,6 +109,13 @@ void LCallAudio::Record(const LSoundSink& sink, int32_t maxTicks, int8_t detectD
     if (observer_)
         observer_->OnLineRecord(sink, started);
     if (!started) {
+        // A file that could not be created was said by whoever made it.
+        if (!IsInvalid(sink))
+            ReportError("line", IsDevice(device)
+                                    ? "a recording could not start on wave-in device " +
+                                          std::to_string(device) + "; the call is ended"
+                                    : std::string("a recording could not start: the call has no "
+                                                  "wave-in device; the call is ended"));
         recording_ = false;
         line_.Drop();
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/clock.h"
 #include "platform/printable_text.h"
 #include "platform/thread_affinity.h"
 
@@ -33,18 +34,38 @@ bool LLine::Open(int device, int disconnectMode) {
     ORVIA_ASSERT_MAIN_THREAD();
     application_.Initialise();
     Close();
-    if (device < 0 || static_cast<uint32_t>(device) >= application_.DeviceCount())
+    const uint32_t count = application_.DeviceCount();
+    TelephonyDevice* found = device >= 0 && static_cast<uint32_t>(device) < count
+                                 ? application_.Device(device)
+                                 : nullptr;
+    if (!found) {
+        openError_ = "there is no device " + std::to_string(device) + " (the telephony " +
+                     "configuration gives " + std::to_string(count) +
+                     (count == 1 ? " device)" : " devices)");
         return false;
-    TelephonyDevice* found = application_.Device(device);
-    if (!found)
-        return false;
+    }
     device_ = found->Open(this);
-    if (!device_)
+    if (!device_) {
+        openError_ = found->OpenError();
+        if (openError_.empty())
+            openError_ = "the device did not open";
         return false;
+    }
+    openError_.clear();
     pendingKind_ = Request::None;
     pendingRequest_ = 0;
     disconnectMode_ = disconnectMode;
+    EnterPhase(LinePhase::Idle);
     return true;
+}
+
+void LLine::EnterPhase(LinePhase phase) {
+    phase_ = phase;
+    phaseSince_ = LocalNow();
+}
+
+LineDeviceStatus LLine::DeviceStatus() const {
+    return device_ ? device_->DeviceStatus() : LineDeviceStatus{};
 }
 
 void LLine::Close() {
@@ -55,6 +76,7 @@ void LLine::Close() {
     Drop();
     device_.reset();
     pendingKind_ = Request::None;
+    EnterPhase(LinePhase::Closed);
     // The device's report of the end of the call will not come now: the
     // cells hear it here, so an engine can settle what the call left (a
     // message being recorded).
@@ -76,6 +98,7 @@ bool LLine::MakeCall(std::string_view number) {
     if (request == 0)
         pendingKind_ = Request::None;
     ClearCallerId();
+    EnterPhase(LinePhase::Calling);
     return true;
 }
 
@@ -91,9 +114,11 @@ void LLine::OnCallState(CallHandle call, CallState state) {
     }
     switch (state) {
         case CallState::Offering:
+            EnterPhase(LinePhase::Ringing);
             Ringing(0);
             return;
         case CallState::Connected:
+            EnterPhase(LinePhase::Connected);
             waveOut_ = DeviceOrNone(device_->WaveOutDevice(call_));
             waveIn_ = DeviceOrNone(device_->WaveInDevice(call_));
             generating_ = false;
@@ -177,6 +202,7 @@ void LLine::OnMediaDetected(CallHandle call, DetectedMedia media) {
 
 void LLine::CallLeft() {
     call_ = 0;
+    EnterPhase(device_ ? LinePhase::Idle : LinePhase::Closed);
     waveOut_ = waveIn_ = LCallAudio::kNoDevice;
     answering_ = false;
     generating_ = false;
@@ -187,8 +213,11 @@ void LLine::OnReply(RequestId request, bool ok) {
     ORVIA_ASSERT_MAIN_THREAD();
     if (pendingKind_ == Request::None || request != pendingRequest_)
         return;
-    if (!ok && pendingKind_ == Request::MakingCall)
+    if (!ok && pendingKind_ == Request::MakingCall) {
         call_ = 0;
+        if (device_)
+            EnterPhase(LinePhase::Idle);
+    }
     pendingKind_ = Request::None;
 }
 

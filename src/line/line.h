@@ -38,6 +38,15 @@
 
 namespace orvia {
 
+// Where a line is with its call, for the program's status.
+enum class LinePhase {
+    Closed,     // the device is not open
+    Idle,       // open, no call
+    Ringing,    // an incoming call is offered
+    Calling,    // an outgoing call is being placed
+    Connected,  // a call is connected
+};
+
 class LLine : public LVLine, private LineEvents {
 public:
     // Disconnect modes of Open.
@@ -54,6 +63,13 @@ public:
     // the device.
     void Close();
     bool IsOpen() const { return device_ != nullptr; }
+    // Why the last Open failed; empty after a successful one.
+    const std::string& OpenError() const { return openError_; }
+    LinePhase Phase() const { return phase_; }
+    // Local date-time at which the line entered its phase.
+    int64_t PhaseSince() const { return phaseSince_; }
+    // The device's address and registration; nothing while closed.
+    LineDeviceStatus DeviceStatus() const;
     // Places an outgoing call (number empty: ","); only with the line open
     // and no call. The connection starts the owner like an answered call.
     bool MakeCall(std::string_view number);
@@ -90,6 +106,7 @@ private:
     void OnReply(RequestId request, bool ok) override;
 
     void Ringing(int count);
+    void EnterPhase(LinePhase phase);
     void ReadCallerId();
     // The call is gone from the line without its idle state.
     void CallLeft();
@@ -104,6 +121,9 @@ private:
     RequestId pendingRequest_ = 0;
     Request pendingKind_ = Request::None;
     int disconnectMode_ = kDetectDisconnect;
+    std::string openError_;
+    LinePhase phase_ = LinePhase::Closed;
+    int64_t phaseSince_ = 0;
     LCallAudio audio_{*this};
 };
 

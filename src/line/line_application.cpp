@@ -2,7 +2,9 @@
 
 #include <utility>
 
+#include "platform/diagnostics.h"
 #include "platform/simulated/simulated_device.h"
+#include "platform/text_file.h"
 #include "platform/thread_affinity.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
@@ -30,6 +32,12 @@ bool LLineApplication::Initialise() {
         sections.emplace_back(name, ReadProfileSection(path, name));
     devices_ = TelephonyDevices::Build(sections);
     initialised_ = true;
+    if (!FileIsPresent(path))
+        ReportWarning("line", path + " does not exist: there are no telephone line devices");
+    // Each section that gave no device, with the reason (an unknown type, a
+    // key the provider cannot use).
+    for (const std::string& problem : devices_.Problems())
+        ReportError("line", path + " " + problem + "; that device is left out");
     return true;
 }
 

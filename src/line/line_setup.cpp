@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/diagnostics.h"
 #include "platform/thread_affinity.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -40,6 +41,25 @@ int ConfigureVoiceDevices(LLineApplication& application) {
     return count;
 }
 
+// Says whether the line opened, and where it takes calls or why it does not.
+void ReportOpening(LLine& line, LLineApplication& application, int index, int device) {
+    const std::string section = Section(index);
+    const std::string name = ReadProfileString(Store().SettingsFile(), section, "name", section);
+    std::string which = "device " + std::to_string(device);
+    const std::string deviceName = application.GetDeviceName(device);
+    if (!deviceName.empty())
+        which += " \"" + deviceName + "\"";
+    const std::string who = (name == section ? name : name + " [" + section + "]") + ": ";
+    if (!line.IsOpen()) {
+        ReportError("line", who + which + " did not open: " + line.OpenError() +
+                                "; the line takes no calls");
+        return;
+    }
+    const std::string address = line.DeviceStatus().address;
+    ReportInfo("line", who + "answering calls on " + which +
+                           (address.empty() ? std::string() : " at " + address));
+}
+
 }  // namespace
 
 bool IsConfiguredLine(int lineIndex) {
@@ -56,8 +76,12 @@ LineSetupResult SetUpLines(LLineApplication& application, const LineCellFactory&
     int count = CountConfigured();
     if (count == 0)
         count = ConfigureVoiceDevices(application);
-    if (count == 0)
+    if (count == 0) {
+        ReportError("line", "no line is configured in " + settings +
+                                " and no voice-capable device is in " + TelephonyConfigPath() +
+                                "; running without lines");
         return LineSetupResult::NoDevices;
+    }
 
     const int mode = ReadProfileBool(settings, "settings", "detectendofcall", true)
                          ? LLine::kDetectDisconnect
@@ -68,7 +92,9 @@ LineSetupResult SetUpLines(LLineApplication& application, const LineCellFactory&
         auto line = std::make_unique<LLine>(application);
         if (makeCell)
             line->SetOwner(makeCell(index));
-        line->Open(ReadProfileInt(settings, Section(index), "device", index), mode);
+        const int device = ReadProfileInt(settings, Section(index), "device", index);
+        line->Open(device, mode);
+        ReportOpening(*line, application, index, device);
         lines->push_back(std::move(line));
     }
     return LineSetupResult::Lines;

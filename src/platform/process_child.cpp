@@ -20,6 +20,23 @@
 extern char** environ;
 
 namespace orvia {
+
+const char* DescribeProcessStartResult(ProcessStartResult result) {
+    switch (result) {
+        case ProcessStartResult::Started:
+            return "started";
+        case ProcessStartResult::EmptyCommand:
+            return "no program is named";
+        case ProcessStartResult::NotFound:
+            return "no such program";
+        case ProcessStartResult::NotExecutable:
+            return "the program may not be run";
+        case ProcessStartResult::Failed:
+            break;
+    }
+    return "the process could not be created";
+}
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -37,6 +37,10 @@ enum class ProcessStartResult {
     Failed,         // pipe, descriptor or process creation failed
 };
 
+// "no program is named", "no such program", "the program may not be run",
+// "the process could not be created"; "started".
+const char* DescribeProcessStartResult(ProcessStartResult result);
+
 enum class OutputReadStatus {
     EndOfOutput,  // the child closed its output (usually: it ended)
     Full,         // maxBytes were read

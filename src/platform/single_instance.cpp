@@ -10,6 +10,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -30,6 +31,11 @@ namespace {
 // How long the listener waits for one client to send its notice.
 constexpr int kClientReadMs = 1000;
 constexpr std::size_t kMaxNoticeBytes = 64;
+// How long the listener tries to hand an answer to a client.
+constexpr int kClientWriteMs = 2000;
+// Largest answer a client takes.
+constexpr std::size_t kMaxAnswerBytes = 1024 * 1024;
+constexpr std::string_view kQueryPrefix = "query ";
 
 std::uint64_t Fnv1a64(const std::string& text) {
     std::uint64_t hash = 14695981039346656037ull;
@@ -97,6 +103,35 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
+// Writes text to a client, giving up after kClientWriteMs (a client that
+// does not read cannot hold the listener).
+bool WriteWithBound(int fd, const std::string& text) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kClientWriteMs);
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0)
+            return false;
+        pollfd pfd{fd, POLLOUT, 0};
+        const int r = ::poll(&pfd, 1, static_cast<int>(left));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        const ssize_t n =
+            ::send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 // The same user, or root (who may end or signal any process anyway).
 bool TrustedPeer(int fd) {
     ucred cred{};
@@ -116,31 +151,39 @@ std::string UserName(uid_t uid) {
     return std::to_string(uid);
 }
 
-// Reads one notice line from a client, within kClientReadMs.
-std::string ReadNoticeText(int fd) {
-    std::string text;
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kClientReadMs);
-    char buf[kMaxNoticeBytes];
-    while (text.size() < kMaxNoticeBytes && text.find('\n') == std::string::npos) {
+// Reads into *text until a line end (when toLineEnd), maxBytes, the peer's
+// close or the deadline, whichever comes first; true when the peer closed
+// the connection.
+bool ReadWithBound(int fd, std::chrono::steady_clock::time_point deadline, std::size_t maxBytes,
+                   bool toLineEnd, std::string* text) {
+    char buf[4096];
+    while (text->size() < maxBytes && !(toLineEnd && text->find('\n') != std::string::npos)) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               deadline - std::chrono::steady_clock::now())
                               .count();
         if (left <= 0)
-            break;
+            return false;
         pollfd pfd{fd, POLLIN, 0};
         const int r = ::poll(&pfd, 1, static_cast<int>(left));
         if (r < 0 && errno == EINTR)
             continue;
         if (r <= 0)
-            break;
-        const ssize_t n = ::recv(fd, buf, kMaxNoticeBytes - text.size(), 0);
+            return false;
+        const ssize_t n = ::recv(fd, buf, std::min(sizeof buf, maxBytes - text->size()), 0);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            break;
-        text.append(buf, static_cast<std::size_t>(n));
+            return n == 0;
+        text->append(buf, static_cast<std::size_t>(n));
     }
+    return false;
+}
+
+// Reads one notice line from a client, within kClientReadMs.
+std::string ReadNoticeText(int fd) {
+    std::string text;
+    ReadWithBound(fd, std::chrono::steady_clock::now() + std::chrono::milliseconds(kClientReadMs),
+                  kMaxNoticeBytes, true, &text);
     return text;
 }
 
@@ -150,9 +193,10 @@ std::string ReadNoticeText(int fd) {
 // handler, on its own thread.
 class SingleInstance::Listener : public LThread {
 public:
-    Listener(int listenFd, NoticeHandler handler)
+    Listener(int listenFd, NoticeHandler handler, QueryHandler queries)
         : listenFd_(listenFd),
           handler_(std::move(handler)),
+          queries_(std::move(queries)),
           wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
     ~Listener() override {
         StopListening();
@@ -180,18 +224,30 @@ protected:
             const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
             if (client < 0)
                 continue;
-            if (TrustedPeer(client)) {
-                const auto notice = ParseInstanceNotice(ReadNoticeText(client));
-                if (notice && handler_)
-                    handler_(*notice);
-            }
+            if (TrustedPeer(client))
+                Serve(client);
             ::close(client);
         }
     }
 
 private:
+    void Serve(int client) {
+        std::string text = ReadNoticeText(client);
+        if (const auto notice = ParseInstanceNotice(text)) {
+            if (handler_)
+                handler_(*notice);
+            return;
+        }
+        if (!queries_ || text.compare(0, kQueryPrefix.size(), kQueryPrefix) != 0 ||
+            text.back() != '\n')
+            return;
+        text.pop_back();
+        WriteWithBound(client, queries_(text.substr(kQueryPrefix.size())));
+    }
+
     int listenFd_;
     NoticeHandler handler_;
+    QueryHandler queries_;
     int wakeFd_;
 };
 
@@ -267,7 +323,7 @@ int SingleInstance::Listen() {
     return -1;
 }
 
-InstanceClaim SingleInstance::Claim(NoticeHandler handler) {
+InstanceClaim SingleInstance::Claim(NoticeHandler handler, QueryHandler queries) {
     if (listener_)
         return InstanceClaim::First;
     problem_.clear();
@@ -321,7 +377,7 @@ InstanceClaim SingleInstance::Claim(NoticeHandler handler) {
         return InstanceClaim::Failed;
     }
 
-    auto listener = std::make_unique<Listener>(fd, std::move(handler));
+    auto listener = std::make_unique<Listener>(fd, std::move(handler), std::move(queries));
     if (!listener->Usable() || !listener->Start()) {
         listener.reset();
         ::close(fd);
@@ -402,6 +458,24 @@ NoticeDelivery SingleInstance::SendNotice(const InstanceNotice& notice, int wait
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+}
+
+bool SingleInstance::Query(const std::string& request, std::string* answer, int waitMs) const {
+    answer->clear();
+    if (socketPath_.empty() || request.find('\n') != std::string::npos ||
+        kQueryPrefix.size() + request.size() + 1 > kMaxNoticeBytes)
+        return false;
+    const int fd = ConnectTo(socketPath_);
+    if (fd < 0)
+        return false;
+    const bool ok = WriteAll(fd, std::string(kQueryPrefix) + request + "\n");
+    const bool ended =
+        ok &&
+        ReadWithBound(fd, std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs),
+                      kMaxAnswerBytes, false, answer);
+    ::close(fd);
+    // Only a whole answer counts: one cut by the bound is no answer.
+    return ok && ended && !answer->empty();
 }
 
 }  // namespace orvia

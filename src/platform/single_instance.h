@@ -24,6 +24,11 @@
 // handler there; the application posts them on to its main thread. Each
 // client is read with a bound so a silent client cannot stall the listener.
 //
+// A client may also ask a question ("query <request>\n", for example
+// "query status json"): the query handler's answer is written back and the
+// connection closed. The handler runs on the listening thread and should
+// answer within a few seconds; notices wait meanwhile.
+//
 // A SingleInstance belongs to the thread that made it (the entry point).
 #pragma once
 
@@ -54,6 +59,8 @@ enum class NoticeDelivery {
 class SingleInstance {
 public:
     using NoticeHandler = std::function<void(const InstanceNotice&)>;
+    // The answer to a query's request (the text after "query ").
+    using QueryHandler = std::function<std::string(const std::string& request)>;
 
     // runtimeDir empty: UserRuntimeDir() (the socket's fallback folder).
     explicit SingleInstance(const std::string& dataFolder, const std::string& runtimeDir = {});
@@ -63,8 +70,9 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // Tries to become the running instance. The handler is called on the
-    // listening thread for each notice received, until destruction.
-    InstanceClaim Claim(NoticeHandler handler);
+    // listening thread for each notice received, the query handler (when
+    // given) for each query, until destruction.
+    InstanceClaim Claim(NoticeHandler handler, QueryHandler queries = nullptr);
 
     // Sends a notice to the running instance, waiting up to waitMs for one
     // that is still starting to listen.
@@ -80,6 +88,14 @@ public:
     // Why the last Claim failed, for the user: "cannot open
     // /var/lib/orvia/orvia.lock: Permission denied".
     const std::string& Problem() const { return problem_; }
+
+    // Asks the running instance; true with its answer in *answer when it
+    // answered within waitMs. False when no instance runs, it cannot be
+    // reached, or it gave no answer (one that does not take queries).
+    bool Query(const std::string& request, std::string* answer, int waitMs = 5000) const;
+
+    // True while another process is the running instance (holds the lock).
+    bool OtherInstanceRuns() const { return OtherInstanceHoldsLock(); }
 
     const std::string& LockPath() const { return lockPath_; }
     // The socket this instance listens on (once First) or would listen on

@@ -16,16 +16,43 @@ std::mutex& RegistryMutex() {
     return mutex;
 }
 
-std::map<std::string, TelephonyDeviceFactory>& Registry() {
-    static std::map<std::string, TelephonyDeviceFactory> registry;
+struct Provider {
+    TelephonyDeviceFactory factory;
+    std::vector<std::string> keys;
+};
+
+std::map<std::string, Provider>& Registry() {
+    static std::map<std::string, Provider> registry;
     return registry;
+}
+
+std::string KnownTypes() {
+    std::string list;
+    for (const std::string& type : TelephonyProviderTypes())
+        list += (list.empty() ? "" : ", ") + type;
+    return list;
 }
 
 }  // namespace
 
-void RegisterTelephonyProvider(const std::string& type, TelephonyDeviceFactory factory) {
+void RegisterTelephonyProvider(const std::string& type, TelephonyDeviceFactory factory,
+                               std::vector<std::string> keys) {
     std::lock_guard<std::mutex> guard(RegistryMutex());
-    Registry()[AsciiLower(type)] = std::move(factory);
+    Registry()[AsciiLower(type)] = Provider{std::move(factory), std::move(keys)};
+}
+
+std::vector<std::string> TelephonyProviderTypes() {
+    std::lock_guard<std::mutex> guard(RegistryMutex());
+    std::vector<std::string> types;
+    for (const auto& [type, provider] : Registry())
+        types.push_back(type);
+    return types;
+}
+
+std::vector<std::string> TelephonyProviderKeys(const std::string& type) {
+    std::lock_guard<std::mutex> guard(RegistryMutex());
+    auto it = Registry().find(AsciiLower(type));
+    return it == Registry().end() ? std::vector<std::string>{} : it->second.keys;
 }
 
 bool HasTelephonyProvider(const std::string& type) {
@@ -52,10 +79,13 @@ TelephonyDevices TelephonyDevices::Build(
             std::lock_guard<std::mutex> guard(RegistryMutex());
             auto it = Registry().find(type);
             if (it != Registry().end())
-                factory = it->second;
+                factory = it->second.factory;
         }
         if (!factory) {
-            devices.problems_.push_back("[" + section + "]: unknown device type \"" + type + "\"");
+            devices.problems_.push_back("[" + section + "]: " +
+                                        (type.empty() ? std::string("no \"type\" key")
+                                                      : "unknown device type \"" + type + "\"") +
+                                        " (known types: " + KnownTypes() + ")");
             continue;
         }
         std::string error;

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,34 @@ using RequestId = int32_t;    // > 0: a request whose reply comes later
 enum class CallState { Offering, Connected, Disconnected, Busy, Idle };
 enum class DetectedMedia { Fax, Data };
 enum class HandoffResult { HandedOff, TargetNotFound, Failed };
+
+// The registration of a line device with a registrar or PBX.
+enum class RegistrationState {
+    None,         // the device registers nowhere
+    Registering,  // the first attempt (or a retry) is under way
+    Registered,
+    Failed,  // the last attempt failed; another follows at nextTry
+};
+
+struct RegistrationStatus {
+    RegistrationState state = RegistrationState::None;
+    std::string registrar;  // where it registers ("sip:pbx.example.com")
+    std::string detail;     // the registrar's last answer ("403 Forbidden") or the error
+    int64_t nextTry = 0;    // local date-time of the next attempt when Failed
+};
+
+// What an open line device can say about itself, for the program's status.
+struct LineDeviceStatus {
+    std::string address;  // where it takes calls ("127.0.0.1:5060 udp"); empty if none
+    RegistrationStatus registration;
+};
+
+// Where a device listens on the network, for the configuration check.
+struct ListenEndpoint {
+    std::string transport;  // "udp" or "tcp"
+    std::string host;       // numeric address
+    uint16_t port = 0;
+};
 
 struct CallerInfo {
     std::string number;
@@ -75,6 +104,8 @@ public:
     // the call has none.
     virtual int WaveOutDevice(CallHandle call) = 0;
     virtual int WaveInDevice(CallHandle call) = 0;
+    // Its address and registration; nothing by default.
+    virtual LineDeviceStatus DeviceStatus() const { return {}; }
 };
 
 // A line device as the configuration describes it.
@@ -86,6 +117,12 @@ public:
     // Opens the device for one owner; null when it cannot be opened (already
     // open, or the provider failed).
     virtual std::unique_ptr<TelephonyLine> Open(LineEvents* events) = 0;
+    // Why the last Open failed ("SIP on 127.0.0.1:5060: address in use");
+    // empty when the provider cannot tell.
+    virtual std::string OpenError() const { return {}; }
+    // The network address the device would listen on; none for devices
+    // that do not listen.
+    virtual std::optional<ListenEndpoint> Listens() const { return std::nullopt; }
 };
 
 using TelephonySettings = std::vector<std::pair<std::string, std::string>>;
@@ -95,10 +132,16 @@ using TelephonySettings = std::vector<std::pair<std::string, std::string>>;
 using TelephonyDeviceFactory = std::function<std::unique_ptr<TelephonyDevice>(
     const std::string& section, const TelephonySettings& settings, std::string* error)>;
 
-// Registers a provider type ("sip", "simulated"); a later registration of the
-// same type replaces the earlier one.
-void RegisterTelephonyProvider(const std::string& type, TelephonyDeviceFactory factory);
+// Registers a provider type ("sip", "simulated") with the keys its sections
+// may hold besides "type" (lower case; empty: not told); a later
+// registration of the same type replaces the earlier one.
+void RegisterTelephonyProvider(const std::string& type, TelephonyDeviceFactory factory,
+                               std::vector<std::string> keys = {});
 bool HasTelephonyProvider(const std::string& type);
+// The registered types in alphabetical order.
+std::vector<std::string> TelephonyProviderTypes();
+// The keys a provider's sections may hold; empty when it did not tell.
+std::vector<std::string> TelephonyProviderKeys(const std::string& type);
 
 // The value of a key in a device's settings (keys without regard to case).
 std::string SettingOf(const TelephonySettings& settings, const std::string& key,

@@ -16,6 +16,7 @@
 #include "audio/alc/auto_gain.h"
 #include "audio/pcm_file_sink.h"
 #include "audio/wave_source.h"
+#include "diagnostics_capture.h"
 #include "store/settings_store.h"
 #include "temp_dir.h"
 
@@ -45,6 +46,7 @@ public:
 protected:
     void OnFileDone(const std::string& path, LevelOutcome outcome) override {
         nice = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
+        BGALC::OnFileDone(path, outcome);
         std::lock_guard<std::mutex> guard(mutex_);
         done_.emplace_back(path, outcome);
     }
@@ -274,9 +276,15 @@ TEST_F(BGALCTest, WhatCannotBeLevelledIsDroppedAndLeftAsItWas) {
     const std::string original = ReadFile(kept);
     // Without a temporary folder the level control cannot run.
     setenv("TMPDIR", (tmp_.Path() + "missing/").c_str(), 1);
+    DiagnosticsCapture events;
     for (const std::string& path : {text, missing, kept})
         ASSERT_TRUE(queue_->Enqueue(path));
     ASSERT_TRUE(queue_->WaitUntilIdle(kWaitMs));
+    // Each is said in the program's events, the failure as an error.
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Warning, "level", {text, "not a WAVE file"}))
+        << events.AllText();
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Warning, "level", {missing})) << events.AllText();
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "level", {kept, "failed"})) << events.AllText();
     const auto done = queue_->Done();
     ASSERT_EQ(done.size(), 3u);
     EXPECT_EQ(done[0].second, LevelOutcome::NotAudio);

@@ -13,121 +13,23 @@
 #include "platform/clock.h"
 #include "platform/process_child.h"
 #include "platform/text_file.h"
+#include "program_runner.h"
 #include "scoped_environment.h"
 #include "store/call_log.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
-#include "temp_dir.h"
 
 namespace orvia {
 namespace {
 
 using test::FileExists;
+using test::Program;
 using test::ReadFile;
 using test::ScopedEnvironment;
 using test::TempDir;
 using test::WriteFile;
 
-// Bounds against a hung program, not speed checks.
-constexpr int kStartBoundMs = 60000;
-constexpr int kExitBoundMs = 60000;
-
-class Program {
-public:
-    explicit Program(std::vector<std::string> args) {
-        args.insert(args.begin(), ORVIA_PROGRAM);
-        started_ = child_.Start(args) == ProcessStartResult::Started;
-    }
-
-    // A program a failed test left running is ended, so no test leaves a
-    // process behind.
-    ~Program() {
-        if (!started_ || child_.WaitForExit(0))
-            return;
-        ::kill(child_.Pid(), SIGTERM);
-        if (!child_.WaitForExit(kExitBoundMs)) {
-            ::kill(child_.Pid(), SIGKILL);
-            child_.WaitForExit(kExitBoundMs);
-        }
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    bool Started() const { return started_; }
-    pid_t Pid() const { return child_.Pid(); }
-
-    // Reads the program's output until it holds text; false when the program
-    // ended or the bound passed first.
-    bool WaitForOutput(const std::string& text, int boundMs = kStartBoundMs) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
-        while (output_.find(text) == std::string::npos) {
-            if (ended_ || std::chrono::steady_clock::now() >= deadline)
-                return false;
-            const ProcessOutput out = child_.ReadOutput(4096, 200);
-            output_ += out.data;
-            ended_ = out.status == OutputReadStatus::EndOfOutput;
-        }
-        return true;
-    }
-
-    // The exit status once the program ended (its output read to the end);
-    // -1 when it did not end within the bound.
-    int Finish(int boundMs = kExitBoundMs) {
-        WaitForOutput("\x01 never printed", boundMs);
-        int code = -1;
-        return child_.WaitForExit(boundMs, &code) ? code : -1;
-    }
-
-    const std::string& Output() const { return output_; }
-
-private:
-    ChildProcess child_;
-    bool started_ = false;
-    bool ended_ = false;
-    std::string output_;
-};
-
-class ProgramProcessTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Set("ORVIA_DATA", dir_.Path() + "data");
-        Set("ORVIA_FOLDERS", dir_.Path() + "folders.ini");
-        Set("XDG_RUNTIME_DIR", dir_.Path() + "run");
-        Set("XDG_CONFIG_HOME", dir_.Path() + "config");
-        Set("DISPLAY", nullptr);
-        Set("WAYLAND_DISPLAY", nullptr);
-        Set("XDG_SESSION_TYPE", nullptr);
-        ASSERT_EQ(::mkdir((dir_.Path() + "run").c_str(), 0700), 0);
-        // Stand-ins for the installed data, so the program finds it in place
-        // and does not spend its start on speech synthesis.
-        store_ = SettingsStore::ForDataFolder(dir_.Path() + "data");
-        ASSERT_TRUE(store_.CreateFolders());
-        for (const SystemPromptText& prompt : SystemPromptTexts())
-            ASSERT_TRUE(WriteFile(store_.SystemPrompts() + prompt.name + ".wav", "stand-in"));
-        ASSERT_TRUE(WriteFile(store_.OGMs() + "Default Answering Message.ini", "[ivr]\n"));
-        ASSERT_TRUE(WriteFile(store_.MailBoxes() + "Default.mbx", "[mbx]\n"));
-        // A simulated line: the default SIP line would need a port of its own.
-        ASSERT_TRUE(WriteFile(store_.DataFolder() + "telephony.ini",
-                              "[simulated]\ntype=simulated\nname=Simulated Line\n"));
-        SetStore(store_);
-    }
-
-    void Set(const char* name, const char* value) { env_.Set(name, value); }
-    void Set(const char* name, const std::string& value) { env_.Set(name, value); }
-
-    std::string TodaysLog() const {
-        for (int64_t day = -1; day <= 1; ++day) {  // the test may run over midnight
-            const std::string log = ReadFile(DailyLogPath(LocalNow() + day * 86400));
-            if (!log.empty())
-                return log;
-        }
-        return {};
-    }
-
-    TempDir dir_;
-    SettingsStore store_;
-    ScopedEnvironment env_;
-};
+using ProgramProcessTest = test::ProgramFolderTest;
 
 TEST_F(ProgramProcessTest, ServiceRunsWithoutADisplayAndSigtermEndsItCleanly) {
     Program service({"/service"});

@@ -14,6 +14,7 @@
 #include "delivery/bg_task.h"
 #include "delivery/delivery_settings.h"
 #include "delivery/mail_texts.h"
+#include "diagnostics_capture.h"
 #include "engine/ivr_notify.h"
 #include "platform/clock.h"
 #include "platform/step_dispatcher.h"
@@ -35,7 +36,9 @@ constexpr const char* kFtpPassword = "s3cret";
 
 struct RecordedNotices : DeliveryNotices {
     void MessageDeleted(const std::string& messageIni) override { deleted.push_back(messageIni); }
+    void DeliveryFailed(const std::string& text) override { failures.push_back(text); }
     std::vector<std::string> deleted;
+    std::vector<std::string> failures;
 };
 
 // Waits a bounded real time for a condition another thread or process makes true.
@@ -57,11 +60,14 @@ protected:
         control_.totalTimeoutMs = 60000;
     }
 
-    void StartSmtp() {
+    // With a user, the server requires that login.
+    void StartSmtp(const std::string& user = "", const std::string& password = "") {
+        std::vector<std::string> args = {mails_.Path(), work_.Path() + "smtp.port"};
+        if (!user.empty())
+            args.insert(args.end(), {user, password});
         std::string error;
-        smtp_ = test::ServerProcess::Start(
-            "smtp_server.py", {mails_.Path(), work_.Path() + "smtp.port"},
-            work_.Path() + "smtp.port", work_.Path() + "smtp.log", &error);
+        smtp_ = test::ServerProcess::Start("smtp_server.py", args, work_.Path() + "smtp.port",
+                                           work_.Path() + "smtp.log", &error);
         ASSERT_TRUE(smtp_) << error;
         ConfigureSmtp(smtp_->Port());
     }
@@ -159,6 +165,44 @@ protected:
     TransferControl control_;
     RecordedNotices notices_;
 };
+
+TEST_F(DeliveryPassTest, FailuresAreReportedWithTheServersReplyAndNoPassword) {
+    StartSmtp("mailer", "sm7pPass");
+    StartFtp();
+    const std::string& settings = Store().SettingsFile();
+    ASSERT_TRUE(WriteProfileString(settings, "smtp", "user", "mailer"));
+    ASSERT_TRUE(WriteProfileString(settings, "smtp", "password", "sm7pPass"));
+    const std::string mbx = Mailbox("Sales", "refuse@example.com", true);
+    ASSERT_TRUE(WriteProfileString(mbx, "mbx", "ftppass", "f7pWrong"));
+    Message("Sales", 1, {"sentemail", "sentftp"});
+    DiagnosticsCapture events;
+    RunPass();
+
+    // Refused recipient and refused FTP login, each with the server's words.
+    EXPECT_TRUE(events.Has(
+        DiagnosticLevel::Error, "delivery",
+        {"Mailbox \"Sales\"", "message Sales ICM000001", "to refuse@example.com was not sent",
+         "550 5.1.1 <refuse@example.com>: Recipient address rejected"}))
+        << events.AllText();
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "delivery",
+                           {"Mailbox \"Sales\"", "upload of message Sales ICM000001",
+                            "logging in to 127.0.0.1:", "as \"owner\"", "login denied", "530"}))
+        << events.AllText();
+    // The main window hears of both (BGTask keeps the last for the status).
+    EXPECT_EQ(notices_.failures.size(), 2u);
+
+    // A wrong SMTP password: the server's reply, never the password.
+    ASSERT_TRUE(WriteProfileString(settings, "smtp", "password", "sm7pWrong"));
+    ASSERT_TRUE(WriteProfileString(mbx, "mbx", "emailaddress", "owner@example.com"));
+    ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "unsentmessages", true));
+    ASSERT_TRUE(WriteProfileBool(Message("Sales", 1, {"sentemail"}), "message", "sentftp", true));
+    RunPass();
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "delivery", {"login denied", "535"}))
+        << events.AllText();
+    const std::string all = events.AllText();
+    for (const char* password : {"sm7pPass", "sm7pWrong", "f7pWrong", kFtpPassword})
+        EXPECT_EQ(all.find(password), std::string::npos) << password << "\n" << all;
+}
 
 TEST_F(DeliveryPassTest, MailsOnlyWaitingMessagesOnceWithTheirCompressedAudio) {
     StartSmtp();

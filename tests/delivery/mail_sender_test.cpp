@@ -168,11 +168,17 @@ TEST_F(MailSenderTest, NoServerConfiguredFailsAtOnce) {
     EXPECT_FALSE(SendMail("owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt));
 }
 
-TEST_F(MailSenderTest, UnreachableServerFails) {
-    Configure(test::ClosedLoopbackPort(), "none");
-    EXPECT_EQ(
-        SendMailMessage({"owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt}, control_),
-        TransferStatus::Unreachable);
+TEST_F(MailSenderTest, UnreachableServerFailsSayingWhere) {
+    const int port = test::ClosedLoopbackPort();
+    Configure(port, "none");
+    std::string failure;
+    EXPECT_EQ(SendMailMessage({"owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt},
+                              control_, &failure),
+              TransferStatus::Unreachable);
+    // No server reply to give: libcurl's own words and the server's address.
+    EXPECT_NE(failure.find("server unreachable: "), std::string::npos) << failure;
+    EXPECT_NE(failure.find("smtp://127.0.0.1:" + std::to_string(port)), std::string::npos)
+        << failure;
 }
 
 TEST_F(MailSenderTest, RefusedMailsStoreNothing) {

@@ -7,7 +7,7 @@ envelope_from, envelope_to, raw.eml, headers (one "Name: value" a line),
 checks ("date_ok" and "message_id_ok" when those headers parse), and per MIME
 leaf part i: part<i>.type, part<i>.filename, part<i>.data (decoded bytes).
 A mail to a recipient beginning with "stall@" creates FOLDER/stalled and is
-never answered. With USER and PASSWORD the server requires that login.
+never answered; a recipient beginning with "refuse@" is refused with 550. With USER and PASSWORD the server requires that login.
 The chosen port is written to PORTFILE once the server listens.
 """
 import asyncio
@@ -62,6 +62,12 @@ class Handler:
     def __init__(self, folder):
         self.folder = folder
         self.count = 0
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if address.startswith("refuse@"):
+            return "550 5.1.1 <%s>: Recipient address rejected" % address
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
         if any(r.startswith("stall@") for r in envelope.rcpt_tos):

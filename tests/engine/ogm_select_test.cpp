@@ -60,10 +60,22 @@ TEST_F(DateTimeCheckTest, WindowsWeekdaysAndValidity) {
         {{{"expire", "15/01/24-10:00:00"}}, MondayAt(10), false},
         {{{"expire", "15/01/24-10:00:00"}}, MondayAt(9, 59, 59), true},
         {{{"commence", "IMMEDIATE"}, {"expire", "NEVER"}}, MondayAt(0), true},
+        // Dates that recur every year ("YY") are compared within the year.
+        {{{"commence", "14/01/YY-00:00:00"}, {"expire", "16/01/YY-00:00:00"}}, MondayAt(10), true},
+        {{{"commence", "15/01/YY-10:00:01"}, {"expire", "16/01/YY-00:00:00"}}, MondayAt(10), false},
+        {{{"commence", "01/01/YY-00:00:00"}, {"expire", "15/01/YY-10:00:00"}}, MondayAt(10), false},
+        {{{"expire", "15/01/YY-10:00:01"}}, MondayAt(10), true},
+        // Over the new year: 20 December to 16 January.
+        {{{"commence", "20/12/YY-00:00:00"}, {"expire", "16/01/YY-00:00:00"}}, MondayAt(10), true},
+        {{{"commence", "20/12/YY-00:00:00"}, {"expire", "10/01/YY-00:00:00"}}, MondayAt(10), false},
+        // A yearly start with an absolute end.
+        {{{"commence", "14/01/YY-00:00:00"}, {"expire", "14/01/24-00:00:00"}}, MondayAt(10), false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.keys.empty() ? std::string("defaults")
-                                    : std::string(c.keys[0].first) + "=" + c.keys[0].second);
+        std::string trace;
+        for (const auto& [key, value] : c.keys)
+            trace += std::string(key) + "=" + value + " ";
+        SCOPED_TRACE(c.keys.empty() ? std::string("defaults") : trace);
         std::string text = "[datetime]\n";
         for (const auto& [key, value] : c.keys)
             text += std::string(key) + "=" + value + "\n";

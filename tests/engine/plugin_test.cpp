@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "diagnostics_capture.h"
 #include "engine/form_data.h"
 #include "engine/ivr_notify.h"
 #include "engine/template.h"
@@ -148,11 +149,15 @@ TEST_F(PluginTest, SilentPluginIsAbandonedAfterTheBoundAndReapedWhenItEnds) {
         Script("hang.sh",
                "while [ ! -e \"" + release + "\" ]; do sleep 0.05; done\nprintf 'name=late'"));
     Engine().pluginBoundMs = 100;
+    DiagnosticsCapture events;
     ASSERT_TRUE(line.Answer());
     ASSERT_TRUE(line.FinishPlay());
-    // The call goes on without variables.
+    // The call goes on without variables, and the time-out is said.
     Keys("1");
     EXPECT_THAT(Ops(), ElementsAre(PlayOf("Main"), "wait:60000"));
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Warning, "engine",
+                           {"hang.sh", "OGM \"Main\"", "no output within 100 ms"}))
+        << events.AllText();
     // A call that ends before its play does closes the pipe unread.
     line.HangUpCall();
     ASSERT_TRUE(line.Answer());
@@ -171,12 +176,16 @@ TEST_F(PluginTest, OutputIsNotReadWhenThePluginSwitchIsOffAtTheEndOfThePlay) {
     EXPECT_TRUE(Engine().opened.empty());
 }
 
-TEST_F(PluginTest, PluginThatCannotStartChangesNothing) {
+TEST_F(PluginTest, PluginThatCannotStartChangesNothingAndIsReported) {
     Ogm("Main", "openfile", dir.Path() + "missing-plugin name=x");
+    DiagnosticsCapture events;
     ASSERT_TRUE(line.Answer());
     ASSERT_TRUE(line.FinishPlay());
     Keys("1");
     EXPECT_THAT(Ops(), ElementsAre(PlayOf("Main"), "wait:60000"));
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "engine",
+                           {"missing-plugin", "did not start: no such program"}))
+        << events.AllText();
 }
 
 TEST_F(PluginTest, OpenComesAfterTheLogLineAndTheAnnouncement) {

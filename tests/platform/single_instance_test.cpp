@@ -102,6 +102,42 @@ TEST_F(SingleInstanceTest, SecondStartFindsTheFirstAndDeliversItsNotices) {
     EXPECT_EQ(log.Notices(), expected);
 }
 
+TEST_F(SingleInstanceTest, QueriesAreAnsweredAndNoticesStillArrive) {
+    NoticeLog log;
+    SingleInstance first(data_.Path(), runtime_.Path());
+    const std::string big(100000, 'x');  // more than one socket buffer's worth
+    ASSERT_EQ(first.Claim(log.Handler(),
+                          [&big](const std::string& request) {
+                              return request == "big" ? big : "answer to " + request;
+                          }),
+              InstanceClaim::First);
+
+    SingleInstance client(data_.Path(), runtime_.Path());
+    EXPECT_TRUE(client.OtherInstanceRuns());
+    std::string answer;
+    ASSERT_TRUE(client.Query("status json", &answer));
+    EXPECT_EQ(answer, "answer to status json");
+    ASSERT_TRUE(client.Query("big", &answer));
+    EXPECT_EQ(answer, big);
+    EXPECT_FALSE(client.Query("two\nlines", &answer));
+    ASSERT_TRUE(client.Send({InstanceNoticeKind::SecondStart, false}));
+    ASSERT_TRUE(log.WaitForCount(1));
+}
+
+TEST_F(SingleInstanceTest, AQueryFindsNobodyOrNoAnswer) {
+    SingleInstance client(data_.Path(), runtime_.Path());
+    std::string answer = "stale";
+    EXPECT_FALSE(client.OtherInstanceRuns());
+    EXPECT_FALSE(client.Query("status", &answer));
+    EXPECT_EQ(answer, "");
+
+    // An instance without a query handler closes the connection unanswered.
+    SingleInstance first(data_.Path(), runtime_.Path());
+    ASSERT_EQ(first.Claim(nullptr), InstanceClaim::First);
+    EXPECT_TRUE(client.OtherInstanceRuns());
+    EXPECT_FALSE(client.Query("status", &answer));
+}
+
 TEST_F(SingleInstanceTest, StaleSocketOfACrashedInstanceIsReplaced) {
     SingleInstance probe(data_.Path(), runtime_.Path());
     const std::string path = probe.SocketPath();

@@ -8,7 +8,9 @@
 #include <chrono>
 #include <cmath>
 
+#include "diagnostics_capture.h"
 #include "line_harness.h"
+#include "platform/clock.h"
 #include "platform/sip/sip_device.h"
 #include "platform/wave_registry.h"
 #include "sipp_scenarios.h"
@@ -210,6 +212,7 @@ TEST_F(SipLineTest, RegistersWithDigestAuthenticationAndRefreshes) {
         {"sipp", "-sf", dir_.Path() + "registrar.xml", "-m", "1", "-i", "127.0.0.1", "-p",
          std::to_string(registrar), "-timeout", "20s", "-timeout_error", "-nostdin"},
         dir_.Path(), "registrar.log"));
+    DiagnosticsCapture events;
     ASSERT_NO_FATAL_FAILURE(OpenLine({{"registrar", "127.0.0.1:" + std::to_string(registrar)},
                                       {"user", "alice"},
                                       {"password", "s3cret"},
@@ -217,6 +220,16 @@ TEST_F(SipLineTest, RegistersWithDigestAuthenticationAndRefreshes) {
     // The scenario ends only after the refresh of the one-second registration.
     EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
     EXPECT_TRUE(line_->IsRegistered());
+    const RegistrationStatus status = line_->DeviceStatus().registration;
+    EXPECT_EQ(status.state, RegistrationState::Registered);
+    EXPECT_EQ(status.detail, "200 OK");
+    // Said once, not at each refresh.
+    const std::string all = events.AllText();
+    const std::string said = "registered with sip:127.0.0.1:" + std::to_string(registrar) +
+                             " as sip:alice@127.0.0.1:" + std::to_string(registrar);
+    EXPECT_NE(all.find(said), std::string::npos) << all;
+    EXPECT_EQ(all.find(said), all.rfind(said)) << all;
+    EXPECT_EQ(all.find("s3cret"), std::string::npos) << all;
 }
 
 TEST_F(SipLineTest, AWrongPasswordLeavesTheLineUnregistered) {
@@ -228,11 +241,30 @@ TEST_F(SipLineTest, AWrongPasswordLeavesTheLineUnregistered) {
         sipp.Start({"sipp", "-sf", dir_.Path() + "registrar.xml", "-m", "1", "-i", "127.0.0.1",
                     "-p", std::to_string(registrar), "-timeout", "20s", "-nostdin"},
                    dir_.Path(), "registrar.log"));
+    DiagnosticsCapture events;
+    const int64_t before = LocalNow();
     ASSERT_NO_FATAL_FAILURE(OpenLine({{"registrar", "127.0.0.1:" + std::to_string(registrar)},
                                       {"user", "alice"},
-                                      {"password", "wrong"}}));
+                                      {"password", "wrongpa55"}}));
     EXPECT_NE(FinishPeer(sipp), std::optional<int>(0)) << sipp.Log();
     EXPECT_FALSE(line_->IsRegistered());
+
+    // The refusal is an error with the registrar's code and text and the
+    // time of the next try, 30 s on; the password shows nowhere.
+    ASSERT_TRUE(RunUntil([&] {
+        return events.Has(DiagnosticLevel::Error, "sip", {"403 Forbidden"});
+    })) << events.AllText();
+    EXPECT_TRUE(
+        events.Has(DiagnosticLevel::Error, "sip",
+                   {"[line0]", "registration with sip:127.0.0.1:" + std::to_string(registrar),
+                    "as sip:alice@", "failed: 403 Forbidden; next try at", "(in 30 s)"}))
+        << events.AllText();
+    EXPECT_EQ(events.AllText().find("wrongpa55"), std::string::npos) << events.AllText();
+    const RegistrationStatus status = line_->DeviceStatus().registration;
+    EXPECT_EQ(status.state, RegistrationState::Failed);
+    EXPECT_EQ(status.detail, "403 Forbidden");
+    EXPECT_GE(status.nextTry, before + 30);
+    EXPECT_LE(status.nextTry, LocalNow() + 30);
 }
 
 TEST_F(SipLineTest, OutgoingCallsReportBusyAndFailures) {
@@ -364,6 +396,7 @@ TEST(SipProvider, DevicesFromTheConfigurationOpenForOneOwnerEach) {
     auto line = devices.Device(0)->Open(&events);
     ASSERT_TRUE(line);
     EXPECT_FALSE(devices.Device(0)->Open(&events));  // one owner at a time
+    EXPECT_EQ(devices.Device(0)->OpenError(), "the device is open already");
     line.reset();
     line = devices.Device(0)->Open(&events);
     EXPECT_TRUE(line);
@@ -376,6 +409,9 @@ TEST(SipProvider, DevicesFromTheConfigurationOpenForOneOwnerEach) {
     addr.sin_port = htons(static_cast<uint16_t>(taken));
     ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
     EXPECT_FALSE(devices.Device(1)->Open(&events));
+    // It says why, with the address, so the program can report it.
+    EXPECT_EQ(devices.Device(1)->OpenError(),
+              "SIP on 127.0.0.1:" + std::to_string(taken) + " (udp): Address already in use");
     ::close(holder);
     EXPECT_TRUE(devices.Device(1)->Open(&events));
 }

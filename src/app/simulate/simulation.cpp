@@ -9,6 +9,7 @@
 #include "line/line.h"
 #include "line/line_application.h"
 #include "platform/clock.h"
+#include "platform/diagnostic_sinks.h"
 #include "platform/simulated/simulated_device.h"
 #include "platform/step_dispatcher.h"
 #include "platform/thread_affinity.h"
@@ -97,6 +98,11 @@ int SimulateCommand(const std::vector<std::string>& args, std::ostream& out, std
         return 1;
     }
     MarkMainThread();
+    // What goes wrong during the call (a file that does not play, a plug-in
+    // that does not start) is said on standard error; the transcript tells
+    // the rest.
+    StandardErrorSink problems(StandardErrorSink::DetectStyle(), 2, DiagnosticLevel::Warning);
+    ScopedDiagnosticSink scope(problems);
     if (!RunSimulation(script, out, &error)) {
         err << "orvia simulate: " << error << '\n';
         return 1;

@@ -106,12 +106,21 @@ int64_t SimulatedDevice::CallTimeMs() const {
     return state_->call ? state_->call->CallTimeMs() : 0;
 }
 
+std::string SimulatedDevice::OpenError() const {
+    if (!state_->options.opens)
+        return "the simulated device is set not to open (\"open\" is false)";
+    if (state_->link)
+        return "the device is open already";
+    return {};
+}
+
 void RegisterSimulatedProvider() {
     RegisterTelephonyProvider("simulated",
                               [](const std::string& section, const TelephonySettings& settings,
                                  std::string*) -> std::unique_ptr<TelephonyDevice> {
                                   return SimulatedDevice::FromSettings(section, settings);
-                              });
+                              },
+                              {"name", "voice", "open", "faxapp", "dataapp"});
 }
 
 }  // namespace orvia

@@ -59,6 +59,7 @@ public:
     std::string Name() const override;
     bool IsVoiceCapable() const override;
     std::unique_ptr<TelephonyLine> Open(LineEvents* events) override;
+    std::string OpenError() const override;
 
     bool IsOpen() const;
     // The called party that answers the next outgoing call.

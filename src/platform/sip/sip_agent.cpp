@@ -1,5 +1,10 @@
 #include "platform/sip/sip_agent.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/clock.h"
+#include "platform/diagnostics.h"
 #include "platform/sip/libre.h"
 #include "platform/sip/request_check.h"
 #include "platform/sip/sip_call.h"
@@ -9,11 +14,39 @@ namespace orvia::sip {
 namespace {
 
 constexpr uint32_t kRegisterExpires = 3600;
+// Waits before another registration after failures in a row: 30 s, doubled
+// with each further failure, at most 30 minutes.
+constexpr int kFirstRetrySeconds = 30;
+constexpr int kLongestRetrySeconds = 1800;
 constexpr char kAllow[] = "INVITE, ACK, BYE, CANCEL, OPTIONS, INFO, NOTIFY, REFER";
 
 std::string ToString(const struct sa& address) {
     char text[64] = {};
     (void)re_snprintf(text, sizeof(text), "%J", &address);
+    return text;
+}
+
+std::string ErrorText(int err) {
+    char text[128] = {};
+    (void)re_snprintf(text, sizeof(text), "%m", err);
+    return text;
+}
+
+std::string Text(const struct pl& text) {
+    return std::string(text.p ? text.p : "", text.p ? text.l : 0);
+}
+
+int RetrySeconds(int failuresInARow) {
+    int seconds = kFirstRetrySeconds;
+    for (int n = 1; n < failuresInARow && seconds < kLongestRetrySeconds; ++n)
+        seconds *= 2;
+    return std::min(seconds, kLongestRetrySeconds);
+}
+
+std::string ClockText(int64_t localSeconds) {
+    const LocalFields t = BreakDown(localSeconds);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
     return text;
 }
 
@@ -24,6 +57,7 @@ struct SipAgent::Handles {
     struct sip_lsnr* requests = nullptr;
     struct sipreg* registration = nullptr;
     struct tmr keepalive;
+    struct tmr retry;
     struct sa registrarAddress;
     bool haveRegistrarAddress = false;
     struct sa listenAddress;
@@ -31,6 +65,7 @@ struct SipAgent::Handles {
 
     Handles() {
         tmr_init(&keepalive);
+        tmr_init(&retry);
         sa_init(&registrarAddress, AF_UNSPEC);
         sa_init(&listenAddress, AF_UNSPEC);
         sa_init(&mediaAddress, AF_UNSPEC);
@@ -51,10 +86,9 @@ std::unique_ptr<SipAgent> SipAgent::Create(const SipDeviceSettings& settings, Si
     std::unique_ptr<SipAgent> agent(new SipAgent(settings, loop, sink, std::move(audio)));
     const int err = agent->Start();
     if (err) {
-        char text[128] = {};
-        (void)re_snprintf(text, sizeof(text), "%m", err);
         *error = "SIP on " + settings.listenHost + ":" + std::to_string(settings.listenPort) +
-                 ": " + text;
+                 (settings.transport == SipTransport::Tcp ? " (tcp)" : " (udp)") + ": " +
+                 ErrorText(err);
         return nullptr;
     }
     return agent;
@@ -107,7 +141,14 @@ int SipAgent::Start() {
     return 0;
 }
 
+std::string SipAgent::Who() const {
+    return "SIP device [" + settings_.section + "] \"" + settings_.name + "\"";
+}
+
 int SipAgent::StartRegistration() {
+    registration_.state = RegistrationState::Registering;
+    registration_.registrar = settings_.registrar;
+    registration_.nextTry = 0;
     const std::string aor = settings_.AddressOfRecord();
     const char* routes[1] = {settings_.outboundProxy.c_str()};
     const uint32_t routeCount = settings_.outboundProxy.empty() ? 0 : 1;
@@ -121,6 +162,7 @@ int SipAgent::StartRegistration() {
 SipAgent::~SipAgent() {
     Handles& h = *handles_;
     tmr_cancel(&h.keepalive);
+    tmr_cancel(&h.retry);
     closing_ = true;
     if (call_) {
         // Deleted here, while the stack can still send its BYE (or 486, CANCEL).
@@ -167,17 +209,63 @@ int SipAgent::AuthHandler(char** user, char** password, const char*, void* arg) 
 void SipAgent::OnRegisterResponse(int err, const struct sip_msg* msg, void* arg) {
     auto* self = static_cast<SipAgent*>(arg);
     Handles& h = *self->handles_;
+    // A provisional answer says nothing yet.
+    if (self->closing_ || (!err && msg && msg->scode < 200))
+        return;
     const bool ok = !err && msg && msg->scode >= 200 && msg->scode < 300;
-    self->registered_ = ok;
     if (!ok) {
+        self->registered_ = false;
         tmr_cancel(&h.keepalive);
+        self->RegistrationFailed(msg ? std::to_string(msg->scode) + " " + Text(msg->reason)
+                                     : ErrorText(err));
         return;
     }
+    const bool was = self->registered_;
+    self->registered_ = true;
+    self->failuresInARow_ = 0;
+    self->registration_.state = RegistrationState::Registered;
+    self->registration_.detail = std::to_string(msg->scode) + " " + Text(msg->reason);
+    self->registration_.nextTry = 0;
+    if (!was)
+        ReportInfo("sip", self->Who() + ": registered with " + self->settings_.registrar + " as " +
+                              self->settings_.AddressOfRecord());
     h.registrarAddress = msg->src;
     h.haveRegistrarAddress = true;
     if (self->settings_.natKeepaliveSeconds > 0 && !tmr_isrunning(&h.keepalive))
         tmr_start(&h.keepalive, static_cast<uint64_t>(self->settings_.natKeepaliveSeconds) * 1000,
                   &SipAgent::OnKeepaliveTimer, self);
+}
+
+void SipAgent::RegistrationFailed(const std::string& reason) {
+    ++failuresInARow_;
+    const int wait = RetrySeconds(failuresInARow_);
+    registration_.state = RegistrationState::Failed;
+    registration_.detail = reason;
+    registration_.nextTry = LocalNow() + wait;
+    ReportError("sip", Who() + ": registration with " + settings_.registrar + " as " +
+                           settings_.AddressOfRecord() + " failed: " + reason + "; next try at " +
+                           ClockText(registration_.nextTry) + " (in " + std::to_string(wait) +
+                           " s)");
+    // The stack would try again on a schedule of its own; the registration
+    // is ended (once this handler has returned, from the timer) and made anew
+    // at the time just said.
+    retryWaits_ = false;
+    tmr_start(&handles_->retry, 0, &SipAgent::OnRetryTimer, this);
+}
+
+void SipAgent::OnRetryTimer(void* arg) {
+    auto* self = static_cast<SipAgent*>(arg);
+    Handles& h = *self->handles_;
+    if (!self->retryWaits_) {
+        h.registration = static_cast<struct sipreg*>(mem_deref(h.registration));
+        self->retryWaits_ = true;
+        tmr_start(&h.retry, static_cast<uint64_t>(RetrySeconds(self->failuresInARow_)) * 1000,
+                  &SipAgent::OnRetryTimer, self);
+        return;
+    }
+    const int err = self->StartRegistration();
+    if (err)
+        self->RegistrationFailed(ErrorText(err));
 }
 
 void SipAgent::OnKeepaliveTimer(void* arg) {

@@ -52,6 +52,7 @@ public:
     // "ip:port" the stack listens on.
     std::string LocalAddress() const;
     bool Registered() const { return registered_; }
+    const RegistrationStatus& Registration() const { return registration_; }
 
     // For the calls.
     const SipDeviceSettings& Settings() const { return settings_; }
@@ -77,6 +78,11 @@ private:
              CallAudioFactory audio);
     int Start();
     int StartRegistration();
+    // The registration failed with reason: said, and tried again after a
+    // wait that grows with each failure in a row.
+    void RegistrationFailed(const std::string& reason);
+    // "SIP device [section] "name"", for the program's events.
+    std::string Who() const;
     SipCall* Find(CallHandle call) const;
 
     static void OnIncomingCall(const struct sip_msg* msg, void* arg);
@@ -85,6 +91,7 @@ private:
     void RefuseBadRequest(const struct sip_msg* msg, const std::string& problem);
     static void OnRegisterResponse(int err, const struct sip_msg* msg, void* arg);
     static void OnKeepaliveTimer(void* arg);
+    static void OnRetryTimer(void* arg);
 
     SipDeviceSettings settings_;
     SipLoop* loop_;
@@ -98,6 +105,9 @@ private:
     std::unique_ptr<SipCall> call_;
     CallHandle nextHandle_ = 1;
     bool registered_ = false;
+    RegistrationStatus registration_;
+    int failuresInARow_ = 0;
+    bool retryWaits_ = false;  // the retry timer runs until the next attempt
     bool closing_ = false;
 };
 

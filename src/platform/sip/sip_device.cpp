@@ -13,6 +13,14 @@ std::unique_ptr<TelephonyLine> SipDevice::Open(LineEvents* events) {
     return OpenLine(events);
 }
 
+std::optional<ListenEndpoint> SipDevice::Listens() const {
+    ListenEndpoint endpoint;
+    endpoint.transport = settings_.transport == SipTransport::Tcp ? "tcp" : "udp";
+    endpoint.host = settings_.listenHost;
+    endpoint.port = settings_.listenPort;
+    return endpoint;
+}
+
 std::unique_ptr<SipLine> SipDevice::OpenLine(LineEvents* events) {
     ORVIA_ASSERT_MAIN_THREAD();
     if (*open_) {

@@ -25,6 +25,8 @@ public:
     std::string Name() const override { return settings_.name; }
     bool IsVoiceCapable() const override { return true; }
     std::unique_ptr<TelephonyLine> Open(LineEvents* events) override;
+    std::string OpenError() const override { return lastError_; }
+    std::optional<ListenEndpoint> Listens() const override;
 
     // The same, as the SIP line it is.
     std::unique_ptr<SipLine> OpenLine(LineEvents* events);

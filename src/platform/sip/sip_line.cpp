@@ -204,6 +204,19 @@ int SipLine::WaveInDevice(CallHandle call) {
     return record ? record->waveIn : -1;
 }
 
+LineDeviceStatus SipLine::DeviceStatus() const {
+    ORVIA_ASSERT_MAIN_THREAD();
+    LineDeviceStatus status;
+    loop_->Call([&] {
+        const std::string address = agent_->LocalAddress();
+        if (!address.empty())
+            status.address =
+                address + (settings_.transport == SipTransport::Tcp ? " (tcp)" : " (udp)");
+        status.registration = agent_->Registration();
+    });
+    return status;
+}
+
 std::string SipLine::LocalSipAddress() const {
     std::string address;
     loop_->Call([&] { address = agent_->LocalAddress(); });

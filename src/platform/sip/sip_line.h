@@ -51,6 +51,7 @@ public:
     CallerInfo GetCallerInfo(CallHandle call) override;
     int WaveOutDevice(CallHandle call) override;
     int WaveInDevice(CallHandle call) override;
+    LineDeviceStatus DeviceStatus() const override;
 
     // "ip:port" where the line takes SIP requests.
     std::string LocalSipAddress() const;

@@ -45,12 +45,13 @@ SipLineHooks DefaultSipLineHooks() {
 namespace orvia {
 
 void RegisterSipProvider() {
-    RegisterTelephonyProvider("sip",
-                              [](const std::string& section, const TelephonySettings& settings,
-                                 std::string* error) -> std::unique_ptr<TelephonyDevice> {
-                                  return sip::CreateSipDevice(section, settings,
-                                                              sip::DefaultSipLineHooks(), error);
-                              });
+    RegisterTelephonyProvider(
+        "sip",
+        [](const std::string& section, const TelephonySettings& settings,
+           std::string* error) -> std::unique_ptr<TelephonyDevice> {
+            return sip::CreateSipDevice(section, settings, sip::DefaultSipLineHooks(), error);
+        },
+        sip::SipDeviceKeys());
 }
 
 }  // namespace orvia

@@ -1,6 +1,7 @@
 #include "platform/sip/sip_settings.h"
 
 #include "platform/ascii_text.h"
+#include "platform/diagnostics.h"
 
 #include <arpa/inet.h>
 
@@ -113,8 +114,17 @@ std::string SipDeviceSettings::AddressOfRecord() const {
            std::to_string(listenPort);
 }
 
+std::vector<std::string> SipDeviceKeys() {
+    return {"name",         "listen",     "transport",   "registrar",     "user",
+            "authuser",     "password",   "displayname", "outboundproxy", "dtmf",
+            "ringinterval", "acceptfrom", "natkeepalive"};
+}
+
 bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings& settings,
                             SipDeviceSettings* out, std::string* error) {
+    // From here on no event of the program shows the password, whatever
+    // else is wrong with the section.
+    RegisterSecret(SettingOf(settings, "password"));
     SipDeviceSettings s;
     s.section = section;
     for (const auto& [key, value] : settings) {

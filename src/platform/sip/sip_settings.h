@@ -23,6 +23,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/sip/address_filter.h"
 #include "platform/telephony.h"
@@ -59,6 +60,9 @@ struct SipDeviceSettings {
         return transport == SipTransport::Tcp ? ";transport=tcp" : "";
     }
 };
+
+// The keys of a device's section besides "type".
+std::vector<std::string> SipDeviceKeys();
 
 // Reads a device's section; false with a reason in *error for settings it
 // cannot use (a bad address, an unknown mode, control characters).

@@ -13,7 +13,7 @@
 #include "app/program.h"
 #include "app/simulate/simulation.h"
 #include "app/status_command.h"
-#include "ui/desktop_front_end.h"
+#include "ui/main/desktop_front_end.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The sanitized test build on a real desktop: libdbus (under Qt's desktop

@@ -7,8 +7,8 @@
 
 #include "store/call_log.h"
 #include "store/settings_store.h"
-#include "ui/call_log_dialog.h"
-#include "ui/main_window.h"
+#include "ui/main/call_log_dialog.h"
+#include "ui/main/main_window.h"
 #include "ui_fixtures.h"
 
 namespace orvia::test {

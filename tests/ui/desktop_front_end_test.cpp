@@ -4,7 +4,7 @@
 #include <string>
 
 #include "scoped_environment.h"
-#include "ui/desktop_front_end.h"
+#include "ui/main/desktop_front_end.h"
 
 namespace orvia {
 namespace {

@@ -13,9 +13,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "ui/popup_dialog_box.h"
-#include "ui/progress_dialog.h"
-#include "ui/property_page.h"
+#include "ui/framework/popup_dialog_box.h"
+#include "ui/framework/progress_dialog.h"
+#include "ui/framework/property_page.h"
 #include "ui_fixtures.h"
 
 namespace orvia::test {

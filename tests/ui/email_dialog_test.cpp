@@ -10,12 +10,12 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "ui/message_list_view.h"
+#include "ui/main/message_list_view.h"
 
 #include "store/profile.h"
 #include "store/profile_values.h"
-#include "ui/email_dialog.h"
-#include "ui/main_window.h"
+#include "ui/main/email_dialog.h"
+#include "ui/main/main_window.h"
 #include "ui_fixtures.h"
 
 namespace orvia::test {

@@ -7,7 +7,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 
-#include "ui/help.h"
+#include "ui/framework/help.h"
 #include "ui_fixtures.h"
 
 namespace orvia::test {

@@ -5,9 +5,9 @@
 
 #include "store/profile.h"
 #include "store/settings_store.h"
-#include "ui/main_messages.h"
-#include "ui/main_window.h"
-#include "ui/message_list_view.h"
+#include "ui/main/main_messages.h"
+#include "ui/main/main_window.h"
+#include "ui/main/message_list_view.h"
 #include "ui_fixtures.h"
 
 namespace orvia::test {

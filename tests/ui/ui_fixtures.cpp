@@ -7,8 +7,8 @@
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
-#include "ui/main_window.h"
-#include "ui/message_list_view.h"
+#include "ui/main/main_window.h"
+#include "ui/main/message_list_view.h"
 
 namespace orvia::test {
 

@@ -22,9 +22,9 @@
 #include "platform/dispatcher.h"
 #include "platform/step_dispatcher.h"
 #include "temp_dir.h"
-#include "ui/desktop_handoff.h"
-#include "ui/desktop_view.h"
-#include "ui/questions.h"
+#include "ui/framework/desktop_handoff.h"
+#include "ui/main/desktop_view.h"
+#include "ui/framework/questions.h"
 
 namespace orvia::test {
 

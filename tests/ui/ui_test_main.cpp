@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "ui/pictures.h"
+#include "ui/framework/pictures.h"
 
 namespace {
 

@@ -1,0 +1,92 @@
+#include "ui/framework/help.h"
+
+#include <QPointer>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "platform/thread_affinity.h"
+#include "ui/framework/desktop_handoff.h"
+#include "ui/framework/pictures.h"
+
+namespace orvia {
+namespace {
+
+struct TopicPage {
+    int topic;
+    const char* page;
+};
+
+// The pages that exist; a dialog added later brings its page and its line here.
+constexpr TopicPage kPages[] = {
+    {kHelpContents, "index.html"},
+    {kHelpMainWindow, "main-window.html"},
+    {kHelpCallLogs, "call-logs.html"},
+    {kHelpEmail, "send-email.html"},
+};
+
+class HelpWindow : public QWidget {
+public:
+    HelpWindow() {
+        setWindowTitle(QObject::tr("Orvia Help"));
+        setWindowIcon(Picture(kPictureWindowIcon));
+        setAttribute(Qt::WA_DeleteOnClose);
+        browser_ = new QTextBrowser(this);
+        browser_->setObjectName("helpBrowser");
+        // Pages link to each other inside the resources; anything else goes
+        // to the desktop's browser.
+        browser_->setOpenLinks(false);
+        connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
+            const QUrl target = browser_->source().resolved(url);
+            if (target.scheme() == "qrc")
+                browser_->setSource(target);
+            else
+                CurrentHandoff().Open(target.toString().toStdString());
+        });
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(browser_);
+        const int em = fontMetrics().averageCharWidth();
+        resize(em * 80, fontMetrics().height() * 34);
+    }
+
+    QTextBrowser* Browser() const { return browser_; }
+
+private:
+    QTextBrowser* browser_;
+};
+
+QPointer<HelpWindow> g_window;
+
+}  // namespace
+
+QString HelpPageUrl(int topic) {
+    for (const TopicPage& page : kPages) {
+        if (page.topic == topic)
+            return QString("qrc:/help/") + page.page;
+    }
+    return "qrc:/help/index.html";
+}
+
+void OpenHelp(QWidget*, int topic) {
+    ORVIA_ASSERT_MAIN_THREAD();
+    // The help window stands on its own: it stays when the dialog that
+    // opened it closes.
+    if (g_window.isNull())
+        g_window = new HelpWindow;
+    g_window->Browser()->setSource(QUrl(HelpPageUrl(topic)));
+    g_window->show();
+    g_window->raise();
+    g_window->activateWindow();
+}
+
+void CloseHelp() {
+    if (!g_window.isNull())
+        delete g_window.data();
+}
+
+QTextBrowser* HelpBrowser() {
+    return g_window.isNull() ? nullptr : g_window->Browser();
+}
+
+}  // namespace orvia

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "app/recording_leveller.h"
-#include "platform/thread.h"
+#include "platform/thread/thread.h"
 
 namespace orvia {
 

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <map>
 
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/mixer_control.h"
-#include "platform/thread_affinity.h"
+#include "platform/mixer/mixer_control.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 

@@ -12,9 +12,9 @@
 #include <ostream>
 
 #include "app/installed_data.h"
-#include "platform/autostart.h"
-#include "platform/service_unit.h"
-#include "platform/text_file.h"
+#include "platform/desktop/autostart.h"
+#include "platform/desktop/service_unit.h"
+#include "platform/files/text_file.h"
 #include "store/profile.h"
 
 namespace orvia {

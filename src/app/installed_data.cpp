@@ -11,8 +11,8 @@
 #include "audio/pcm_file_sink.h"
 #include "audio/wave_source.h"
 #include "engine/ogm_files.h"
-#include "platform/telephony.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
+#include "platform/telephony/telephony.h"
 #include "speech/speech_file.h"
 #include "store/profile.h"
 

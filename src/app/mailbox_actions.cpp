@@ -7,7 +7,7 @@
 
 #include "delivery/message_files.h"
 #include "engine/safe_name.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 

@@ -1,8 +1,8 @@
 #include "app/main_dialog.h"
 
 #include "app/main_lists.h"
-#include "platform/dispatcher.h"
-#include "platform/thread_affinity.h"
+#include "platform/dispatch/dispatcher.h"
+#include "platform/thread/thread_affinity.h"
 #include "store/call_log.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

@@ -12,7 +12,7 @@
 #include "delivery/mail_sender.h"
 #include "delivery/mail_texts.h"
 #include "delivery/message_compression.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

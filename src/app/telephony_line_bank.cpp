@@ -5,7 +5,7 @@
 #include "app/bgalc.h"
 #include "engine/ivr_main.h"
 #include "line/line_setup.h"
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

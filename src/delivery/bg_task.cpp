@@ -1,8 +1,8 @@
 #include "delivery/bg_task.h"
 
 #include "engine/ivr_notify.h"
-#include "platform/dispatcher.h"
-#include "platform/thread_affinity.h"
+#include "platform/dispatch/dispatcher.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 

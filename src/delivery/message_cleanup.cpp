@@ -8,8 +8,8 @@
 #include <ctime>
 
 #include "delivery/message_files.h"
-#include "platform/text_file.h"
-#include "platform/thread_affinity.h"
+#include "platform/files/text_file.h"
+#include "platform/thread/thread_affinity.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 

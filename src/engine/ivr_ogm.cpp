@@ -7,7 +7,7 @@
 #include "engine/ogm_files.h"
 #include "engine/ogm_select.h"
 #include "line/vline.h"
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 #include "store/call_log.h"
 #include "store/profile.h"
 #include "store/settings_store.h"

@@ -5,7 +5,7 @@
 
 #include "engine/mailbox_files.h"
 #include "line/vline.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

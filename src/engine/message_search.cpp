@@ -2,7 +2,7 @@
 
 #include "engine/folder_search.h"
 #include "engine/mailbox_files.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/settings_store.h"
 
 namespace orvia {

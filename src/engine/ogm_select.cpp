@@ -4,7 +4,7 @@
 
 #include "engine/ogm_files.h"
 #include "engine/safe_name.h"
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 #include "store/encodings.h"
 #include "store/profile.h"
 #include "store/profile_values.h"

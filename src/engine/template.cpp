@@ -4,8 +4,8 @@
 
 #include "engine/line_settings.h"
 #include "engine/safe_name.h"
-#include "platform/clock.h"
-#include "platform/process_command_line.h"
+#include "platform/process/process_command_line.h"
+#include "platform/time/clock.h"
 #include "store/date_text.h"
 #include "store/text.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 namespace {

@@ -34,7 +34,7 @@
 #include "line/line_application.h"
 #include "line/line_observer.h"
 #include "line/vline.h"
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia {
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "platform/simulated/simulated_device.h"
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 namespace {

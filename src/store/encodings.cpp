@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 #include "store/text.h"
 
 namespace orvia {

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <optional>
 
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/text.h"
 
 namespace orvia {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/autostart.h"
-#include "platform/process_command_line.h"
-#include "platform/service_unit.h"
+#include "platform/desktop/autostart.h"
+#include "platform/desktop/service_unit.h"
+#include "platform/process/process_command_line.h"
 
 namespace orvia {
 namespace {

@@ -8,9 +8,9 @@
 
 #include "app/message_actions.h"
 #include "audio/pcm_file_sink.h"
-#include "platform/fast_test_device.h"
-#include "platform/step_dispatcher.h"
-#include "platform/wave_registry.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/wave/fast_test_device.h"
+#include "platform/wave/wave_registry.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 #include "temp_dir.h"

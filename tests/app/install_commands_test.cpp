@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "app/installed_data.h"
-#include "platform/autostart.h"
-#include "platform/service_unit.h"
+#include "platform/desktop/autostart.h"
+#include "platform/desktop/service_unit.h"
 #include "store/profile.h"
 #include "temp_dir.h"
 

@@ -9,7 +9,7 @@
 #include "app/main_lists.h"
 #include "app/message_actions.h"
 #include "audio/pcm_file_sink.h"
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

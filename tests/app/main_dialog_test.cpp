@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "audio/pcm_file_sink.h"
-#include "platform/clock.h"
-#include "platform/step_dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/time/clock.h"
 #include "store/call_log.h"
 #include "store/profile.h"
 #include "store/profile_values.h"

@@ -11,8 +11,8 @@
 #include <optional>
 
 #include "app/installed_data.h"
-#include "platform/clock.h"
-#include "platform/process_child.h"
+#include "platform/process/process_child.h"
+#include "platform/time/clock.h"
 #include "store/call_log.h"
 #include "store/profile.h"
 #include "store/settings_store.h"

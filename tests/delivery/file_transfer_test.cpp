@@ -12,8 +12,8 @@
 
 #include "delivery/ftp_upload.h"
 #include "delivery/index_page.h"
-#include "platform/clock.h"
-#include "platform/thread.h"
+#include "platform/thread/thread.h"
+#include "platform/time/clock.h"
 #include "server_process.h"
 #include "store/profile.h"
 #include "store/profile_values.h"

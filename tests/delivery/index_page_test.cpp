@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "delivery/web_name.h"
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

@@ -7,8 +7,8 @@
 #include "engine/ivr_notify.h"
 #include "engine/ogm_files.h"
 #include "engine_fixture.h"
+#include "platform/files/text_file.h"
 #include "store/date_text.h"
-#include "platform/text_file.h"
 #include "store/settings_store.h"
 
 namespace orvia::test {

@@ -17,7 +17,7 @@
 
 #include "engine/ivr_main.h"
 #include "engine/ivr_notify.h"
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 #include "scripted_line.h"
 #include "temp_dir.h"
 

@@ -5,7 +5,7 @@
 
 #include "engine/ivr_notify.h"
 #include "engine_fixture.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/encodings.h"
 #include "store/profile.h"
 #include "store/settings_store.h"

@@ -8,7 +8,7 @@
 #include "engine/ogm_files.h"
 #include "engine/ogm_select.h"
 #include "engine_fixture.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/settings_store.h"
 
 namespace orvia::test {

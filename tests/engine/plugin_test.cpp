@@ -11,7 +11,7 @@
 #include "engine/ivr_notify.h"
 #include "engine/template.h"
 #include "engine_fixture.h"
-#include "platform/process_reaper.h"
+#include "platform/process/process_reaper.h"
 #include "store/settings_store.h"
 
 namespace orvia::test {

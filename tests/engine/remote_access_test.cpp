@@ -1,14 +1,14 @@
 // Remote mailbox access: the access code, the message and set-up menus, the
 // greeting, and the forwarding call's menu.
-#include <algorithm>
 #include <dirent.h>
+#include <algorithm>
 
 #include <string>
 #include <vector>
 
 #include "engine/ivr_notify.h"
 #include "engine_fixture.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 

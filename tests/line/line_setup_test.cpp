@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "line/line_application.h"
+#include "platform/dispatch/step_dispatcher.h"
 #include "platform/simulated/simulated_device.h"
-#include "platform/step_dispatcher.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 #include "temp_dir.h"

@@ -15,8 +15,8 @@
 #include "audio/pcm_file_sink.h"
 #include "audio/stub_source.h"
 #include "audio/wave_source.h"
+#include "platform/dispatch/step_dispatcher.h"
 #include "platform/simulated/simulated_device.h"
-#include "platform/step_dispatcher.h"
 #include "temp_dir.h"
 #include "test_cell.h"
 

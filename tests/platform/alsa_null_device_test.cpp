@@ -5,8 +5,8 @@
 
 #include "platform/alsa/alsa_endpoint.h"
 #include "platform/alsa/sound_cards.h"
-#include "platform/step_dispatcher.h"
-#include "platform/wave_registry.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/wave/wave_registry.h"
 #include "wave_test_buffers.h"
 
 namespace orvia {

@@ -1,10 +1,10 @@
-#include "platform/autostart.h"
+#include "platform/desktop/autostart.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "platform/user_paths.h"
+#include "platform/files/user_paths.h"
 #include "temp_dir.h"
 #include "wait_until.h"
 

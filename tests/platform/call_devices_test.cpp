@@ -1,4 +1,4 @@
-#include "platform/call_devices.h"
+#include "platform/wave/call_devices.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/step_dispatcher.h"
-#include "platform/wave_registry.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/wave/wave_registry.h"
 #include "wave_test_buffers.h"
 
 namespace orvia {

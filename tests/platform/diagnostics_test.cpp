@@ -1,4 +1,4 @@
-#include "platform/diagnostics.h"
+#include "platform/diagnostics/diagnostics.h"
 
 #include <gtest/gtest.h>
 

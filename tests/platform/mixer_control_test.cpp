@@ -1,4 +1,4 @@
-#include "platform/mixer_control.h"
+#include "platform/mixer/mixer_control.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/call_devices.h"
-#include "platform/fast_test_device.h"
-#include "platform/wave_registry.h"
+#include "platform/wave/call_devices.h"
+#include "platform/wave/fast_test_device.h"
+#include "platform/wave/wave_registry.h"
 
 namespace orvia {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/process_child.h"
+#include "platform/process/process_child.h"
 
 #include <fcntl.h>
 #include <signal.h>

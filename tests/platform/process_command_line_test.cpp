@@ -1,4 +1,4 @@
-#include "platform/process_command_line.h"
+#include "platform/process/process_command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/process_desktop.h"
+#include "platform/process/process_desktop.h"
 
 #include <sys/stat.h>
 

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 namespace {

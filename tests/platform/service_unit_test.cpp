@@ -1,4 +1,4 @@
-#include "platform/service_unit.h"
+#include "platform/desktop/service_unit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/single_instance.h"
+#include "platform/desktop/single_instance.h"
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/user_paths.h"
+#include "platform/files/user_paths.h"
 #include "temp_dir.h"
 #include "wait_until.h"
 

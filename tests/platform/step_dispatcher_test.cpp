@@ -1,4 +1,4 @@
-#include "platform/step_dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 #include <gtest/gtest.h>
 

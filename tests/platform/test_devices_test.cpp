@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/fast_test_device.h"
-#include "platform/paced_test_device.h"
-#include "platform/step_dispatcher.h"
-#include "platform/wave_input_source.h"
-#include "platform/wave_registry.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/wave/fast_test_device.h"
+#include "platform/wave/paced_test_device.h"
+#include "platform/wave/wave_input_source.h"
+#include "platform/wave/wave_registry.h"
 #include "wave_test_buffers.h"
 
 namespace orvia {

@@ -1,11 +1,11 @@
-#include "platform/thread.h"
+#include "platform/thread/thread.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 
 namespace orvia {
 namespace {

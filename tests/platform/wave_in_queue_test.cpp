@@ -1,11 +1,11 @@
-#include "platform/wave_in_queue.h"
+#include "platform/wave/wave_in_queue.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/step_dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
 #include "wave_test_buffers.h"
 
 namespace orvia {

@@ -1,12 +1,12 @@
-#include "platform/wave_registry.h"
+#include "platform/wave/wave_registry.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "platform/fast_test_device.h"
-#include "platform/step_dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/wave/fast_test_device.h"
 
 namespace orvia {
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/wave_types.h"
+#include "platform/wave/wave_types.h"
 
 namespace orvia::test {
 

@@ -10,9 +10,9 @@
 
 #include "engine/ivr_main.h"
 #include "line/call_sim_line.h"
-#include "platform/call_devices.h"
-#include "platform/clock.h"
-#include "platform/step_dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/time/clock.h"
+#include "platform/wave/call_devices.h"
 #include "store/call_log.h"
 #include "store/profile.h"
 #include "store/settings_store.h"

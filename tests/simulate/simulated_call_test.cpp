@@ -12,7 +12,7 @@
 #include "app/simulate/simulation.h"
 #include "app/simulate/simulation_script.h"
 #include "audio/pcm_file_sink.h"
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "audio/pcm_file_sink.h"
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 #include "temp_dir.h"
 
 namespace orvia {

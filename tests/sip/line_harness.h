@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "peer_process.h"
-#include "platform/dispatcher.h"
+#include "platform/dispatch/dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
 #include "platform/sip/call_audio.h"
 #include "platform/sip/sip_line.h"
-#include "platform/step_dispatcher.h"
 #include "temp_dir.h"
 
 namespace orvia::sip::test {

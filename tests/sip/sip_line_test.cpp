@@ -10,7 +10,7 @@
 
 #include "line_harness.h"
 #include "platform/sip/sip_device.h"
-#include "platform/wave_registry.h"
+#include "platform/wave/wave_registry.h"
 #include "sipp_scenarios.h"
 
 namespace orvia::sip::test {

@@ -5,8 +5,8 @@
 #include <map>
 #include <string>
 
+#include "platform/files/text_file.h"
 #include "store/profile.h"
-#include "platform/text_file.h"
 #include "temp_dir.h"
 
 namespace orvia {

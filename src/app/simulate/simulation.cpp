@@ -8,10 +8,10 @@
 #include "app/simulate/transcript_engine.h"
 #include "line/line.h"
 #include "line/line_application.h"
-#include "platform/clock.h"
+#include "platform/dispatch/step_dispatcher.h"
 #include "platform/simulated/simulated_device.h"
-#include "platform/step_dispatcher.h"
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
+#include "platform/time/clock.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 

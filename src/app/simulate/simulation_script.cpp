@@ -10,7 +10,7 @@
 #include "audio/channel_conversion.h"
 #include "audio/rate_conversion.h"
 #include "audio/wave_source.h"
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 
 namespace orvia {
 namespace {

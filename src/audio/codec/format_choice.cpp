@@ -11,7 +11,7 @@
 
 #include "audio/codec/codec_stream.h"
 #include "audio/codec/standard_formats.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 namespace orvia {
 namespace {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/thread.h"
+#include "platform/thread/thread.h"
 
 namespace orvia {
 namespace {

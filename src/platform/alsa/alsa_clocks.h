@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "platform/alsa/alsa_pcm.h"
-#include "platform/wave_device.h"
+#include "platform/wave/wave_device.h"
 
 namespace orvia {
 

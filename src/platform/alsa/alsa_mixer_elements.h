@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/mixer_elements.h"
+#include "platform/mixer/mixer_elements.h"
 
 namespace orvia {
 

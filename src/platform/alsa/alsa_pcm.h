@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "platform/wave_types.h"
+#include "platform/wave/wave_types.h"
 
 namespace orvia {
 

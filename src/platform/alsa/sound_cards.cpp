@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/alsa/alsa_pcm.h"
-#include "platform/paced_test_device.h"
-#include "platform/wave_registry.h"
+#include "platform/wave/paced_test_device.h"
+#include "platform/wave/wave_registry.h"
 
 namespace orvia {
 namespace {

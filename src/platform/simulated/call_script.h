@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia {
 

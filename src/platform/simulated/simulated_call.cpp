@@ -4,8 +4,8 @@
 #include <chrono>
 #include <limits>
 
-#include "platform/dispatcher.h"
-#include "platform/step_dispatcher.h"
+#include "platform/dispatch/dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
 
 namespace orvia {
 namespace {

@@ -13,11 +13,11 @@
 #include <utility>
 #include <vector>
 
-#include "platform/call_devices.h"
 #include "platform/simulated/call_script.h"
 #include "platform/simulated/simulated_call_observer.h"
 #include "platform/simulated/simulated_device.h"
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
+#include "platform/wave/call_devices.h"
 
 namespace orvia {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/simulated/call_script.h"
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia {
 

@@ -4,10 +4,10 @@
 #include <cctype>
 #include <utility>
 
+#include "platform/dispatch/step_dispatcher.h"
 #include "platform/simulated/simulated_call.h"
 #include "platform/simulated/simulated_line.h"
-#include "platform/step_dispatcher.h"
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 namespace {

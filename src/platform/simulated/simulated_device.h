@@ -27,7 +27,7 @@
 
 #include "platform/simulated/call_script.h"
 #include "platform/simulated/simulated_call_observer.h"
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia {
 

@@ -9,7 +9,7 @@
 
 #include "platform/simulated/simulated_call.h"
 #include "platform/simulated/simulated_device.h"
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia {
 

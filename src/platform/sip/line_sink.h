@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia::sip {
 

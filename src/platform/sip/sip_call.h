@@ -22,7 +22,7 @@
 
 #include "platform/sip/call_media.h"
 #include "platform/sip/digit_merger.h"
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 struct sip_msg;
 struct sipsess;

@@ -4,7 +4,7 @@
 #include "platform/sip/line_sink.h"
 #include "platform/sip/sip_agent.h"
 #include "platform/sip/sip_loop.h"
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia::sip {
 

@@ -17,7 +17,7 @@
 
 #include "platform/sip/call_audio.h"
 #include "platform/sip/sip_settings.h"
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia::sip {
 

@@ -1,6 +1,6 @@
-#include "platform/call_devices.h"
-#include "platform/dispatcher.h"
+#include "platform/dispatch/dispatcher.h"
 #include "platform/sip/sip_device.h"
+#include "platform/wave/call_devices.h"
 
 namespace orvia::sip {
 namespace {

@@ -1,6 +1,6 @@
 #include "platform/sip/sip_settings.h"
 
-#include "platform/ascii_text.h"
+#include "platform/text/ascii_text.h"
 
 #include <arpa/inet.h>
 

@@ -25,7 +25,7 @@
 #include <string>
 
 #include "platform/sip/address_filter.h"
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia::sip {
 

@@ -1,6 +1,6 @@
 #include "platform/sip/telephone_event.h"
 
-#include "platform/ascii_text.h"
+#include "platform/text/ascii_text.h"
 
 #include <algorithm>
 #include <cctype>

@@ -12,8 +12,8 @@
 #include "audio/playback/sound_recorder.h"
 #include "audio/wave_source.h"
 #include "platform/alsa/alsa_endpoint.h"
-#include "platform/step_dispatcher.h"
-#include "platform/wave_registry.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/wave/wave_registry.h"
 #include "playback_support.h"
 #include "temp_dir.h"
 

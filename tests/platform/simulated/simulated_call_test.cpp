@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/dispatch/step_dispatcher.h"
 #include "platform/simulated/simulated_device.h"
-#include "platform/step_dispatcher.h"
-#include "platform/wave_registry.h"
+#include "platform/wave/wave_registry.h"
 
 namespace orvia {
 namespace {

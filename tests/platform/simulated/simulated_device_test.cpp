@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia {
 namespace {

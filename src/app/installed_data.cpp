@@ -119,7 +119,8 @@ void InstallDefaultOgm(const SettingsStore& store, InstalledDataReport& report) 
 }
 
 // One line that only this computer can reach: a SIP line listening on the
-// loopback address when the SIP provider is built in, else a simulated line.
+// loopback address when the SIP provider is built in, else a line of the
+// scripted-caller provider.
 void InstallTelephonyConfig(const SettingsStore& store, InstalledDataReport& report) {
     const std::string path = store.DataFolder() + kTelephonyConfigName;
     if (Exists(path))

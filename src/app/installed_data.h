@@ -2,7 +2,7 @@
 // plays, the OGM "Default Answering Message", the mailbox "Default" and a
 // telephony configuration with one line this computer alone can reach (a SIP
 // line on 127.0.0.1:5060 when the SIP provider is registered, else a
-// simulated line), so a fresh installation answers at once.
+// scripted-caller line), so a fresh installation answers at once.
 //
 // Everything is created only where it is missing and nothing that exists is
 // ever overwritten, so the program can run this at every start: a fresh data

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/simulated/simulated_device.h"
+#include "platform/scripted/scripted_device.h"
 #include "platform/thread/thread_affinity.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
@@ -23,7 +23,7 @@ bool LLineApplication::Initialise() {
     if (initialised_)
         return true;
     if (!HasTelephonyProvider("simulated"))
-        RegisterSimulatedProvider();
+        RegisterScriptedProvider();
     const std::string path = TelephonyConfigPath();
     std::vector<std::pair<std::string, TelephonySettings>> sections;
     for (const std::string& name : ReadProfileSectionNames(path))

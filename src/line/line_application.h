@@ -33,7 +33,7 @@ public:
     // themselves before the first call.
     bool Initialise();
     bool IsInitialised() const { return initialised_; }
-    // Uses a device list built elsewhere (tests, the call simulator) instead
+    // Uses a device list built elsewhere (tests, `orvia simulate`) instead
     // of the configuration.
     void UseDevices(TelephonyDevices devices);
     // Forgets the device list; the next Initialise reads the configuration

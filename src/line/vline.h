@@ -1,5 +1,5 @@
 // LVLine: the abstract telephone line. Every kind of line (telephony, the
-// call simulator's sound card, test lines) offers the same eight operations to
+// Call Test Simulator's sound card, test lines) offers the same eight operations to
 // its call handler and routes the call's events to one handler, the active
 // cell, following the rules below.
 //

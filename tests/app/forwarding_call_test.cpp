@@ -14,7 +14,7 @@
 #include "audio/pcm_file_sink.h"
 #include "line/line_application.h"
 #include "platform/dispatch/step_dispatcher.h"
-#include "platform/simulated/simulated_device.h"
+#include "platform/scripted/scripted_device.h"
 #include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -35,7 +35,7 @@ void WriteLevel(const std::string& path, double seconds, int32_t level) {
     sink->Write(samples.data(), frames);
 }
 
-class Owner : public SimulatedCallObserver {
+class Owner : public ScriptedCallObserver {
 public:
     void OnCallPlaced(const std::string& number) override { events.push_back("placed " + number); }
     void OnConnected() override { events.push_back("connected"); }
@@ -89,8 +89,8 @@ TEST(ForwardingCall, TheSchedulersCallPlaysTheMailboxToTheOwner) {
 
     StepDispatcher dispatcher;
     ScopedCurrentDispatcher current(&dispatcher);
-    auto owned = std::make_unique<SimulatedDevice>();
-    SimulatedDevice& device = *owned;
+    auto owned = std::make_unique<ScriptedDevice>();
+    ScriptedDevice& device = *owned;
     TelephonyDevices devices;
     devices.Add(std::move(owned));
     LLineApplication application;
@@ -114,7 +114,7 @@ TEST(ForwardingCall, TheSchedulersCallPlaysTheMailboxToTheOwner) {
 
     dispatcher.AdvanceTime(kForwardingFirstMs - kLineSetUpFirstMs);
     Owner ear;
-    const std::optional<SimulatedCallResult> call = device.RunOutgoingCall(dispatcher, &ear);
+    const std::optional<ScriptedCallResult> call = device.RunOutgoingCall(dispatcher, &ear);
     ASSERT_TRUE(call.has_value()) << "no call was placed";
     EXPECT_TRUE(call->connected);
     EXPECT_EQ(ear.events,

@@ -287,7 +287,7 @@ TEST_F(CallFlowTest, AcceptedCallThatNeverConnectsLeavesTheEngineReadyForForward
 }
 
 TEST_F(CallFlowTest, ForwardingCallWithoutAMailboxPlaysSixTimes) {
-    ScriptedLine other;
+    TestLine other;
     other.describeSource = line.describeSource;
     other.SetOwner(std::make_unique<StandInEngine>(1, nullptr));
     other.CallConnected();

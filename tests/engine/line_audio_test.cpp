@@ -113,7 +113,7 @@ TEST_F(LineAudioTest, ChainHasHighPassThenCompressorThenGain) {
 }
 
 TEST_F(LineAudioTest, EnginePlaysWaveFilesAndPromptsThroughTheChain) {
-    ScriptedLine real;
+    TestLine real;
     real.SetOwner(std::make_unique<IVRCMain>(0, nullptr));
     Setting("settings", "ogm", "Main");
     Setting("settings", "audiogain", "6dB");

@@ -57,7 +57,7 @@ protected:
         Keys("1");
         ASSERT_TRUE(line.FinishPlay());
         ASSERT_TRUE(line.FinishPlay());
-        ASSERT_EQ(line.CurrentActivity(), ScriptedLine::Activity::Recording);
+        ASSERT_EQ(line.CurrentActivity(), TestLine::Activity::Recording);
         Ops();
     }
     // A message of the given length at 8000 frames per second, then the
@@ -262,7 +262,7 @@ TEST_F(MailboxTest, KeysAreIgnoredWhileGreetingToneAndRecordingRun) {
         line.FinishPlay();
         Ops();
     }
-    EXPECT_EQ(line.CurrentActivity(), ScriptedLine::Activity::Recording);
+    EXPECT_EQ(line.CurrentActivity(), TestLine::Activity::Recording);
 }
 
 TEST_F(MailboxTest, MailboxNameThatWouldLeaveTheFolderIsNotHandled) {

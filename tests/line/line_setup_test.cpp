@@ -11,7 +11,7 @@
 
 #include "line/line_application.h"
 #include "platform/dispatch/step_dispatcher.h"
-#include "platform/simulated/simulated_device.h"
+#include "platform/scripted/scripted_device.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 #include "temp_dir.h"
@@ -47,9 +47,7 @@ protected:
             },
             &lines);
     }
-    SimulatedDevice* Device(int id) {
-        return dynamic_cast<SimulatedDevice*>(application.Device(id));
-    }
+    ScriptedDevice* Device(int id) { return dynamic_cast<ScriptedDevice*>(application.Device(id)); }
 
     test::TempDir dir;
     StepDispatcher dispatcher;

@@ -97,7 +97,7 @@ TEST(SimulationScriptTest, DefaultsAndWithheldCallerIds) {
     EXPECT_EQ(script.lineIndex, 0);
     EXPECT_FALSE(script.clock);
     EXPECT_EQ(script.call.rings, 10);
-    EXPECT_EQ(script.call.limitMs, kSimulatedCallLimitMs);
+    EXPECT_EQ(script.call.limitMs, kScriptedCallLimitMs);
 
     ASSERT_TRUE(ParseSimulationScript("caller blocked", "", voices.Loader(), &script, &error));
     EXPECT_TRUE(script.call.callerId.blocked);

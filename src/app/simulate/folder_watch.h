@@ -1,6 +1,6 @@
 // What changed among the files of a folder tree between two looks: which
-// files are new, changed (size or modification time) or gone. The call
-// simulator uses it to name the file a recording goes to and to list what a
+// files are new, changed (size or modification time) or gone. `orvia
+// simulate` uses it to name the file a recording goes to and to list what a
 // call left behind.
 #pragma once
 

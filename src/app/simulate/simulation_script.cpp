@@ -137,7 +137,7 @@ bool ParseKeys(const std::string& text, std::string* keys) {
     std::string out;
     for (char c : text) {
         const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (!IsSimulatedKey(upper))
+        if (!IsScriptedKey(upper))
             return false;
         out.push_back(upper);
     }
@@ -311,13 +311,13 @@ VoiceLoader WaveVoiceLoader() {
         }
         LSoundSource mono, source;
         LSPConvChannels(1).Apply(mono, file);
-        LSPConvertRate(kSimulatedCallRate).Apply(source, mono);
+        LSPConvertRate(kScriptedCallRate).Apply(source, mono);
         if (IsInvalid(source)) {
             *error = "its format cannot be converted";
             return false;
         }
         const int64_t length = source->GetLength();
-        if (length > static_cast<int64_t>(kMaxVoiceSeconds) * kSimulatedCallRate) {
+        if (length > static_cast<int64_t>(kMaxVoiceSeconds) * kScriptedCallRate) {
             *error = "longer than " + std::to_string(kMaxVoiceSeconds) + " seconds";
             return false;
         }

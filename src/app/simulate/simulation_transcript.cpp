@@ -30,7 +30,7 @@ const char* MediaName(DetectedMedia media) {
 
 }  // namespace
 
-SimulationTranscript::SimulationTranscript(std::ostream& out, const SimulatedDevice& device,
+SimulationTranscript::SimulationTranscript(std::ostream& out, const ScriptedDevice& device,
                                            std::string dataFolder, std::string logsFolder)
     : out_(out), device_(device), data_(std::move(dataFolder)), logs_(std::move(logsFolder)) {}
 

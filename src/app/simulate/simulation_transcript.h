@@ -1,4 +1,4 @@
-// The transcript of a simulated call: one line per event, in the order the
+// The transcript of a scripted call: one line per event, in the order the
 // events happen, each but the ring lines with the call-audio time counted
 // from the connection:
 //
@@ -31,14 +31,14 @@
 #include "app/simulate/folder_watch.h"
 #include "engine/ivr_notify.h"
 #include "line/line_observer.h"
-#include "platform/simulated/simulated_call_observer.h"
-#include "platform/simulated/simulated_device.h"
+#include "platform/scripted/scripted_call_observer.h"
+#include "platform/scripted/scripted_device.h"
 
 namespace orvia {
 
-class SimulationTranscript : public SimulatedCallObserver, public LLineObserver, public IVRCNotify {
+class SimulationTranscript : public ScriptedCallObserver, public LLineObserver, public IVRCNotify {
 public:
-    SimulationTranscript(std::ostream& out, const SimulatedDevice& device, std::string dataFolder,
+    SimulationTranscript(std::ostream& out, const ScriptedDevice& device, std::string dataFolder,
                          std::string logsFolder);
 
     // Remembers the data folder's files as they are before the call.
@@ -51,7 +51,7 @@ public:
     // The engine asked the desktop to open a document (not done here).
     void DocumentOpened(const std::string& target);
 
-    // SimulatedCallObserver.
+    // ScriptedCallObserver.
     void OnRing(int count, bool answered) override;
     void OnConnected() override;
     void OnCallerAction(const CallerAction& action) override;
@@ -84,7 +84,7 @@ private:
     std::string RecordingFile();
 
     std::ostream& out_;
-    const SimulatedDevice& device_;
+    const ScriptedDevice& device_;
     const std::string data_;
     const std::string logs_;
     FolderWatch::Snapshot begin_;

@@ -1,4 +1,4 @@
-// The engine of a simulated call: the real IVRCMain, which tells the
+// The engine of a scripted call: the real IVRCMain, which tells the
 // transcript which file each play comes from and names the documents it
 // would open instead of opening them.
 //

@@ -4,7 +4,7 @@
 // message dates, auto-hours, OGM validity, %date% and %time%) uses the local
 // wall-clock time. A date-time value is that local time counted in seconds
 // since 1 January 1970 as if it were UTC, so breaking it down as UTC gives the
-// local fields. Tests and the call simulator replace the clock source.
+// local fields. Tests and `orvia simulate` replace the clock source.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +31,7 @@ LocalFields BreakDown(int64_t localSeconds);
 int64_t MakeLocalSeconds(const LocalFields& fields);
 
 // Replaces the clock source for the whole process (nullptr restores the real
-// clock). For tests and the simulator; not for use while other threads read
+// clock). For tests and `orvia simulate`; not for use while other threads read
 // the clock concurrently with the change.
 void SetClockSource(std::function<int64_t()> source);
 

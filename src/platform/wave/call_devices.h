@@ -4,7 +4,7 @@
 // call it connects; the line gets their identifiers (from 64..127) and plays
 // and records on them like on any device. The provider's media clock drives
 // them by explicit calls: PullOutput takes what the line plays, PushInput
-// hands over what the caller says. A simulated provider can call them as fast
+// hands over what the caller says. The scripted-caller provider calls them as fast
 // as it likes, a SIP provider at the RTP clock. Destroying the pair takes the
 // identifiers back; a device the line still has open then returns its
 // buffers at once (the call is gone) and records nothing more.
@@ -45,7 +45,7 @@ public:
     size_t PushInput(const int16_t* in, size_t frames);
 
     // For a media clock that runs only while the line uses the call's audio
-    // (a simulated call): whether the line has the output device open, a
+    // (a scripted call): whether the line has the output device open, a
     // wait of up to timeoutMs for output frames to pull (false when there are
     // none then: nothing queued, paused or closed), and how many input frames
     // the line's buffers can take now (0 while it is not recording).

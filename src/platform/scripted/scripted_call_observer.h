@@ -1,4 +1,4 @@
-// What a simulated call reports about itself, for transcripts and tests.
+// What a scripted call reports about itself, for transcripts and tests.
 // Every report comes on the main thread while the call runs; the device's
 // CallTimeMs() gives the call-audio time of the report.
 #pragma once
@@ -7,14 +7,14 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/simulated/call_script.h"
+#include "platform/scripted/call_script.h"
 #include "platform/telephony/telephony.h"
 
 namespace orvia {
 
-class SimulatedCallObserver {
+class ScriptedCallObserver {
 public:
-    virtual ~SimulatedCallObserver() = default;
+    virtual ~ScriptedCallObserver() = default;
     // A ring came; answered when the line answered at it (count 0 is the
     // offering of the call, reported only when the line answered then).
     virtual void OnRing(int count, bool answered) { (void)count, (void)answered; }

@@ -1,6 +1,7 @@
-// The simulated telephony provider (type "simulated"): line devices that a
-// call script drives like a real caller, for tests, demonstrations and the
-// call simulator command.
+// The scripted-caller telephony provider: line devices that a call script
+// drives like a real caller, for tests, demonstrations and `orvia simulate`.
+// Its type name in "telephony.ini" is "simulated", the name configuration
+// files already use.
 //
 // Settings of a device section: "name" (default the section name), "voice"
 // ("false": a data-only device), "open" ("false": opening fails), "faxapp"
@@ -25,15 +26,15 @@
 #include <optional>
 #include <string>
 
-#include "platform/simulated/call_script.h"
-#include "platform/simulated/simulated_call_observer.h"
+#include "platform/scripted/call_script.h"
+#include "platform/scripted/scripted_call_observer.h"
 #include "platform/telephony/telephony.h"
 
 namespace orvia {
 
 class StepDispatcher;
 
-struct SimulatedDeviceOptions {
+struct ScriptedDeviceOptions {
     std::string name = "Simulated Line";
     bool voice = true;
     bool opens = true;
@@ -41,20 +42,20 @@ struct SimulatedDeviceOptions {
     bool dataApplication = false;
 };
 
-// How a simulated call went.
-struct SimulatedCallResult {
+// How a scripted call went.
+struct ScriptedCallResult {
     bool connected = false;
     int64_t callMs = 0;  // call-audio time from the connection to the end
 };
 
-class SimulatedDevice : public TelephonyDevice {
+class ScriptedDevice : public TelephonyDevice {
 public:
-    explicit SimulatedDevice(SimulatedDeviceOptions options = {});
-    ~SimulatedDevice() override;
+    explicit ScriptedDevice(ScriptedDeviceOptions options = {});
+    ~ScriptedDevice() override;
 
     // The device of a configuration section; never fails.
-    static std::unique_ptr<SimulatedDevice> FromSettings(const std::string& section,
-                                                         const TelephonySettings& settings);
+    static std::unique_ptr<ScriptedDevice> FromSettings(const std::string& section,
+                                                        const TelephonySettings& settings);
 
     std::string Name() const override;
     bool IsVoiceCapable() const override;
@@ -66,13 +67,13 @@ public:
 
     // Offers an incoming call to the open line and runs it to its end.
     // Nothing (nullopt) when the line is not open or a call is in progress.
-    std::optional<SimulatedCallResult> RunIncomingCall(const CallScript& script,
-                                                       StepDispatcher& dispatcher,
-                                                       SimulatedCallObserver* observer = nullptr);
+    std::optional<ScriptedCallResult> RunIncomingCall(const CallScript& script,
+                                                      StepDispatcher& dispatcher,
+                                                      ScriptedCallObserver* observer = nullptr);
     // Runs the outgoing call the line placed (MakeCall) to its end; nullopt
     // when none is waiting.
-    std::optional<SimulatedCallResult> RunOutgoingCall(StepDispatcher& dispatcher,
-                                                       SimulatedCallObserver* observer = nullptr);
+    std::optional<ScriptedCallResult> RunOutgoingCall(StepDispatcher& dispatcher,
+                                                      ScriptedCallObserver* observer = nullptr);
 
     // The device's clock in milliseconds: it advances with the rings and the
     // call audio of every call, never otherwise.
@@ -87,6 +88,6 @@ private:
 };
 
 // Registers the provider under the type "simulated".
-void RegisterSimulatedProvider();
+void RegisterScriptedProvider();
 
 }  // namespace orvia

@@ -1,4 +1,4 @@
-#include "platform/simulated/simulated_call.h"
+#include "platform/scripted/scripted_call.h"
 
 #include <algorithm>
 #include <chrono>
@@ -10,7 +10,7 @@
 namespace orvia {
 namespace {
 
-constexpr int64_t kFramesPerMs = kSimulatedCallRate / 1000;
+constexpr int64_t kFramesPerMs = kScriptedCallRate / 1000;
 // The clock moves in steps of at most 20 ms, so that the line reacts to
 // each event before more audio passes.
 constexpr int64_t kStepFrames = 20 * kFramesPerMs;
@@ -29,21 +29,20 @@ int64_t MsToFrames(int64_t ms) {
 
 }  // namespace
 
-RequestId SimulatedDevice::State::NewRequest() {
+RequestId ScriptedDevice::State::NewRequest() {
     const RequestId request = nextRequest;
     nextRequest = nextRequest == std::numeric_limits<RequestId>::max() ? 1 : nextRequest + 1;
     return request;
 }
 
-CallHandle SimulatedDevice::State::NewHandle() {
+CallHandle ScriptedDevice::State::NewHandle() {
     const CallHandle handle = nextHandle;
     nextHandle = nextHandle == std::numeric_limits<CallHandle>::max() ? 1 : nextHandle + 1;
     return handle;
 }
 
-SimulatedCall::SimulatedCall(SimulatedDevice::State& device,
-                             std::shared_ptr<SimulatedLineLink> link, Direction direction,
-                             CallScript script, std::string number)
+ScriptedCall::ScriptedCall(ScriptedDevice::State& device, std::shared_ptr<ScriptedLineLink> link,
+                           Direction direction, CallScript script, std::string number)
     : device_(device),
       link_(std::move(link)),
       direction_(direction),
@@ -51,16 +50,16 @@ SimulatedCall::SimulatedCall(SimulatedDevice::State& device,
       number_(std::move(number)),
       handle_(device.NewHandle()) {}
 
-SimulatedCall::~SimulatedCall() = default;
+ScriptedCall::~ScriptedCall() = default;
 
-int64_t SimulatedCall::CallTimeMs() const {
+int64_t ScriptedCall::CallTimeMs() const {
     if (!connected_)
         return 0;
     const int64_t until = endFrame_ >= 0 ? endFrame_ : Now();
     return (until - connectFrame_) / kFramesPerMs;
 }
 
-void SimulatedCall::Post(std::function<void(LineEvents&)> event) {
+void ScriptedCall::Post(std::function<void(LineEvents&)> event) {
     Dispatcher* dispatcher = CurrentDispatcher();
     if (!dispatcher)
         return;
@@ -70,30 +69,30 @@ void SimulatedCall::Post(std::function<void(LineEvents&)> event) {
     });
 }
 
-void SimulatedCall::Report(const std::function<void(SimulatedCallObserver&)>& report) {
+void ScriptedCall::Report(const std::function<void(ScriptedCallObserver&)>& report) {
     if (observer_)
         report(*observer_);
 }
 
-void SimulatedCall::Schedule(int64_t atFrames, Event event) {
+void ScriptedCall::Schedule(int64_t atFrames, Event event) {
     events_.emplace(EventKey{atFrames, eventOrder_++}, event);
 }
 
 // --- Requests of the line.
 
-RequestId SimulatedCall::Answer() {
+RequestId ScriptedCall::Answer() {
     if (phase_ != Phase::Ringing || direction_ != Direction::Incoming || answerRequest_ != 0)
         return -1;
     answerRequest_ = device_.NewRequest();
     return answerRequest_;
 }
 
-RequestId SimulatedCall::Drop() {
+RequestId ScriptedCall::Drop() {
     if (phase_ == Phase::Over)
         return -1;
     const RequestId request = device_.NewRequest();
     if (!callerGone_)
-        Report([](SimulatedCallObserver& o) { o.OnHangUp(true); });
+        Report([](ScriptedCallObserver& o) { o.OnHangUp(true); });
     callerGone_ = true;
     const CallHandle call = handle_;
     Post([request](LineEvents& e) { e.OnReply(request, true); });
@@ -102,10 +101,10 @@ RequestId SimulatedCall::Drop() {
     return request;
 }
 
-RequestId SimulatedCall::Transfer(const std::string& number) {
+RequestId ScriptedCall::Transfer(const std::string& number) {
     if (phase_ != Phase::Connected)
         return -1;
-    Report([&number](SimulatedCallObserver& o) { o.OnTransfer(number); });
+    Report([&number](ScriptedCallObserver& o) { o.OnTransfer(number); });
     const RequestId request = device_.NewRequest();
     callerGone_ = true;
     const CallHandle call = handle_;
@@ -115,11 +114,11 @@ RequestId SimulatedCall::Transfer(const std::string& number) {
     return request;
 }
 
-bool SimulatedCall::GenerateDigits(const std::string& digits) {
+bool ScriptedCall::GenerateDigits(const std::string& digits) {
     if (phase_ != Phase::Connected)
         return false;
-    const bool accepted = IsSimulatedDialString(digits);
-    Report([&](SimulatedCallObserver& o) { o.OnDial(digits, accepted); });
+    const bool accepted = IsScriptedDialString(digits);
+    Report([&](ScriptedCallObserver& o) { o.OnDial(digits, accepted); });
     if (!accepted)
         return false;
     // A new dial string replaces one still being sent.
@@ -129,16 +128,16 @@ bool SimulatedCall::GenerateDigits(const std::string& digits) {
         else
             ++it;
     }
-    Schedule(Now() + MsToFrames(SimulatedDialMs(digits)), Event{EventKind::DigitsOut});
+    Schedule(Now() + MsToFrames(ScriptedDialMs(digits)), Event{EventKind::DigitsOut});
     return true;
 }
 
-HandoffResult SimulatedCall::Handoff(DetectedMedia media) {
+HandoffResult ScriptedCall::Handoff(DetectedMedia media) {
     if (phase_ == Phase::Over)
         return HandoffResult::Failed;
     const bool target = media == DetectedMedia::Fax ? device_.options.faxApplication
                                                     : device_.options.dataApplication;
-    Report([&](SimulatedCallObserver& o) { o.OnHandoff(media, target); });
+    Report([&](ScriptedCallObserver& o) { o.OnHandoff(media, target); });
     if (!target)
         return HandoffResult::TargetNotFound;
     callerGone_ = true;
@@ -146,29 +145,29 @@ HandoffResult SimulatedCall::Handoff(DetectedMedia media) {
     return HandoffResult::HandedOff;
 }
 
-void SimulatedCall::LineClosed() {
+void ScriptedCall::LineClosed() {
     callerGone_ = true;
     End();
 }
 
-void SimulatedCall::ReplyPlaced(RequestId request) {
+void ScriptedCall::ReplyPlaced(RequestId request) {
     Post([request](LineEvents& e) { e.OnReply(request, true); });
 }
 
 // --- The caller's side.
 
-void SimulatedCall::CallerHangsUp() {
+void ScriptedCall::CallerHangsUp() {
     if (callerGone_ || phase_ == Phase::Over)
         return;
     callerGone_ = true;
     voice_.reset();
-    Report([](SimulatedCallObserver& o) { o.OnHangUp(false); });
+    Report([](ScriptedCallObserver& o) { o.OnHangUp(false); });
     const CallHandle call = handle_;
     Post([call](LineEvents& e) { e.OnCallState(call, CallState::Disconnected); });
     Schedule(Now() + MsToFrames(kClearMs), Event{EventKind::Clear});
 }
 
-void SimulatedCall::End() {
+void ScriptedCall::End() {
     if (phase_ == Phase::Over)
         return;
     phase_ = Phase::Over;
@@ -176,13 +175,13 @@ void SimulatedCall::End() {
     voice_.reset();
 }
 
-void SimulatedCall::Fire(const Event& event) {
+void ScriptedCall::Fire(const Event& event) {
     const CallHandle call = handle_;
     switch (event.kind) {
         case EventKind::Key:
             if (callerGone_)
                 return;
-            Report([&](SimulatedCallObserver& o) { o.OnKey(event.key); });
+            Report([&](ScriptedCallObserver& o) { o.OnKey(event.key); });
             Post([call, key = event.key](LineEvents& e) { e.OnDigitDetected(call, key); });
             return;
         case EventKind::DigitsOut:
@@ -202,7 +201,7 @@ void SimulatedCall::Fire(const Event& event) {
         return;
     const CallerAction& action = script_.actions[event.action];
     if (action.kind != CallerActionKind::HangUp)
-        Report([&](SimulatedCallObserver& o) { o.OnCallerAction(action); });
+        Report([&](ScriptedCallObserver& o) { o.OnCallerAction(action); });
     switch (action.kind) {
         case CallerActionKind::Press:  // expanded into keys at the connection
             break;
@@ -231,7 +230,7 @@ void SimulatedCall::Fire(const Event& event) {
     }
 }
 
-void SimulatedCall::Advance(int64_t frames, bool deliverAudio) {
+void ScriptedCall::Advance(int64_t frames, bool deliverAudio) {
     if (frames <= 0)
         return;
     device_.clockFrames += frames;
@@ -256,8 +255,8 @@ void SimulatedCall::Advance(int64_t frames, bool deliverAudio) {
 
 // --- Running the call.
 
-void SimulatedCall::Connect() {
-    pair_ = CallDevicePair::Register(PcmFormat{1, kSimulatedCallRate});
+void ScriptedCall::Connect() {
+    pair_ = CallDevicePair::Register(PcmFormat{1, kScriptedCallRate});
     const CallHandle call = handle_;
     if (!pair_) {
         // No call device is free: the answer fails and the call rings on.
@@ -274,7 +273,7 @@ void SimulatedCall::Connect() {
     phase_ = Phase::Connected;
     connected_ = true;
     connectFrame_ = Now();
-    Report([](SimulatedCallObserver& o) { o.OnConnected(); });
+    Report([](ScriptedCallObserver& o) { o.OnConnected(); });
     for (size_t i = 0; i < script_.actions.size(); ++i) {
         const CallerAction& action = script_.actions[i];
         const int64_t at = connectFrame_ + MsToFrames(std::max<int64_t>(0, action.atMs));
@@ -283,51 +282,51 @@ void SimulatedCall::Connect() {
             continue;
         }
         for (size_t k = 0; k < action.keys.size(); ++k)
-            Schedule(at + MsToFrames(static_cast<int64_t>(k) * kSimulatedKeyIntervalMs),
+            Schedule(at + MsToFrames(static_cast<int64_t>(k) * kScriptedKeyIntervalMs),
                      Event{EventKind::Key, i, action.keys[k]});
     }
     Schedule(connectFrame_ + MsToFrames(std::max<int64_t>(0, script_.limitMs)),
              Event{EventKind::Limit});
 }
 
-void SimulatedCall::RingIncoming(StepDispatcher& dispatcher) {
+void ScriptedCall::RingIncoming(StepDispatcher& dispatcher) {
     const CallHandle call = handle_;
     Post([call](LineEvents& e) { e.OnCallState(call, CallState::Offering); });
     dispatcher.RunPending();
     int count = 0;
     while (phase_ == Phase::Ringing) {
         if (answerRequest_ != 0) {
-            Report([count](SimulatedCallObserver& o) { o.OnRing(count, true); });
+            Report([count](ScriptedCallObserver& o) { o.OnRing(count, true); });
             Connect();
             if (phase_ == Phase::Connected)
                 return;
         } else if (count > 0) {
-            Report([count](SimulatedCallObserver& o) { o.OnRing(count, false); });
+            Report([count](ScriptedCallObserver& o) { o.OnRing(count, false); });
         }
         if (count >= script_.rings) {
             if (count > 0)
-                Advance(MsToFrames(kSimulatedRingIntervalMs), false);
+                Advance(MsToFrames(kScriptedRingIntervalMs), false);
             CallerHangsUp();
             return;
         }
         if (count > 0)
-            Advance(MsToFrames(kSimulatedRingIntervalMs), false);
+            Advance(MsToFrames(kScriptedRingIntervalMs), false);
         ++count;
         Post([count](LineEvents& e) { e.OnRinging(count); });
         dispatcher.RunPending();
     }
 }
 
-void SimulatedCall::RingOutgoing(StepDispatcher& dispatcher) {
-    Report([this](SimulatedCallObserver& o) { o.OnCallPlaced(number_); });
+void ScriptedCall::RingOutgoing(StepDispatcher& dispatcher) {
+    Report([this](ScriptedCallObserver& o) { o.OnCallPlaced(number_); });
     dispatcher.RunPending();
     const int answerAt = script_.rings > 0 ? script_.rings : 0;
     const int rings = answerAt > 0 ? answerAt : kNoAnswerRings;
     for (int count = 1; count <= rings && phase_ == Phase::Ringing; ++count) {
         if (count > 1)
-            Advance(MsToFrames(kSimulatedRingIntervalMs), false);
+            Advance(MsToFrames(kScriptedRingIntervalMs), false);
         const bool answered = count == answerAt;
-        Report([count, answered](SimulatedCallObserver& o) { o.OnRing(count, answered); });
+        Report([count, answered](ScriptedCallObserver& o) { o.OnRing(count, answered); });
         if (answered) {
             Connect();
             return;
@@ -335,11 +334,11 @@ void SimulatedCall::RingOutgoing(StepDispatcher& dispatcher) {
     }
     if (phase_ != Phase::Ringing)
         return;
-    Advance(MsToFrames(kSimulatedRingIntervalMs), false);
+    Advance(MsToFrames(kScriptedRingIntervalMs), false);
     CallerHangsUp();
 }
 
-bool SimulatedCall::WaitForLineOutput(StepDispatcher& dispatcher) {
+bool ScriptedCall::WaitForLineOutput(StepDispatcher& dispatcher) {
     const auto deadline = std::chrono::steady_clock::now() + kStarvedAfter;
     for (;;) {
         if (dispatcher.RunPending() > 0)
@@ -351,7 +350,7 @@ bool SimulatedCall::WaitForLineOutput(StepDispatcher& dispatcher) {
     }
 }
 
-void SimulatedCall::RunConnected(StepDispatcher& dispatcher) {
+void ScriptedCall::RunConnected(StepDispatcher& dispatcher) {
     std::vector<int16_t> played(static_cast<size_t>(kStepFrames));
     for (;;) {
         dispatcher.RunPending();
@@ -377,7 +376,7 @@ void SimulatedCall::RunConnected(StepDispatcher& dispatcher) {
             const size_t pulled = pair_->PullOutput(played.data(), static_cast<size_t>(step));
             if (pulled == 0)
                 continue;
-            Report([&](SimulatedCallObserver& o) { o.OnLineAudio(played.data(), pulled); });
+            Report([&](ScriptedCallObserver& o) { o.OnLineAudio(played.data(), pulled); });
             Advance(static_cast<int64_t>(pulled), true);
         } else if (const size_t free = pair_ ? pair_->InputFreeFrames() : 0; free > 0) {
             Advance(std::min(step, static_cast<int64_t>(free)), true);
@@ -389,8 +388,7 @@ void SimulatedCall::RunConnected(StepDispatcher& dispatcher) {
     }
 }
 
-SimulatedCallResult SimulatedCall::Run(StepDispatcher& dispatcher,
-                                       SimulatedCallObserver* observer) {
+ScriptedCallResult ScriptedCall::Run(StepDispatcher& dispatcher, ScriptedCallObserver* observer) {
     observer_ = observer;
     if (direction_ == Direction::Incoming)
         RingIncoming(dispatcher);
@@ -402,9 +400,9 @@ SimulatedCallResult SimulatedCall::Run(StepDispatcher& dispatcher,
     // buffers at once.
     pair_.reset();
     dispatcher.RunPending();
-    Report([](SimulatedCallObserver& o) { o.OnEnd(); });
+    Report([](ScriptedCallObserver& o) { o.OnEnd(); });
     observer_ = nullptr;
-    return SimulatedCallResult{connected_, CallTimeMs()};
+    return ScriptedCallResult{connected_, CallTimeMs()};
 }
 
 }  // namespace orvia

@@ -27,9 +27,9 @@ using ::testing::HasSubstr;
 using ::testing::IsSupersetOf;
 using ::testing::Not;
 
-class SimulatedCallTest : public ::testing::Test {
+class SimulationTest : public ::testing::Test {
 protected:
-    SimulatedCallTest() {
+    SimulationTest() {
         SetStore(SettingsStore::ForDataFolder(dir.Path()));
         for (const char* folder : {"OGMs", "System Prompts", "MailBoxes", "Logs"})
             std::filesystem::create_directories(dir.Path() + folder);
@@ -79,7 +79,7 @@ protected:
     test::TempDir dir;
 };
 
-TEST_F(SimulatedCallTest, TheCallIsAnsweredAtTheRingTheSettingsAsk) {
+TEST_F(SimulationTest, TheCallIsAnsweredAtTheRingTheSettingsAsk) {
     struct Case {
         const char* key;
         const char* value;
@@ -108,14 +108,14 @@ TEST_F(SimulatedCallTest, TheCallIsAnsweredAtTheRingTheSettingsAsk) {
     }
 }
 
-TEST_F(SimulatedCallTest, ACallerWhoIsNotAnsweredGivesUp) {
+TEST_F(SimulationTest, ACallerWhoIsNotAnsweredGivesUp) {
     Setting("state", "on", "false");
     const auto lines = Run("rings 2\n");
     EXPECT_THAT(lines, ElementsAre("ring 1 declined", "ring 2 declined", "T+0000.000 hangup caller",
                                    "T+0000.000 end"));
 }
 
-TEST_F(SimulatedCallTest, AnOgmKeyLeadsToAMailboxWhereTheMessageIsKept) {
+TEST_F(SimulationTest, AnOgmKeyLeadsToAMailboxWhereTheMessageIsKept) {
     Wave("voice.wav", 5000, 8000);
     const auto lines =
         Run("caller 5551234 Jane\n"
@@ -145,7 +145,7 @@ TEST_F(SimulatedCallTest, AnOgmKeyLeadsToAMailboxWhereTheMessageIsKept) {
     EXPECT_EQ(ReadProfileDateTime(ini, "message", "datetime", 0), MakeLocalSeconds(ring) + 2);
 }
 
-TEST_F(SimulatedCallTest, AShortMessageIsDiscarded) {
+TEST_F(SimulationTest, AShortMessageIsDiscarded) {
     Wave("voice.wav", 2000, 8000);
     const auto lines = Run("at 0.5 press 1\nat 1.5 say voice.wav\nat 4 hangup\n");
     EXPECT_THAT(lines, Contains("T+0004.000 message-deleted MailBoxes/Sales ICM000000.ini"));
@@ -153,7 +153,7 @@ TEST_F(SimulatedCallTest, AShortMessageIsDiscarded) {
     EXPECT_THAT(lines, Contains("file MailBoxes/Sales.mbx"));
 }
 
-TEST_F(SimulatedCallTest, ACallerWhoStaysSilentIsHungUpOn) {
+TEST_F(SimulationTest, ACallerWhoStaysSilentIsHungUpOn) {
     const auto lines = Run("at 0.5 press 1\n");
     // The recording starts at 1.5 s; 5 s of silence later the line hangs up.
     EXPECT_THAT(
@@ -163,7 +163,7 @@ TEST_F(SimulatedCallTest, ACallerWhoStaysSilentIsHungUpOn) {
                     "T+0006.600 message-deleted MailBoxes/Sales ICM000000.ini", "T+0006.600 end"}));
 }
 
-TEST_F(SimulatedCallTest, TheOwnerHearsMessagesWithTheAccessCode) {
+TEST_F(SimulationTest, TheOwnerHearsMessagesWithTheAccessCode) {
     Ogm("Main", "[ivr]\nwait=6\npress*=mailboxaccess\n");
     Mailbox("Sales", "[mbx]\nremoteaccess=true\naccesscode=1234\nmsgno=1\n");
     Wave("MailBoxes/Sales ICM000000.wav", 4000);
@@ -192,7 +192,7 @@ TEST_F(SimulatedCallTest, TheOwnerHearsMessagesWithTheAccessCode) {
         "true");
 }
 
-TEST_F(SimulatedCallTest, AConfirmedTransferIsAcceptedOrRejectedByTheCalledParty) {
+TEST_F(SimulationTest, AConfirmedTransferIsAcceptedOrRejectedByTheCalledParty) {
     Ogm("Main",
         "[ivr]\nwait=6\npress2=transferconfirmed\npress2transfer=201\n"
         "press2transferfail=goodbye\n");
@@ -214,7 +214,7 @@ TEST_F(SimulatedCallTest, AConfirmedTransferIsAcceptedOrRejectedByTheCalledParty
                                         "T+0006.600 hangup system", "T+0006.600 end"}));
 }
 
-TEST_F(SimulatedCallTest, AFaxToneDialsTheFaxDigitsOrIsLeftAlone) {
+TEST_F(SimulationTest, AFaxToneDialsTheFaxDigitsOrIsLeftAlone) {
     Setting("settings", "fax", "true");
     Setting("settings", "faxdial", "55");
     auto dialled = Run("at 1 fax\n");
@@ -229,7 +229,7 @@ TEST_F(SimulatedCallTest, AFaxToneDialsTheFaxDigitsOrIsLeftAlone) {
     EXPECT_THAT(ignored, Not(Contains(HasSubstr("dial"))));
 }
 
-TEST_F(SimulatedCallTest, HangUpsAndBusyTonesInBothDisconnectModes) {
+TEST_F(SimulationTest, HangUpsAndBusyTonesInBothDisconnectModes) {
     struct Case {
         const char* detect;
         const char* action;
@@ -255,7 +255,7 @@ TEST_F(SimulatedCallTest, HangUpsAndBusyTonesInBothDisconnectModes) {
     }
 }
 
-TEST_F(SimulatedCallTest, TheCommandReportsBadScriptsAndDataFolders) {
+TEST_F(SimulationTest, TheCommandReportsBadScriptsAndDataFolders) {
     std::ostringstream out, err;
     EXPECT_EQ(SimulateCommand({}, out, err), 2);
     EXPECT_THAT(err.str(), HasSubstr("usage: orvia simulate SCRIPT"));

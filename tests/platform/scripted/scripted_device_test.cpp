@@ -1,6 +1,6 @@
-// The simulated provider's devices: what the configuration makes of them and
+// The scripted-caller provider's devices: what the configuration makes of them and
 // how they open.
-#include "platform/simulated/simulated_device.h"
+#include "platform/scripted/scripted_device.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +19,8 @@ public:
     void OnReply(RequestId, bool) override {}
 };
 
-TEST(SimulatedDeviceTest, ConfigurationSectionsBecomeDevicesWithTheirSettings) {
-    RegisterSimulatedProvider();
+TEST(ScriptedDeviceTest, ConfigurationSectionsBecomeDevicesWithTheirSettings) {
+    RegisterScriptedProvider();
     const TelephonyDevices devices = TelephonyDevices::Build({
         {"desk", {{"type", "simulated"}, {"name", "Front Desk"}}},
         {"modem", {{"Type", "Simulated"}, {"voice", "FALSE"}}},
@@ -37,8 +37,8 @@ TEST(SimulatedDeviceTest, ConfigurationSectionsBecomeDevicesWithTheirSettings) {
     EXPECT_EQ(devices.Device(0)->Open(nullptr), nullptr);
 }
 
-TEST(SimulatedDeviceTest, OpensForOneOwnerAtATime) {
-    SimulatedDevice device;
+TEST(ScriptedDeviceTest, OpensForOneOwnerAtATime) {
+    ScriptedDevice device;
     NoEvents first, second;
     auto line = device.Open(&first);
     ASSERT_NE(line, nullptr);
@@ -49,8 +49,8 @@ TEST(SimulatedDeviceTest, OpensForOneOwnerAtATime) {
     EXPECT_NE(device.Open(&second), nullptr);
 }
 
-TEST(SimulatedDeviceTest, RequestsWithoutACallFailAtOnce) {
-    SimulatedDevice device;
+TEST(ScriptedDeviceTest, RequestsWithoutACallFailAtOnce) {
+    ScriptedDevice device;
     NoEvents events;
     auto line = device.Open(&events);
     ASSERT_NE(line, nullptr);

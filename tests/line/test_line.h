@@ -1,4 +1,4 @@
-// ScriptedLine: an LVLine for tests. It records every operation the call
+// TestLine: an LVLine for tests. It records every operation the call
 // handler asks for, keeps track of what it is doing (playing, waiting,
 // dialling, recording) and lets the test deliver the events a real line
 // would: the end of a play, a wait or a dial string, keys, the end of the
@@ -18,7 +18,7 @@
 
 namespace orvia::test {
 
-class ScriptedLine : public LVLine {
+class TestLine : public LVLine {
 public:
     enum class Activity { Idle, Playing, Waiting, Dialling, Recording };
 

@@ -1,5 +1,5 @@
-// The open line of a simulated device: the line's requests go to the call in
-// progress. Internal to the simulated provider.
+// The open line of a scripted device: the line's requests go to the call in
+// progress. Internal to the scripted-caller provider.
 //
 // Main thread only.
 #pragma once
@@ -7,17 +7,17 @@
 #include <memory>
 #include <string>
 
-#include "platform/simulated/simulated_call.h"
-#include "platform/simulated/simulated_device.h"
+#include "platform/scripted/scripted_call.h"
+#include "platform/scripted/scripted_device.h"
 #include "platform/telephony/telephony.h"
 
 namespace orvia {
 
-class SimulatedLine : public TelephonyLine {
+class ScriptedLine : public TelephonyLine {
 public:
-    SimulatedLine(std::shared_ptr<SimulatedDevice::State> device,
-                  std::shared_ptr<SimulatedLineLink> link);
-    ~SimulatedLine() override;
+    ScriptedLine(std::shared_ptr<ScriptedDevice::State> device,
+                 std::shared_ptr<ScriptedLineLink> link);
+    ~ScriptedLine() override;
 
     RequestId Answer(CallHandle call) override;
     RequestId Drop(CallHandle call) override;
@@ -32,10 +32,10 @@ public:
 
 private:
     // The call in progress when it has this handle and the line is this one.
-    SimulatedCall* Find(CallHandle call) const;
+    ScriptedCall* Find(CallHandle call) const;
 
-    std::shared_ptr<SimulatedDevice::State> device_;
-    std::shared_ptr<SimulatedLineLink> link_;
+    std::shared_ptr<ScriptedDevice::State> device_;
+    std::shared_ptr<ScriptedLineLink> link_;
 };
 
 }  // namespace orvia

@@ -1,4 +1,4 @@
-// Calls on a simulated device: rings and the answer, the caller's script on
+// Calls on a scripted device: rings and the answer, the caller's script on
 // the call-audio clock, the line's requests, outgoing calls.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/dispatch/step_dispatcher.h"
-#include "platform/simulated/simulated_device.h"
+#include "platform/scripted/scripted_device.h"
 #include "platform/wave/wave_registry.h"
 
 namespace orvia {
@@ -18,7 +18,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-constexpr PcmFormat kCallFormat{1, kSimulatedCallRate};
+constexpr PcmFormat kCallFormat{1, kScriptedCallRate};
 
 const char* StateName(CallState state) {
     switch (state) {
@@ -37,9 +37,9 @@ const char* StateName(CallState state) {
 }
 
 // What the exchange says about the call, with the call time of each report.
-class Transcript : public SimulatedCallObserver {
+class Transcript : public ScriptedCallObserver {
 public:
-    explicit Transcript(const SimulatedDevice& device) : device_(device) {}
+    explicit Transcript(const ScriptedDevice& device) : device_(device) {}
 
     void OnRing(int count, bool answered) override {
         log.push_back("ring " + std::to_string(count) + (answered ? " answered" : " declined"));
@@ -70,14 +70,14 @@ private:
     void Add(const std::string& text) {
         log.push_back(std::to_string(device_.CallTimeMs()) + " " + text);
     }
-    const SimulatedDevice& device_;
+    const ScriptedDevice& device_;
 };
 
 // A line that behaves as a telephony line's owner would, with hooks for what
 // a test makes it do.
 class LineDouble : public LineEvents {
 public:
-    explicit LineDouble(SimulatedDevice& device) : line(device.Open(this)) {}
+    explicit LineDouble(ScriptedDevice& device) : line(device.Open(this)) {}
 
     void OnCallState(CallHandle c, CallState state) override {
         if (c != call)
@@ -134,21 +134,21 @@ CallerAction At(int64_t ms, CallerActionKind kind, std::string keys = {}) {
     return action;
 }
 
-class SimulatedCallTest : public ::testing::Test {
+class ScriptedCallTest : public ::testing::Test {
 protected:
-    std::optional<SimulatedCallResult> Run() {
+    std::optional<ScriptedCallResult> Run() {
         return device.RunIncomingCall(script, dispatcher, &transcript);
     }
 
     StepDispatcher dispatcher;
     ScopedCurrentDispatcher current{&dispatcher};
-    SimulatedDevice device{SimulatedDeviceOptions{"Sim", true, true, false, false}};
+    ScriptedDevice device{ScriptedDeviceOptions{"Sim", true, true, false, false}};
     LineDouble line{device};
     Transcript transcript{device};
     CallScript script;
 };
 
-TEST_F(SimulatedCallTest, RingsEverySixSecondsUntilTheLineAnswers) {
+TEST_F(ScriptedCallTest, RingsEverySixSecondsUntilTheLineAnswers) {
     line.answerAt = 3;
     script.callerId = CallerInfo{"5551234", "Alice", false, false};
     std::string seenNumber;
@@ -168,7 +168,7 @@ TEST_F(SimulatedCallTest, RingsEverySixSecondsUntilTheLineAnswers) {
     EXPECT_EQ(device.ClockMs(), 12000);
 }
 
-TEST_F(SimulatedCallTest, AnAnswerAtTheOfferingIsRingZero) {
+TEST_F(ScriptedCallTest, AnAnswerAtTheOfferingIsRingZero) {
     line.answerAt = 0;
     line.onConnected = [&] { line.line->Drop(line.call); };
     ASSERT_TRUE(Run());
@@ -177,7 +177,7 @@ TEST_F(SimulatedCallTest, AnAnswerAtTheOfferingIsRingZero) {
     EXPECT_EQ(device.ClockMs(), 0);
 }
 
-TEST_F(SimulatedCallTest, TheCallerGivesUpAfterItsRings) {
+TEST_F(ScriptedCallTest, TheCallerGivesUpAfterItsRings) {
     line.answerAt = -1;
     script.rings = 4;
     const auto result = Run();
@@ -190,7 +190,7 @@ TEST_F(SimulatedCallTest, TheCallerGivesUpAfterItsRings) {
     EXPECT_EQ(device.ClockMs(), 24000);
 }
 
-TEST_F(SimulatedCallTest, KeysArriveAtTheirTimeInTheAudioTheLinePlays) {
+TEST_F(ScriptedCallTest, KeysArriveAtTheirTimeInTheAudioTheLinePlays) {
     // One second of a ramp on the call's output, then the line hangs up.
     std::vector<int16_t> ramp(8000);
     for (size_t i = 0; i < ramp.size(); ++i)
@@ -224,7 +224,7 @@ TEST_F(SimulatedCallTest, KeysArriveAtTheirTimeInTheAudioTheLinePlays) {
                             "1000 hangup system", "1000 end"));
 }
 
-TEST_F(SimulatedCallTest, TheCallersVoiceReachesTheLineWhileItRecords) {
+TEST_F(ScriptedCallTest, TheCallersVoiceReachesTheLineWhileItRecords) {
     std::vector<int16_t> voice(1600, 1000);
     CallerAction say = At(100, CallerActionKind::Say);
     say.voice = std::make_shared<const std::vector<int16_t>>(voice);
@@ -267,7 +267,7 @@ TEST_F(SimulatedCallTest, TheCallersVoiceReachesTheLineWhileItRecords) {
                                             "1000 hangup caller", "1000 end"));
 }
 
-TEST_F(SimulatedCallTest, WhileTheLineIsQuietTheClockJumpsToTheNextMoment) {
+TEST_F(ScriptedCallTest, WhileTheLineIsQuietTheClockJumpsToTheNextMoment) {
     script.actions = {At(30000, CallerActionKind::HangUp)};
     const auto result = Run();
     ASSERT_TRUE(result);
@@ -276,7 +276,7 @@ TEST_F(SimulatedCallTest, WhileTheLineIsQuietTheClockJumpsToTheNextMoment) {
                 ElementsAre("ring 1 answered", "0 connected", "30000 hangup caller", "30000 end"));
 }
 
-TEST_F(SimulatedCallTest, ACallTheLineDoesNotReleaseIsClearedAMinuteAfterTheCallerLeft) {
+TEST_F(ScriptedCallTest, ACallTheLineDoesNotReleaseIsClearedAMinuteAfterTheCallerLeft) {
     line.ignoreHangUp = true;
     script.limitMs = 5000;  // the caller hangs up at the limit
     const auto result = Run();
@@ -286,7 +286,7 @@ TEST_F(SimulatedCallTest, ACallTheLineDoesNotReleaseIsClearedAMinuteAfterTheCall
                 ElementsAre("offering", "ring 1", "reply ok", "connected", "disconnected", "idle"));
 }
 
-TEST_F(SimulatedCallTest, CallerEventsReachTheLine) {
+TEST_F(ScriptedCallTest, CallerEventsReachTheLine) {
     struct Case {
         CallerActionKind kind;
         const char* event;
@@ -304,8 +304,8 @@ TEST_F(SimulatedCallTest, CallerEventsReachTheLine) {
     }
 }
 
-TEST_F(SimulatedCallTest, HandOffSucceedsOnlyWithAnApplicationForTheMedia) {
-    SimulatedDevice faxDevice{SimulatedDeviceOptions{"Fax", true, true, true, false}};
+TEST_F(ScriptedCallTest, HandOffSucceedsOnlyWithAnApplicationForTheMedia) {
+    ScriptedDevice faxDevice{ScriptedDeviceOptions{"Fax", true, true, true, false}};
     LineDouble faxLine{faxDevice};
     Transcript faxTranscript{faxDevice};
     std::vector<HandoffResult> results;
@@ -328,7 +328,7 @@ TEST_F(SimulatedCallTest, HandOffSucceedsOnlyWithAnApplicationForTheMedia) {
                                                "1000 handed off", "1000 end"));
 }
 
-TEST_F(SimulatedCallTest, DigitsTakeTheirDialTimeAndBadOnesAreRefused) {
+TEST_F(ScriptedCallTest, DigitsTakeTheirDialTimeAndBadOnesAreRefused) {
     std::vector<int64_t> doneAt;
     std::vector<bool> accepted;
     line.onConnected = [&] {
@@ -347,7 +347,7 @@ TEST_F(SimulatedCallTest, DigitsTakeTheirDialTimeAndBadOnesAreRefused) {
                                             "0 dial !12,", "2800 hangup system", "2800 end"));
 }
 
-TEST_F(SimulatedCallTest, ATransferEndsTheCallOnTheLine) {
+TEST_F(ScriptedCallTest, ATransferEndsTheCallOnTheLine) {
     script.actions = {At(1000, CallerActionKind::Press, "5")};
     line.onDigit = [&](char) { EXPECT_GT(line.line->BlindTransfer(line.call, "201"), 0); };
     const auto result = Run();
@@ -358,7 +358,7 @@ TEST_F(SimulatedCallTest, ATransferEndsTheCallOnTheLine) {
     EXPECT_EQ(line.log.back(), "idle");
 }
 
-TEST_F(SimulatedCallTest, ClosingTheLineEndsTheCallWithoutMoreEvents) {
+TEST_F(ScriptedCallTest, ClosingTheLineEndsTheCallWithoutMoreEvents) {
     script.actions = {At(1000, CallerActionKind::Press, "12")};
     line.onDigit = [&](char) { line.line.reset(); };
     const auto result = Run();
@@ -368,7 +368,7 @@ TEST_F(SimulatedCallTest, ClosingTheLineEndsTheCallWithoutMoreEvents) {
     EXPECT_FALSE(device.IsOpen());
 }
 
-TEST_F(SimulatedCallTest, TheCalledPartyAnswersAnOutgoingCallAtItsRing) {
+TEST_F(ScriptedCallTest, TheCalledPartyAnswersAnOutgoingCallAtItsRing) {
     CallScript party;
     party.rings = 2;
     party.actions = {At(1500, CallerActionKind::Press, "1"), At(4000, CallerActionKind::HangUp)};
@@ -389,7 +389,7 @@ TEST_F(SimulatedCallTest, TheCalledPartyAnswersAnOutgoingCallAtItsRing) {
     EXPECT_EQ(device.ClockMs(), 6000 + 4000);
 }
 
-TEST_F(SimulatedCallTest, AnOutgoingCallNobodyAnswersIsDisconnectedAfterTenRings) {
+TEST_F(ScriptedCallTest, AnOutgoingCallNobodyAnswersIsDisconnectedAfterTenRings) {
     CallScript party;
     party.rings = 0;
     device.SetCalledParty(party);

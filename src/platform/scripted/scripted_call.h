@@ -1,6 +1,6 @@
-// One call on a simulated device: the exchange's side of it (rings, the
+// One call on a scripted device: the exchange's side of it (rings, the
 // answer, the caller's script, the line's requests) and the loop that runs it
-// on the call-audio clock. Internal to the simulated provider.
+// on the call-audio clock. Internal to the scripted-caller provider.
 //
 // Main thread only.
 #pragma once
@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/simulated/call_script.h"
-#include "platform/simulated/simulated_call_observer.h"
-#include "platform/simulated/simulated_device.h"
+#include "platform/scripted/call_script.h"
+#include "platform/scripted/scripted_call_observer.h"
+#include "platform/scripted/scripted_device.h"
 #include "platform/telephony/telephony.h"
 #include "platform/wave/call_devices.h"
 
@@ -24,17 +24,17 @@ namespace orvia {
 class StepDispatcher;
 
 // One opening of the device: the line's event sink while it is open.
-struct SimulatedLineLink {
+struct ScriptedLineLink {
     LineEvents* events = nullptr;
     bool open = true;
 };
 
-class SimulatedCall;
+class ScriptedCall;
 
-struct SimulatedDevice::State {
-    SimulatedDeviceOptions options;
-    std::shared_ptr<SimulatedLineLink> link;  // the open line; null when closed
-    std::unique_ptr<SimulatedCall> call;      // the call in progress
+struct ScriptedDevice::State {
+    ScriptedDeviceOptions options;
+    std::shared_ptr<ScriptedLineLink> link;  // the open line; null when closed
+    std::unique_ptr<ScriptedCall> call;      // the call in progress
     CallScript calledParty;
     int64_t clockFrames = 0;
     RequestId nextRequest = 1;
@@ -44,15 +44,15 @@ struct SimulatedDevice::State {
     CallHandle NewHandle();
 };
 
-class SimulatedCall {
+class ScriptedCall {
 public:
     enum class Direction { Incoming, Outgoing };
 
-    SimulatedCall(SimulatedDevice::State& device, std::shared_ptr<SimulatedLineLink> link,
-                  Direction direction, CallScript script, std::string number);
-    ~SimulatedCall();
-    SimulatedCall(const SimulatedCall&) = delete;
-    SimulatedCall& operator=(const SimulatedCall&) = delete;
+    ScriptedCall(ScriptedDevice::State& device, std::shared_ptr<ScriptedLineLink> link,
+                 Direction direction, CallScript script, std::string number);
+    ~ScriptedCall();
+    ScriptedCall(const ScriptedCall&) = delete;
+    ScriptedCall& operator=(const ScriptedCall&) = delete;
 
     CallHandle Handle() const { return handle_; }
     bool IsOver() const { return phase_ == Phase::Over; }
@@ -75,7 +75,7 @@ public:
     void ReplyPlaced(RequestId request);
 
     // Runs the call to its end.
-    SimulatedCallResult Run(StepDispatcher& dispatcher, SimulatedCallObserver* observer);
+    ScriptedCallResult Run(StepDispatcher& dispatcher, ScriptedCallObserver* observer);
 
 private:
     enum class Phase { Ringing, Connected, Over };
@@ -102,15 +102,15 @@ private:
     int64_t Now() const { return device_.clockFrames; }
     void Schedule(int64_t atFrames, Event event);
     void Post(std::function<void(LineEvents&)> event);
-    void Report(const std::function<void(SimulatedCallObserver&)>& report);
+    void Report(const std::function<void(ScriptedCallObserver&)>& report);
 
-    SimulatedDevice::State& device_;
-    std::shared_ptr<SimulatedLineLink> link_;
+    ScriptedDevice::State& device_;
+    std::shared_ptr<ScriptedLineLink> link_;
     const Direction direction_;
     CallScript script_;
     const std::string number_;
     const CallHandle handle_;
-    SimulatedCallObserver* observer_ = nullptr;
+    ScriptedCallObserver* observer_ = nullptr;
 
     Phase phase_ = Phase::Ringing;
     RequestId answerRequest_ = 0;

@@ -1,4 +1,4 @@
-#include "scripted_line.h"
+#include "test_line.h"
 
 #include <algorithm>
 #include <utility>
@@ -6,25 +6,25 @@
 
 namespace orvia::test {
 
-void ScriptedLine::GenerateDigits(std::string_view digits) {
+void TestLine::GenerateDigits(std::string_view digits) {
     recordSink_.reset();
     activity_ = Activity::Dialling;
     log_.push_back("digits:" + std::string(digits));
 }
 
-void ScriptedLine::BlindTransfer(std::string_view number) {
+void TestLine::BlindTransfer(std::string_view number) {
     activity_ = Activity::Idle;
     log_.push_back("transfer:" + std::string(number));
 }
 
-void ScriptedLine::Drop() {
+void TestLine::Drop() {
     recordSink_.reset();
     activity_ = Activity::Idle;
     dropped_ = true;
     log_.push_back("drop");
 }
 
-void ScriptedLine::Play(const LSoundSource& source) {
+void TestLine::Play(const LSoundSource& source) {
     recordSink_.reset();
     lastSource_ = source;
     log_.push_back("play:" + Describe(source));
@@ -36,31 +36,31 @@ void ScriptedLine::Play(const LSoundSource& source) {
     activity_ = Activity::Playing;
 }
 
-void ScriptedLine::Record(const LSoundSink& sink, int32_t maxTicks, int8_t detectDb,
-                          int32_t silenceTicks) {
+void TestLine::Record(const LSoundSink& sink, int32_t maxTicks, int8_t detectDb,
+                      int32_t silenceTicks) {
     recordSink_ = sink;
     activity_ = Activity::Recording;
     log_.push_back("record:" + std::to_string(maxTicks) + "," + std::to_string(detectDb) + "," +
                    std::to_string(silenceTicks));
 }
 
-void ScriptedLine::Wait(int32_t ticks) {
+void TestLine::Wait(int32_t ticks) {
     recordSink_.reset();
     activity_ = Activity::Waiting;
     log_.push_back("wait:" + std::to_string(ticks));
 }
 
-void ScriptedLine::Stop() {
+void TestLine::Stop() {
     recordSink_.reset();
     activity_ = Activity::Idle;
     log_.push_back("stop");
 }
 
-std::vector<std::string> ScriptedLine::TakeLog() {
+std::vector<std::string> TestLine::TakeLog() {
     return std::exchange(log_, {});
 }
 
-bool ScriptedLine::FinishPlay() {
+bool TestLine::FinishPlay() {
     if (activity_ != Activity::Playing)
         return false;
     activity_ = Activity::Idle;
@@ -68,7 +68,7 @@ bool ScriptedLine::FinishPlay() {
     return true;
 }
 
-bool ScriptedLine::FinishWait() {
+bool TestLine::FinishWait() {
     if (activity_ != Activity::Waiting)
         return false;
     activity_ = Activity::Idle;
@@ -76,7 +76,7 @@ bool ScriptedLine::FinishWait() {
     return true;
 }
 
-bool ScriptedLine::FinishDial() {
+bool TestLine::FinishDial() {
     if (activity_ != Activity::Dialling)
         return false;
     activity_ = Activity::Idle;
@@ -84,7 +84,7 @@ bool ScriptedLine::FinishDial() {
     return true;
 }
 
-int ScriptedLine::RingUntilAnswered(int maxRings, std::string_view number, std::string_view name) {
+int TestLine::RingUntilAnswered(int maxRings, std::string_view number, std::string_view name) {
     SetCallerId(number, name);
     dropped_ = false;
     for (int ring = 1; ring <= maxRings; ++ring) {
@@ -94,14 +94,14 @@ int ScriptedLine::RingUntilAnswered(int maxRings, std::string_view number, std::
     return 0;
 }
 
-bool ScriptedLine::Answer(int maxRings, std::string_view number, std::string_view name) {
+bool TestLine::Answer(int maxRings, std::string_view number, std::string_view name) {
     if (RingUntilAnswered(maxRings, number, name) == 0)
         return false;
     CallConnected();
     return true;
 }
 
-bool ScriptedLine::FeedRecording(int32_t frames, int32_t sample) {
+bool TestLine::FeedRecording(int32_t frames, int32_t sample) {
     if (activity_ != Activity::Recording || IsInvalid(recordSink_))
         return false;
     const std::vector<int32_t> block(kMaxBlockFrames * recordSink_->channels, sample);
@@ -113,13 +113,13 @@ bool ScriptedLine::FeedRecording(int32_t frames, int32_t sample) {
     return true;
 }
 
-void ScriptedLine::HangUpCall() {
+void TestLine::HangUpCall() {
     recordSink_.reset();
     activity_ = Activity::Idle;
     CallEnded();
 }
 
-std::string ScriptedLine::Describe(const LSoundSource& source) const {
+std::string TestLine::Describe(const LSoundSource& source) const {
     if (describeSource)
         return describeSource(source);
     if (IsInvalid(source))

@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "app/recording_leveller.h"
+#include "app/level_recording.h"
 #include "platform/thread/thread.h"
 
 namespace orvia {

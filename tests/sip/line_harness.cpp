@@ -115,7 +115,7 @@ std::string RecordingEvents::States() const {
     return text;
 }
 
-class ProbeAudio : public CallAudio {
+class ProbeAudio : public MediaPort {
 public:
     ProbeAudio(std::shared_ptr<AudioProbe> probe, int id) : probe_(std::move(probe)), id_(id) {}
     int OutputId() const override { return id_; }
@@ -140,8 +140,8 @@ private:
     int id_;
 };
 
-CallAudioFactory AudioProbe::Factory(std::shared_ptr<AudioProbe> probe) {
-    return [probe]() -> std::unique_ptr<CallAudio> {
+MediaPortFactory AudioProbe::Factory(std::shared_ptr<AudioProbe> probe) {
+    return [probe]() -> std::unique_ptr<MediaPort> {
         std::lock_guard<std::mutex> lock(probe->mutex_);
         return std::make_unique<ProbeAudio>(probe, 100 + probe->created_++);
     };

@@ -16,7 +16,7 @@
 #include "peer_process.h"
 #include "platform/dispatch/dispatcher.h"
 #include "platform/dispatch/step_dispatcher.h"
-#include "platform/sip/call_audio.h"
+#include "platform/sip/media_port.h"
 #include "platform/sip/sip_line.h"
 #include "temp_dir.h"
 
@@ -63,7 +63,7 @@ public:
 class AudioProbe {
 public:
     explicit AudioProbe(double toneHz = 1000) : toneHz_(toneHz) {}
-    static CallAudioFactory Factory(std::shared_ptr<AudioProbe> probe);
+    static MediaPortFactory Factory(std::shared_ptr<AudioProbe> probe);
     std::vector<int16_t> Received() const;
     size_t PulledSamples() const;
     int Created() const;

@@ -134,7 +134,7 @@ int CallMedia::Encode(struct mbuf** body, bool offer) {
     return sdp_encode(body, sdp_, offer);
 }
 
-void CallMedia::Start(std::unique_ptr<CallAudio> audio) {
+void CallMedia::Start(std::unique_ptr<MediaPort> audio) {
     if (running_)
         return;
     audio_ = std::move(audio);

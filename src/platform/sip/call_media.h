@@ -23,12 +23,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/sip/call_audio.h"
 #include "platform/sip/digit_merger.h"
 #include "platform/sip/digit_sequencer.h"
 #include "platform/sip/fax_tone_detector.h"
 #include "platform/sip/jitter_buffer.h"
 #include "platform/sip/media_clock.h"
+#include "platform/sip/media_port.h"
 #include "platform/sip/sip_settings.h"
 #include "platform/sip/telephone_event.h"
 
@@ -78,10 +78,10 @@ public:
     bool CanSend() const { return canSend_; }
 
     // Starts moving audio (the call is connected); takes the audio ends.
-    void Start(std::unique_ptr<CallAudio> audio);
+    void Start(std::unique_ptr<MediaPort> audio);
     void Stop();
     bool Running() const { return running_; }
-    const CallAudio* Audio() const { return audio_.get(); }
+    const MediaPort* Audio() const { return audio_.get(); }
 
     // Sends a dial string; a string still being sent is cut short (and
     // reported sent first).
@@ -109,7 +109,7 @@ private:
     int rtpFd_ = -1;
     struct mbuf* txBuffer_ = nullptr;
     struct dtmf_dec* inband_ = nullptr;
-    std::unique_ptr<CallAudio> audio_;
+    std::unique_ptr<MediaPort> audio_;
     bool running_ = false;
 
     // Negotiated payload types (-1 = none).

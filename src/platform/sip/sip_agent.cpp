@@ -37,7 +37,7 @@ struct SipAgent::Handles {
 };
 
 SipAgent::SipAgent(const SipDeviceSettings& settings, SipLoop* loop, LineSink* sink,
-                   CallAudioFactory audio)
+                   MediaPortFactory audio)
     : settings_(settings),
       loop_(loop),
       sink_(sink),
@@ -45,7 +45,7 @@ SipAgent::SipAgent(const SipDeviceSettings& settings, SipLoop* loop, LineSink* s
       handles_(std::make_unique<Handles>()) {}
 
 std::unique_ptr<SipAgent> SipAgent::Create(const SipDeviceSettings& settings, SipLoop* loop,
-                                           LineSink* sink, CallAudioFactory audio,
+                                           LineSink* sink, MediaPortFactory audio,
                                            std::string* error) {
     std::unique_ptr<SipAgent> agent(new SipAgent(settings, loop, sink, std::move(audio)));
     const int err = agent->Start();
@@ -152,7 +152,7 @@ const struct sa& SipAgent::MediaAddress() const {
     return handles_->mediaAddress;
 }
 
-std::unique_ptr<CallAudio> SipAgent::NewCallAudio() const {
+std::unique_ptr<MediaPort> SipAgent::NewMediaPort() const {
     return audio_ ? audio_() : nullptr;
 }
 

@@ -15,8 +15,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/sip/call_audio.h"
 #include "platform/sip/line_sink.h"
+#include "platform/sip/media_port.h"
 #include "platform/sip/sip_settings.h"
 
 struct sip;
@@ -35,7 +35,7 @@ public:
     // Null with a reason in *error when the stack cannot start (the address
     // is in use, say).
     static std::unique_ptr<SipAgent> Create(const SipDeviceSettings& settings, SipLoop* loop,
-                                            LineSink* sink, CallAudioFactory audio,
+                                            LineSink* sink, MediaPortFactory audio,
                                             std::string* error);
     ~SipAgent();
     SipAgent(const SipAgent&) = delete;
@@ -66,14 +66,14 @@ public:
     }
     // Where RTP is bound and the address the SDP names.
     const struct sa& MediaAddress() const;
-    std::unique_ptr<CallAudio> NewCallAudio() const;
+    std::unique_ptr<MediaPort> NewMediaPort() const;
     // The call ended; it is deleted once its handler has returned.
     void CallEnded(SipCall* call);
     static int AuthHandler(char** user, char** password, const char* realm, void* arg);
 
 private:
     SipAgent(const SipDeviceSettings& settings, SipLoop* loop, LineSink* sink,
-             CallAudioFactory audio);
+             MediaPortFactory audio);
     int Start();
     int StartRegistration();
     SipCall* Find(CallHandle call) const;
@@ -86,7 +86,7 @@ private:
     SipDeviceSettings settings_;
     SipLoop* loop_;
     LineSink* sink_;
-    CallAudioFactory audio_;
+    MediaPortFactory audio_;
     struct sip* sip_ = nullptr;
     struct sipsess_sock* sessions_ = nullptr;
     struct sip_auth* auth_ = nullptr;

@@ -343,8 +343,8 @@ void SipCall::HandleEstablished() {
         sink->Reply(dialRequest_, true);
         dialRequest_ = 0;
     }
-    media_->Start(agent_->NewCallAudio());
-    const CallAudio* audio = media_->Audio();
+    media_->Start(agent_->NewMediaPort());
+    const MediaPort* audio = media_->Audio();
     sink->CallConnected(handle_, audio ? audio->OutputId() : -1, audio ? audio->InputId() : -1);
 }
 

@@ -1,4 +1,5 @@
-// The audio ends of one connected SIP call, as the media clock sees them.
+// MediaPort: the audio ends of one connected SIP call, as the media clock
+// sees them.
 //
 // Every 20 ms the call takes what the line plays (Pull: exactly the asked
 // number of samples, silence where the line queued nothing) and hands over
@@ -15,9 +16,9 @@
 
 namespace orvia::sip {
 
-class CallAudio {
+class MediaPort {
 public:
-    virtual ~CallAudio() = default;
+    virtual ~MediaPort() = default;
     virtual int OutputId() const = 0;
     virtual int InputId() const = 0;
     virtual void Pull(int16_t* out, size_t samples) = 0;
@@ -25,6 +26,6 @@ public:
 };
 
 // Makes the audio ends of a newly connected call; null when none are left.
-using CallAudioFactory = std::function<std::unique_ptr<CallAudio>()>;
+using MediaPortFactory = std::function<std::unique_ptr<MediaPort>()>;
 
 }  // namespace orvia::sip

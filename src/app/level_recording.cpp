@@ -1,4 +1,4 @@
-#include "app/recording_leveller.h"
+#include "app/level_recording.h"
 
 #include <unistd.h>
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/program.h"
-#include "app/qt_event_loop.h"
+#include "app/qt/qt_event_loop.h"
 #include "app/simulate/simulation.h"
+#include "app/startup/program.h"
 
 int main(int argc, char** argv) {
     if (argc >= 2 && std::string(argv[1]) == "simulate")

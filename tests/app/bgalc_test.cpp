@@ -11,8 +11,8 @@
 #include <mutex>
 #include <numbers>
 
-#include "app/bgalc.h"
-#include "app/bgalc_queue_file.h"
+#include "app/bgalc/bgalc.h"
+#include "app/bgalc/bgalc_queue_file.h"
 #include "audio/alc/auto_gain.h"
 #include "audio/pcm_file_sink.h"
 #include "audio/wave_source.h"

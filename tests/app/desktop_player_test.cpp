@@ -1,12 +1,12 @@
 // The desktop player: a message played through the main window's actions
 // reaches the device "playdevice" names, and the play button follows it.
-#include "app/desktop_player.h"
+#include "app/core/desktop_player.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "app/message_actions.h"
+#include "app/core/message_actions.h"
 #include "audio/pcm_file_sink.h"
 #include "platform/dispatch/step_dispatcher.h"
 #include "platform/wave/fast_test_device.h"

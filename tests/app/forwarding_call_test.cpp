@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/main_dialog.h"
-#include "app/telephony_line_bank.h"
+#include "app/core/main_dialog.h"
+#include "app/core/telephony_line_bank.h"
 #include "audio/pcm_file_sink.h"
 #include "line/line_application.h"
 #include "platform/dispatch/step_dispatcher.h"

@@ -1,4 +1,4 @@
-#include "app/installed_data.h"
+#include "app/startup/installed_data.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/mailbox_actions.h"
-#include "app/main_lists.h"
-#include "app/message_actions.h"
+#include "app/core/mailbox_actions.h"
+#include "app/core/main_lists.h"
+#include "app/core/message_actions.h"
 #include "audio/pcm_file_sink.h"
 #include "platform/time/clock.h"
 #include "store/profile.h"

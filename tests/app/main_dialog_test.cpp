@@ -1,6 +1,6 @@
 // The application core with the step-by-step dispatcher: its timers, its
 // messages, the close question and the order of destruction.
-#include "app/main_dialog.h"
+#include "app/core/main_dialog.h"
 
 #include <gtest/gtest.h>
 

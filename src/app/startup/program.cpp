@@ -1,4 +1,4 @@
-#include "app/program.h"
+#include "app/startup/program.h"
 
 #include <unistd.h>
 
@@ -7,15 +7,15 @@
 #include <iostream>
 #include <thread>
 
-#include "app/command_line.h"
-#include "app/console_view.h"
-#include "app/desktop_player.h"
-#include "app/exit_signals.h"
-#include "app/install_commands.h"
-#include "app/installed_data.h"
-#include "app/main_dialog.h"
-#include "app/telephony_line_bank.h"
-#include "app/telephony_providers.h"
+#include "app/core/console_view.h"
+#include "app/core/desktop_player.h"
+#include "app/core/main_dialog.h"
+#include "app/core/telephony_line_bank.h"
+#include "app/startup/command_line.h"
+#include "app/startup/exit_signals.h"
+#include "app/startup/install_commands.h"
+#include "app/startup/installed_data.h"
+#include "app/startup/telephony_providers.h"
 #include "platform/alsa/sound_cards.h"
 #include "platform/desktop/autostart.h"
 #include "platform/desktop/service_unit.h"

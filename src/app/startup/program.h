@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/event_loop.h"
+#include "app/startup/event_loop.h"
 
 namespace orvia {
 

@@ -1,4 +1,4 @@
-#include "app/installed_data.h"
+#include "app/startup/installed_data.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <numbers>
 
-#include "app/file_replacement.h"
 #include "audio/pcm_file_sink.h"
 #include "audio/wave_source.h"
 #include "engine/ogm_files.h"
+#include "platform/files/file_replacement.h"
 #include "platform/files/text_file.h"
 #include "platform/telephony/telephony.h"
 #include "speech/speech_file.h"

@@ -1,4 +1,4 @@
-#include "app/install_commands.h"
+#include "app/startup/install_commands.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <istream>
 #include <ostream>
 
-#include "app/installed_data.h"
+#include "app/startup/installed_data.h"
 #include "platform/desktop/autostart.h"
 #include "platform/desktop/service_unit.h"
 #include "platform/files/text_file.h"

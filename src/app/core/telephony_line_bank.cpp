@@ -1,8 +1,8 @@
-#include "app/telephony_line_bank.h"
+#include "app/core/telephony_line_bank.h"
 
 #include <string>
 
-#include "app/bgalc.h"
+#include "app/bgalc/bgalc.h"
 #include "engine/ivr_main.h"
 #include "line/line_setup.h"
 #include "platform/thread/thread_affinity.h"

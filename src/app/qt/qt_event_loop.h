@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/event_loop.h"
+#include "app/startup/event_loop.h"
 
 namespace orvia {
 

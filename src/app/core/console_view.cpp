@@ -1,4 +1,4 @@
-#include "app/console_view.h"
+#include "app/core/console_view.h"
 
 #include <ostream>
 

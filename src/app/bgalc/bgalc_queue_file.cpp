@@ -1,4 +1,4 @@
-#include "app/bgalc_queue_file.h"
+#include "app/bgalc/bgalc_queue_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

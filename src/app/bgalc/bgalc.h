@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "app/level_recording.h"
+#include "app/bgalc/level_recording.h"
 #include "platform/thread/thread.h"
 
 namespace orvia {

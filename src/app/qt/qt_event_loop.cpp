@@ -1,4 +1,4 @@
-#include "app/qt_event_loop.h"
+#include "app/qt/qt_event_loop.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

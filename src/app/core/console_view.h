@@ -8,8 +8,8 @@
 
 #include <iosfwd>
 
-#include "app/line_bank.h"
-#include "app/main_window_view.h"
+#include "app/core/line_bank.h"
+#include "app/core/main_window_view.h"
 
 namespace orvia {
 

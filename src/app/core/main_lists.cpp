@@ -1,4 +1,4 @@
-#include "app/main_lists.h"
+#include "app/core/main_lists.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "app/desktop_playback.h"
+#include "app/core/desktop_playback.h"
 
 #include "audio/mp3/mp3_source.h"
 #include "audio/wave_source.h"

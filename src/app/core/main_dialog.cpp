@@ -1,6 +1,6 @@
-#include "app/main_dialog.h"
+#include "app/core/main_dialog.h"
 
-#include "app/main_lists.h"
+#include "app/core/main_lists.h"
 #include "platform/dispatch/dispatcher.h"
 #include "platform/thread/thread_affinity.h"
 #include "store/call_log.h"

@@ -1,4 +1,4 @@
-#include "app/exit_signals.h"
+#include "app/startup/exit_signals.h"
 
 #include <poll.h>
 #include <pthread.h>

@@ -1,4 +1,4 @@
-#include "app/mailbox_actions.h"
+#include "app/core/mailbox_actions.h"
 
 #include <sys/stat.h>
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/desktop_playback.h"
+#include "app/core/desktop_playback.h"
 
 namespace orvia {
 

@@ -1,12 +1,12 @@
-#include "app/level_recording.h"
+#include "app/bgalc/level_recording.h"
 
 #include <unistd.h>
 
-#include "app/file_replacement.h"
 #include "audio/alc/auto_gain.h"
 #include "audio/channel_conversion.h"
 #include "audio/pcm_file_sink.h"
 #include "audio/wave_source.h"
+#include "platform/files/file_replacement.h"
 
 namespace orvia {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/desktop_player.h"
+#include "app/core/desktop_player.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/file_replacement.h"
+#include "platform/files/file_replacement.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/line_bank.h"
+#include "app/core/line_bank.h"
 #include "engine/recording_leveller.h"
 #include "line/line.h"
 #include "line/line_application.h"

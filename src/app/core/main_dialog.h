@@ -27,9 +27,9 @@
 #include <memory>
 #include <string>
 
-#include "app/desktop_playback.h"
-#include "app/line_bank.h"
-#include "app/main_window_view.h"
+#include "app/core/desktop_playback.h"
+#include "app/core/line_bank.h"
+#include "app/core/main_window_view.h"
 #include "delivery/bg_task.h"
 #include "delivery/forwarding_scheduler.h"
 #include "delivery/message_cleanup.h"

@@ -1,4 +1,4 @@
-#include "app/message_actions.h"
+#include "app/core/message_actions.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,12 +6,12 @@
 
 #include <cstdio>
 
-#include "app/file_replacement.h"
-#include "app/main_lists.h"
+#include "app/core/main_lists.h"
 #include "delivery/delivery_settings.h"
 #include "delivery/mail_sender.h"
 #include "delivery/mail_texts.h"
 #include "delivery/message_compression.h"
+#include "platform/files/file_replacement.h"
 #include "platform/files/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "app/desktop_playback.h"
+#include "app/core/desktop_playback.h"
 #include "audio/playback/sound_player.h"
 
 namespace orvia {

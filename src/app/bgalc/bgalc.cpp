@@ -1,9 +1,9 @@
-#include "app/bgalc.h"
+#include "app/bgalc/bgalc.h"
 
 #include <mutex>
 #include <vector>
 
-#include "app/bgalc_queue_file.h"
+#include "app/bgalc/bgalc_queue_file.h"
 #include "store/settings_store.h"
 
 namespace orvia {

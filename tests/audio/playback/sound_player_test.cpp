@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "../memory_source.h"
 #include "audio/peak_limiter.h"
 #include "audio/stub_source.h"
+#include "memory_source.h"
 #include "platform/dispatch/step_dispatcher.h"
 #include "platform/wave/fast_test_device.h"
 #include "platform/wave/wave_registry.h"

@@ -98,7 +98,7 @@ TEST(ProgramPath, IsTheRunningExecutable) {
     const std::string path = ProgramPath();
     ASSERT_FALSE(path.empty());
     EXPECT_EQ(path[0], '/');
-    EXPECT_NE(path.find("platform_registration_test"), std::string::npos) << path;
+    EXPECT_NE(path.find("orvia_platform_desktop_tests"), std::string::npos) << path;
 }
 
 }  // namespace

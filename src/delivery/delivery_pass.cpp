@@ -1,7 +1,7 @@
 #include "delivery/delivery_pass.h"
 
 #include "delivery/delivery_settings.h"
-#include "delivery/ftp_upload.h"
+#include "delivery/ftp_upload_p.h"
 #include "delivery/mail_sender.h"
 #include "delivery/mail_texts.h"
 #include "delivery/message_compression.h"

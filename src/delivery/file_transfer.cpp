@@ -7,8 +7,8 @@
 #include <cstring>
 #include <optional>
 
-#include "delivery/curl_easy.h"
-#include "delivery/server_address.h"
+#include "delivery/curl_easy_p.h"
+#include "delivery/server_address_p.h"
 
 namespace orvia {
 namespace {

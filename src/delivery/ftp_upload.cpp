@@ -1,11 +1,11 @@
-#include "delivery/ftp_upload.h"
+#include "delivery/ftp_upload_p.h"
 
 #include <set>
 
 #include "delivery/delivery_settings.h"
-#include "delivery/index_page.h"
+#include "delivery/index_page_p.h"
 #include "delivery/message_files.h"
-#include "delivery/web_name.h"
+#include "delivery/web_name_p.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 

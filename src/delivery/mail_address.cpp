@@ -1,4 +1,4 @@
-#include "delivery/mail_address.h"
+#include "delivery/mail_address_p.h"
 
 #include "store/text.h"
 

@@ -5,11 +5,11 @@
 
 #include <ctime>
 
-#include "delivery/curl_easy.h"
+#include "delivery/curl_easy_p.h"
 #include "delivery/delivery_settings.h"
-#include "delivery/mail_address.h"
-#include "delivery/mail_headers.h"
-#include "delivery/server_address.h"
+#include "delivery/mail_address_p.h"
+#include "delivery/mail_headers_p.h"
+#include "delivery/server_address_p.h"
 
 namespace orvia {
 namespace {

@@ -1,4 +1,4 @@
-#include "delivery/server_address.h"
+#include "delivery/server_address_p.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "delivery/web_name.h"
+#include "delivery/web_name_p.h"
 
 #include "delivery/message_files.h"
 

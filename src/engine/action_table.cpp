@@ -1,4 +1,4 @@
-#include "engine/action_table.h"
+#include "engine/action_table_p.h"
 
 #include "store/text.h"
 

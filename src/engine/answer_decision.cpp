@@ -1,4 +1,4 @@
-#include "engine/answer_decision.h"
+#include "engine/answer_decision_p.h"
 
 #include "engine/ogm_files.h"
 #include "platform/time/clock.h"

@@ -1,4 +1,4 @@
-#include "engine/form_data.h"
+#include "engine/form_data_p.h"
 
 namespace orvia {
 namespace {

@@ -1,9 +1,9 @@
 // IVRCMain: construction and the line events.
 #include "engine/ivr_main.h"
 
-#include "engine/answer_decision.h"
-#include "engine/line_audio.h"
-#include "engine/line_settings.h"
+#include "engine/answer_decision_p.h"
+#include "engine/line_audio_p.h"
+#include "engine/line_settings_p.h"
 #include "engine/ogm_files.h"
 #include "line/vline.h"
 #include "platform/process/process_desktop.h"

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "engine/line_audio.h"
+#include "engine/line_audio_p.h"
 #include "engine/ogm_files.h"
-#include "engine/ogm_select.h"
+#include "engine/ogm_select_p.h"
 #include "line/vline.h"
 #include "platform/time/clock.h"
 #include "store/call_log.h"

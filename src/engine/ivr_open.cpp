@@ -3,7 +3,7 @@
 // variables.
 #include "engine/ivr_main.h"
 
-#include "engine/form_data.h"
+#include "engine/form_data_p.h"
 #include "engine/ogm_files.h"
 
 namespace orvia {

@@ -1,4 +1,4 @@
-#include "engine/line_audio.h"
+#include "engine/line_audio_p.h"
 
 #include "audio/compressor.h"
 #include "audio/gain.h"

@@ -1,4 +1,4 @@
-#include "engine/ogm_select.h"
+#include "engine/ogm_select_p.h"
 
 #include <sys/stat.h>
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "engine/line_settings.h"
+#include "engine/line_settings_p.h"
 #include "engine/safe_name.h"
 #include "platform/process/process_command_line.h"
 #include "platform/time/clock.h"

@@ -1,8 +1,8 @@
-#include "delivery/index_page.h"
+#include "delivery/index_page_p.h"
 
 #include <gtest/gtest.h>
 
-#include "delivery/web_name.h"
+#include "delivery/web_name_p.h"
 #include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"

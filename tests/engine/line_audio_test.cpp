@@ -9,7 +9,7 @@
 #include "audio/gain.h"
 #include "audio/high_pass.h"
 #include "audio/stub_source.h"
-#include "engine/line_audio.h"
+#include "engine/line_audio_p.h"
 #include "engine_fixture.h"
 #include "mp3_fixtures.h"
 #include "store/settings_store.h"

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/form_data.h"
+#include "engine/form_data_p.h"
 #include "engine/ivr_notify.h"
 #include "engine/template.h"
 #include "engine_fixture.h"

@@ -3,7 +3,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/bgalc/bgalc_queue_file.h"
+#include "app/bgalc/bgalc_queue_file_p.h"
 #include "store/settings_store.h"
 
 namespace orvia {

@@ -1,4 +1,4 @@
-#include "app/bgalc/bgalc_queue_file.h"
+#include "app/bgalc/bgalc_queue_file_p.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "app/core/console_view.h"
+#include "app/core/console_view_p.h"
 
 #include <ostream>
 

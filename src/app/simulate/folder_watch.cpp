@@ -1,4 +1,4 @@
-#include "app/simulate/folder_watch.h"
+#include "app/simulate/folder_watch_p.h"
 
 #include <filesystem>
 #include <system_error>

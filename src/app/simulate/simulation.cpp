@@ -4,8 +4,8 @@
 #include <memory>
 #include <utility>
 
-#include "app/simulate/simulation_transcript.h"
-#include "app/simulate/transcript_engine.h"
+#include "app/simulate/simulation_transcript_p.h"
+#include "app/simulate/transcript_engine_p.h"
 #include "line/line.h"
 #include "line/line_application.h"
 #include "platform/dispatch/step_dispatcher.h"

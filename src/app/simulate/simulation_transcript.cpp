@@ -1,4 +1,4 @@
-#include "app/simulate/simulation_transcript.h"
+#include "app/simulate/simulation_transcript_p.h"
 
 #include <cinttypes>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "app/startup/exit_signals.h"
+#include "app/startup/exit_signals_p.h"
 
 #include <poll.h>
 #include <pthread.h>

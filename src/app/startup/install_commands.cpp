@@ -1,4 +1,4 @@
-#include "app/startup/install_commands.h"
+#include "app/startup/install_commands_p.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <istream>
 #include <ostream>
 
-#include "app/startup/installed_data.h"
+#include "app/startup/installed_data_p.h"
 #include "platform/desktop/autostart.h"
 #include "platform/desktop/service_unit.h"
 #include "platform/files/text_file.h"

@@ -7,15 +7,15 @@
 #include <iostream>
 #include <thread>
 
-#include "app/core/console_view.h"
+#include "app/core/console_view_p.h"
 #include "app/core/desktop_player.h"
 #include "app/core/main_dialog.h"
 #include "app/core/telephony_line_bank.h"
-#include "app/startup/command_line.h"
-#include "app/startup/exit_signals.h"
-#include "app/startup/install_commands.h"
-#include "app/startup/installed_data.h"
-#include "app/startup/telephony_providers.h"
+#include "app/startup/command_line_p.h"
+#include "app/startup/exit_signals_p.h"
+#include "app/startup/install_commands_p.h"
+#include "app/startup/installed_data_p.h"
+#include "app/startup/telephony_providers_p.h"
 #include "platform/alsa/sound_cards.h"
 #include "platform/desktop/autostart.h"
 #include "platform/desktop/service_unit.h"

@@ -1,4 +1,4 @@
-#include "app/startup/telephony_providers.h"
+#include "app/startup/telephony_providers_p.h"
 
 #include "platform/sip/sip_device.h"
 

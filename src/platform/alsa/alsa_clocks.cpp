@@ -1,4 +1,4 @@
-#include "platform/alsa/alsa_clocks.h"
+#include "platform/alsa/alsa_clocks_p.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/alsa/alsa_pcm.h"
+#include "platform/alsa/alsa_pcm_p.h"
 #include "platform/wave/paced_test_device.h"
 #include "platform/wave/wave_registry.h"
 

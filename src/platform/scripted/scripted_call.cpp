@@ -1,4 +1,4 @@
-#include "platform/scripted/scripted_call.h"
+#include "platform/scripted/scripted_call_p.h"
 
 #include <algorithm>
 #include <chrono>

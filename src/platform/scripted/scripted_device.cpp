@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "platform/dispatch/step_dispatcher.h"
-#include "platform/scripted/scripted_call.h"
-#include "platform/scripted/scripted_line.h"
+#include "platform/scripted/scripted_call_p.h"
+#include "platform/scripted/scripted_line_p.h"
 #include "platform/thread/thread_affinity.h"
 
 namespace orvia {

@@ -1,4 +1,4 @@
-#include "platform/scripted/scripted_line.h"
+#include "platform/scripted/scripted_line_p.h"
 
 #include <utility>
 

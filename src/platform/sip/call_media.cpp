@@ -1,4 +1,4 @@
-#include "platform/sip/call_media.h"
+#include "platform/sip/call_media_p.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/sip/libre.h"
+#include "platform/sip/libre_p.h"
 
 namespace orvia::sip {
 namespace {

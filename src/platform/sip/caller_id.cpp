@@ -1,4 +1,4 @@
-#include "platform/sip/caller_id.h"
+#include "platform/sip/caller_id_p.h"
 
 #include <algorithm>
 #include <cctype>

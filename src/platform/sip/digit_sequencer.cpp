@@ -1,4 +1,4 @@
-#include "platform/sip/digit_sequencer.h"
+#include "platform/sip/digit_sequencer_p.h"
 
 #include <cctype>
 

@@ -1,8 +1,8 @@
-#include "platform/sip/media_clock.h"
+#include "platform/sip/media_clock_p.h"
 
 #include <algorithm>
 
-#include "platform/sip/libre.h"
+#include "platform/sip/libre_p.h"
 
 namespace orvia::sip {
 namespace {

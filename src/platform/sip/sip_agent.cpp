@@ -1,8 +1,8 @@
-#include "platform/sip/sip_agent.h"
+#include "platform/sip/sip_agent_p.h"
 
-#include "platform/sip/libre.h"
-#include "platform/sip/sip_call.h"
-#include "platform/sip/sip_loop.h"
+#include "platform/sip/libre_p.h"
+#include "platform/sip/sip_call_p.h"
+#include "platform/sip/sip_loop_p.h"
 
 namespace orvia::sip {
 namespace {

@@ -1,12 +1,12 @@
-#include "platform/sip/sip_call.h"
+#include "platform/sip/sip_call_p.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "platform/sip/caller_id.h"
-#include "platform/sip/dial_target.h"
-#include "platform/sip/libre.h"
-#include "platform/sip/sip_agent.h"
+#include "platform/sip/caller_id_p.h"
+#include "platform/sip/dial_target_p.h"
+#include "platform/sip/libre_p.h"
+#include "platform/sip/sip_agent_p.h"
 
 namespace orvia::sip {
 namespace {

@@ -1,6 +1,6 @@
-#include "platform/sip/sip_loop.h"
+#include "platform/sip/sip_loop_p.h"
 
-#include "platform/sip/libre.h"
+#include "platform/sip/libre_p.h"
 
 namespace orvia::sip {
 namespace {

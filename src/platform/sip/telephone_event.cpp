@@ -1,4 +1,4 @@
-#include "platform/sip/telephone_event.h"
+#include "platform/sip/telephone_event_p.h"
 
 #include "platform/text/ascii_text.h"
 

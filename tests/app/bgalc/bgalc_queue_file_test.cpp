@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/bgalc/bgalc_queue_file.h"
+#include "app/bgalc/bgalc_queue_file_p.h"
 #include "temp_dir.h"
 
 namespace orvia {

@@ -12,7 +12,7 @@
 #include <numbers>
 
 #include "app/bgalc/bgalc.h"
-#include "app/bgalc/bgalc_queue_file.h"
+#include "app/bgalc/bgalc_queue_file_p.h"
 #include "audio/alc/auto_gain.h"
 #include "audio/pcm_file_sink.h"
 #include "audio/wave_source.h"

@@ -1,4 +1,4 @@
-#include "app/startup/command_line.h"
+#include "app/startup/command_line_p.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/startup/install_commands.h"
+#include "app/startup/install_commands_p.h"
 
 #include <sys/stat.h>
 
@@ -8,7 +8,7 @@
 #include <set>
 #include <sstream>
 
-#include "app/startup/installed_data.h"
+#include "app/startup/installed_data_p.h"
 #include "platform/desktop/autostart.h"
 #include "platform/desktop/service_unit.h"
 #include "store/profile.h"

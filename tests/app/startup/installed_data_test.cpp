@@ -1,4 +1,4 @@
-#include "app/startup/installed_data.h"
+#include "app/startup/installed_data_p.h"
 
 #include <gtest/gtest.h>
 

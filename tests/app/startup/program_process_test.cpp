@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "app/startup/installed_data.h"
+#include "app/startup/installed_data_p.h"
 #include "platform/process/process_child.h"
 #include "platform/time/clock.h"
 #include "store/call_log.h"

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/sip/tone_generator.h"
+#include "platform/sip/tone_generator_p.h"
 #include "temp_dir.h"
 
 namespace orvia::sip::test {

@@ -1,10 +1,10 @@
 // SDP offer/answer of a call's media, run on the SIP loop.
-#include "platform/sip/call_media.h"
+#include "platform/sip/call_media_p.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/sip/libre.h"
-#include "platform/sip/sip_loop.h"
+#include "platform/sip/libre_p.h"
+#include "platform/sip/sip_loop_p.h"
 
 namespace orvia::sip {
 namespace {

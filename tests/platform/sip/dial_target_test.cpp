@@ -1,4 +1,4 @@
-#include "platform/sip/dial_target.h"
+#include "platform/sip/dial_target_p.h"
 
 #include <gtest/gtest.h>
 

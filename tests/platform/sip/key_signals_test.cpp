@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/sip/digit_merger.h"
-#include "platform/sip/digit_sequencer.h"
-#include "platform/sip/fax_tone_detector.h"
-#include "platform/sip/libre.h"
-#include "platform/sip/telephone_event.h"
+#include "platform/sip/digit_merger_p.h"
+#include "platform/sip/digit_sequencer_p.h"
+#include "platform/sip/fax_tone_detector_p.h"
+#include "platform/sip/libre_p.h"
+#include "platform/sip/telephone_event_p.h"
 
 namespace orvia::sip {
 namespace {

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "audio/codec/block_codec.h"
+#include "audio/codec/block_codec_p.h"
 
 namespace orvia::codec {
 

@@ -23,14 +23,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/sip/digit_merger.h"
-#include "platform/sip/digit_sequencer.h"
-#include "platform/sip/fax_tone_detector.h"
-#include "platform/sip/jitter_buffer.h"
-#include "platform/sip/media_clock.h"
+#include "platform/sip/digit_merger_p.h"
+#include "platform/sip/digit_sequencer_p.h"
+#include "platform/sip/fax_tone_detector_p.h"
+#include "platform/sip/jitter_buffer_p.h"
+#include "platform/sip/media_clock_p.h"
 #include "platform/sip/media_port.h"
 #include "platform/sip/sip_settings.h"
-#include "platform/sip/telephone_event.h"
+#include "platform/sip/telephone_event_p.h"
 
 struct mbuf;
 struct sa;

@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/sip/line_sink.h"
+#include "platform/sip/line_sink_p.h"
 #include "platform/sip/media_port.h"
 #include "platform/sip/sip_settings.h"
 

@@ -28,7 +28,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/simulate/folder_watch.h"
+#include "app/simulate/folder_watch_p.h"
 #include "engine/ivr_notify.h"
 #include "line/line_observer.h"
 #include "platform/scripted/scripted_call_observer.h"

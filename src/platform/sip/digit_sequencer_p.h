@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/sip/telephone_event.h"
-#include "platform/sip/tone_generator.h"
+#include "platform/sip/telephone_event_p.h"
+#include "platform/sip/tone_generator_p.h"
 
 namespace orvia::sip {
 

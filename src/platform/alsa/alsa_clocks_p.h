@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "platform/alsa/alsa_pcm.h"
+#include "platform/alsa/alsa_pcm_p.h"
 #include "platform/wave/wave_device.h"
 
 namespace orvia {

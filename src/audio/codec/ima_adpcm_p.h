@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "audio/codec/block_codec.h"
+#include "audio/codec/block_codec_p.h"
 
 namespace orvia::codec {
 

@@ -20,8 +20,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/sip/call_media.h"
-#include "platform/sip/digit_merger.h"
+#include "platform/sip/call_media_p.h"
+#include "platform/sip/digit_merger_p.h"
 #include "platform/telephony/telephony.h"
 
 struct sip_msg;

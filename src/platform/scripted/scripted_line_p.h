@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/scripted/scripted_call.h"
+#include "platform/scripted/scripted_call_p.h"
 #include "platform/scripted/scripted_device.h"
 #include "platform/telephony/telephony.h"
 

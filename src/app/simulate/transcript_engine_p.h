@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/simulate/simulation_transcript.h"
+#include "app/simulate/simulation_transcript_p.h"
 #include "engine/ivr_main.h"
 
 namespace orvia {

@@ -5,7 +5,8 @@
 #include "delivery/mail_sender.h"
 #include "delivery/mail_texts.h"
 #include "delivery/message_compression.h"
-#include "delivery/message_files.h"
+#include "engine/mailbox_files.h"
+#include "platform/files/folder_listing.h"
 #include "platform/files/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -48,7 +49,7 @@ void DeliveryPass::DeliverMailbox(FileTransfer& transfer, const std::string& mai
 
 void DeliveryPass::MailStage(const std::string& mailboxFile) {
     const std::string address = ReadProfileString(mailboxFile, kMailbox, "emailaddress", "");
-    for (const std::string& messageIni : ListMessageFiles(FileStem(mailboxFile))) {
+    for (const std::string& messageIni : ListMessageFiles(MailboxNameOf(mailboxFile))) {
         if (Stopped())
             return;
         MailOne(mailboxFile, address, messageIni);
@@ -61,7 +62,7 @@ void DeliveryPass::MailOne(const std::string& mailboxFile, const std::string& ad
         return;
     if (!WriteProfileBool(messageIni, kMessage, "sentemail", true))
         return;
-    const MessageDetails details = ReadMessageDetails(FileStem(mailboxFile), messageIni);
+    const MessageDetails details = ReadMessageDetails(MailboxNameOf(mailboxFile), messageIni);
     const WebLinks links = ReadWebLinks();
     const bool withAudio = ReadProfileBool(mailboxFile, kMailbox, "sendemailaudio", true);
     MailMessage mail;
@@ -74,7 +75,7 @@ void DeliveryPass::MailOne(const std::string& mailboxFile, const std::string& ad
         }
         mail.subject = kAudioMailSubject;
         mail.body = AudioMailBody(details, links);
-        mail.attachment = WithExtension(messageIni, ".wav");
+        mail.attachment = MessageAudioPath(messageIni);
     } else {
         mail.subject = kNotificationMailSubject;
         mail.body = NotificationMailBody(details, links);
@@ -91,7 +92,7 @@ void DeliveryPass::MailOne(const std::string& mailboxFile, const std::string& ad
 }
 
 void DeliveryPass::FtpStage(FileTransfer& transfer, const std::string& mailboxFile) {
-    for (const std::string& messageIni : ListMessageFiles(FileStem(mailboxFile))) {
+    for (const std::string& messageIni : ListMessageFiles(MailboxNameOf(mailboxFile))) {
         if (Stopped())
             return;
         UploadOne(transfer, mailboxFile, messageIni);
@@ -112,7 +113,7 @@ void DeliveryPass::UploadOne(FileTransfer& transfer, const std::string& mailboxF
 void DeliveryPass::DeleteMessage(const std::string& messageIni) {
     // The audio goes first: a message whose audio could not be deleted keeps
     // its ".ini" file and stays listed.
-    if (!RemoveFileIfPresent(WithExtension(messageIni, ".wav")))
+    if (!RemoveFileIfPresent(MessageAudioPath(messageIni)))
         return;
     if (!RemoveFileIfPresent(messageIni))
         return;

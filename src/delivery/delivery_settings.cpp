@@ -1,8 +1,8 @@
 #include "delivery/delivery_settings.h"
 
+#include "platform/text/ascii_text.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
-#include "store/text.h"
 
 namespace orvia {
 

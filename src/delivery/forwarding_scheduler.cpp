@@ -1,6 +1,6 @@
 #include "delivery/forwarding_scheduler.h"
 
-#include "delivery/message_files.h"
+#include "platform/files/folder_listing.h"
 #include "platform/thread/thread_affinity.h"
 #include "platform/time/clock.h"
 #include "store/profile.h"

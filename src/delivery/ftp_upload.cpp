@@ -4,8 +4,9 @@
 
 #include "delivery/delivery_settings.h"
 #include "delivery/index_page_p.h"
-#include "delivery/message_files.h"
 #include "delivery/web_name_p.h"
+#include "engine/mailbox_files.h"
+#include "platform/files/folder_listing.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 
@@ -27,9 +28,9 @@ bool UploadMessage(FileTransfer& transfer, const std::string& mailboxFile,
         return false;
     if (!transfer.SetDirectory(account.directory))
         return false;
-    if (!transfer.PutFile(WithExtension(messageIni, ".wav"), MessageWebName(messageIni)))
+    if (!transfer.PutFile(MessageAudioPath(messageIni), MessageWebName(messageIni)))
         return false;
-    UploadIndexPage(transfer, FileStem(mailboxFile));
+    UploadIndexPage(transfer, MailboxNameOf(mailboxFile));
     CleanUpRemote(transfer);
     return true;
 }

@@ -10,6 +10,8 @@
 #include "delivery/mail_address_p.h"
 #include "delivery/mail_headers_p.h"
 #include "delivery/server_address_p.h"
+#include "platform/files/path_names.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 namespace {
@@ -17,23 +19,9 @@ namespace {
 constexpr int kSmtpPort = 25;
 constexpr int kSmtpsPort = 465;
 
-bool HasControlChar(const std::string& text) {
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f)
-            return true;
-    }
-    return false;
-}
-
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The sender: "from" when set, else the login when it is an address, else
@@ -87,7 +75,7 @@ bool BuildParts(curl_mime* mime, const std::string& body, const MailMessage& mes
         return true;
     curl_mimepart* audio = curl_mime_addpart(mime);
     return audio != nullptr && curl_mime_filedata(audio, message.attachment->c_str()) == CURLE_OK &&
-           curl_mime_filename(audio, BaseName(*message.attachment).c_str()) == CURLE_OK &&
+           curl_mime_filename(audio, FileNameOf(*message.attachment).c_str()) == CURLE_OK &&
            curl_mime_type(audio, "audio/wav") == CURLE_OK &&
            curl_mime_encoder(audio, "base64") == CURLE_OK;
 }
@@ -103,8 +91,8 @@ TransferStatus SendMailMessage(const MailMessage& message, const TransferControl
     const std::optional<std::string> sender = SenderAddress(settings);
     const std::optional<std::string> subject = EncodeHeaderText(message.subject);
     const std::optional<SmtpEndpoint> endpoint = EndpointOf(settings);
-    if (!recipient || !sender || !subject || !endpoint || HasControlChar(settings.user) ||
-        HasControlChar(settings.password))
+    if (!recipient || !sender || !subject || !endpoint || HasAsciiControl(settings.user) ||
+        HasAsciiControl(settings.password))
         return TransferStatus::InvalidInput;
     if (message.attachment && !IsRegularFile(*message.attachment))
         return TransferStatus::Failed;

@@ -104,7 +104,7 @@ void IVRCMain::FinishMessage() {
     const std::string& wave = recordPath_;
     if (wave.empty())
         return;
-    const std::string ini = MessageFileWithExtension(wave, ".ini");
+    const std::string ini = MessageIniPath(wave);
     if (RecordingLengthTicks(wave) <= kShortestKeptMessage) {
         // Too short: both files go. Files already gone (the owner deleted the
         // message meanwhile) are not reported again.

@@ -65,7 +65,7 @@ void IVRCMain::PlayCurrentMessage() {
     }
     state_ = IVRState::PlayingMessage;
     std::string ini = messages_.CurrentIni();
-    const std::string wave = MessageFileWithExtension(ini, ".wav");
+    const std::string wave = MessageAudioPath(ini);
     // Marked read as it starts. A message deleted meanwhile (on another
     // line) is not brought back by the mark.
     if (FileIsPresent(ini)) {
@@ -88,7 +88,7 @@ void IVRCMain::DeleteCurrentMessage() {
         return;
     }
     std::string ini = messages_.CurrentIni();
-    const std::string wave = MessageFileWithExtension(ini, ".wav");
+    const std::string wave = MessageAudioPath(ini);
     // Only this message's two files go; files already gone are not reported.
     const bool present = FileIsPresent(wave) || FileIsPresent(ini);
     RemoveFileIfPresent(wave);

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/scripted/scripted_device.h"
+#include "platform/text/utf8_text.h"
 #include "platform/thread/thread_affinity.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
@@ -59,15 +60,7 @@ std::string LLineApplication::GetDeviceName(int device) {
     TelephonyDevice* found = Device(device);
     if (!found)
         return {};
-    std::string name = found->Name();
-    if (name.size() > kDeviceNameMax) {
-        // Cut without splitting a UTF-8 character.
-        std::size_t end = kDeviceNameMax;
-        while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
-            --end;
-        name.resize(end);
-    }
-    return name;
+    return CutUtf8(found->Name(), kDeviceNameMax);
 }
 
 bool LLineApplication::IsVoiceCapable(int device) {

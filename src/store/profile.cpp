@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "platform/files/text_file.h"
-#include "store/text.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 namespace {

@@ -5,11 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <map>
 
+#include "platform/files/path_names.h"
 #include "platform/files/text_file.h"
+#include "platform/text/ascii_text.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 
@@ -18,32 +19,18 @@ namespace {
 
 constexpr const char* kSection = "bgalc";
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
 }  // namespace
 
 bool IsQueueablePath(const std::string& path) {
     if (path.empty() || path.front() != '/' || path.size() >= kProfileValueMax)
         return false;
-    if (std::isspace(static_cast<unsigned char>(path.back())))
-        return false;
-    return std::none_of(path.begin(), path.end(),
-                        [](unsigned char c) { return c < 0x20 || c == 0x7F; });
+    return !IsAsciiBlank(path.back()) && !HasAsciiControl(path);
 }
 
 std::vector<std::string> LoadBGALCQueue(const std::string& queueFile) {
     std::map<std::string, std::string> keys;
     for (auto& [key, value] : ReadProfileSection(queueFile, kSection))
-        keys.emplace(Lower(key), value);
+        keys.emplace(AsciiLower(key), value);
     const int64_t count =
         std::min<int64_t>(std::max(0, ReadProfileInt(queueFile, kSection, "count", 0)),
                           static_cast<int64_t>(keys.size()));

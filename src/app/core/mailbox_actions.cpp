@@ -3,11 +3,15 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <set>
 #include <vector>
 
-#include "delivery/message_files.h"
+#include "engine/mailbox_files.h"
 #include "engine/safe_name.h"
+#include "platform/files/folder_listing.h"
+#include "platform/files/path_names.h"
 #include "platform/files/text_file.h"
+#include "platform/text/ascii_text.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 
@@ -23,25 +27,24 @@ bool Exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-// True for "<name> ICM<digits><suffix>": a message file of that mailbox and
-// not of a mailbox whose name merely begins with "<name> ICM".
-bool IsMessageFileOf(const std::string& file, const std::string& name, const std::string& suffix) {
-    const std::string prefix = name + " ICM";
-    if (file.size() <= prefix.size() + suffix.size() || file.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    const std::string number =
-        file.substr(prefix.size(), file.size() - prefix.size() - suffix.size());
-    return number.find_first_not_of("0123456789") == std::string::npos;
+// True when another mailbox than except has this name without regard to
+// case: message files are matched that way, so two such mailboxes would
+// share (and mail, upload and delete) each other's messages.
+bool NameTakenNoCase(const std::string& name, const std::string& except) {
+    for (const std::string& file : ListFolderFiles(Store().MailBoxes(), ".mbx")) {
+        const std::string other = FileStemOf(file);
+        if (other != except && EqualsNoCase(other, name))
+            return true;
+    }
+    return false;
 }
 
 // The names (without folder) of the mailbox's message files and greeting.
 std::vector<std::string> MailboxFiles(const std::string& name) {
     std::vector<std::string> files;
-    for (const char* suffix : {".ini", ".wav"}) {
-        for (const std::string& file : ListFolderFiles(Store().MailBoxes(), suffix)) {
-            if (IsMessageFileOf(file, name, suffix))
-                files.push_back(file);
-        }
+    for (const char* extension : {".ini", ".wav"}) {
+        for (const std::string& path : ListMessageFiles(name, extension))
+            files.push_back(FileNameOf(path));
     }
     if (Exists(Store().MailBoxes() + name + " OGM.wav"))
         files.push_back(name + " OGM.wav");
@@ -58,14 +61,14 @@ bool IsUsableMailboxName(const std::string& name) {
 std::string ProposeNewMailboxName() {
     for (int n = 1; n <= 300; ++n) {
         const std::string name = "Mailbox " + std::to_string(n);
-        if (!Exists(MailboxFile(name)))
+        if (!Exists(MailboxFile(name)) && !NameTakenNoCase(name, {}))
             return name;
     }
     return {};
 }
 
 bool CreateMailbox(const std::string& name) {
-    if (!IsUsableMailboxName(name) || Exists(MailboxFile(name)))
+    if (!IsUsableMailboxName(name) || Exists(MailboxFile(name)) || NameTakenNoCase(name, {}))
         return false;
     return WriteProfileString(MailboxFile(name), "mbx", "remoteaccess", "false");
 }
@@ -76,12 +79,15 @@ void SelectMailbox(const std::string& name) {
 
 bool RenameMailbox(const std::string& from, const std::string& to) {
     if (!IsUsableMailboxName(from) || !IsUsableMailboxName(to) || from == to ||
-        !Exists(MailboxFile(from)) || Exists(MailboxFile(to)))
+        !Exists(MailboxFile(from)) || Exists(MailboxFile(to)) || NameTakenNoCase(to, from))
         return false;
     const std::string& folder = Store().MailBoxes();
     const std::vector<std::string> files = MailboxFiles(from);
+    std::set<std::string> targets;
     for (const std::string& file : files) {
-        if (Exists(folder + to + file.substr(from.size())))
+        // Messages matched without regard to case may map to one new name.
+        const std::string target = to + file.substr(from.size());
+        if (Exists(folder + target) || !targets.insert(target).second)
             return false;
     }
     if (std::rename(MailboxFile(from).c_str(), MailboxFile(to).c_str()) != 0)

@@ -20,7 +20,9 @@ bool IsUsableMailboxName(const std::string& name);
 std::string ProposeNewMailboxName();
 
 // Creates the mailbox file with remote access off. False when the name is
-// not usable, the mailbox exists or the file cannot be written.
+// not usable, the mailbox exists (also under the name in other letter case:
+// message files are matched without regard to case) or the file cannot be
+// written.
 bool CreateMailbox(const std::string& name);
 
 // The mailbox the window shows from now on ("settings"/"mbx").
@@ -29,8 +31,9 @@ void SelectMailbox(const std::string& name);
 // Renames the mailbox file, then every message file (".ini" and ".wav",
 // keeping what follows the old name) and the mailbox's greeting, and makes
 // the new name the one shown. Refused (false, nothing renamed) when either
-// name is not usable, the mailbox does not exist or any file of the new name
-// exists already. OGMs that name the mailbox are not changed.
+// name is not usable, the mailbox does not exist, another mailbox has the new
+// name in any letter case, or any file of the new name exists already. OGMs
+// that name the mailbox are not changed.
 bool RenameMailbox(const std::string& from, const std::string& to);
 
 // Deletes the mailbox file and, when that succeeded, every message file of

@@ -1,10 +1,10 @@
 #include "app/core/main_lists.h"
 
 #include <algorithm>
-#include <cctype>
 
-#include "delivery/message_files.h"
 #include "engine/ogm_files.h"
+#include "platform/files/folder_listing.h"
+#include "platform/files/path_names.h"
 #include "store/date_text.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -13,21 +13,10 @@
 namespace orvia {
 namespace {
 
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-std::string FileName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::vector<std::string> Stems(const std::string& folder, const char* suffix) {
     std::vector<std::string> names = ListFolderFiles(folder, suffix);
     for (std::string& name : names)
-        name = FileStem(name);
+        name = FileStemOf(name);
     return names;
 }
 
@@ -62,9 +51,7 @@ std::string ShownMailboxName() {
 MessageItem ReadMessageItem(const std::string& messageIni, const std::string& mailboxName) {
     MessageItem item;
     item.messageIni = messageIni;
-    const std::string stem = FileStem(messageIni);
-    const std::string prefix = mailboxName + " ICM";
-    item.number = stem.size() > prefix.size() ? stem.substr(prefix.size()) : std::string();
+    item.number = MessageNumberText(FileNameOf(messageIni), mailboxName, ".ini");
     if (ProfileHasKey(messageIni, "message", "datetime")) {
         const int64_t when = ReadProfileDateTime(messageIni, "message", "datetime", -1);
         if (when >= 0) {
@@ -88,13 +75,7 @@ std::vector<MessageItem> MessageItems(const std::string& mailboxName) {
 }
 
 bool MessageBelongsTo(const std::string& messageIni, const std::string& mailboxName) {
-    if (mailboxName.empty())
-        return false;
-    return Upper(FileName(messageIni)).rfind(Upper(mailboxName + " ICM"), 0) == 0;
-}
-
-std::string MessageAudioPath(const std::string& messageIni) {
-    return WithExtension(messageIni, ".wav");
+    return IsMessageFileOf(FileNameOf(messageIni), mailboxName, ".ini");
 }
 
 }  // namespace orvia

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/mailbox_files.h"
+
 namespace orvia {
 
 // The OGMs that may answer calls: every "*.ini" of the OGMs folder whose
@@ -25,7 +27,7 @@ std::string ShownMailboxName();
 // One row of the message list.
 struct MessageItem {
     std::string messageIni;  // full path of the message's ".ini" file
-    std::string number;      // what follows "<mailbox> ICM" in the file name
+    std::string number;      // the digits after "<mailbox> ICM" in the file name
     std::string date;        // "datetime" as a date text; empty when missing
     std::string time;        // "datetime" as a time text; empty when missing
     std::string callerId;    // "cid"
@@ -37,11 +39,9 @@ struct MessageItem {
 std::vector<MessageItem> MessageItems(const std::string& mailboxName);
 MessageItem ReadMessageItem(const std::string& messageIni, const std::string& mailboxName);
 
-// True when the message file belongs to the mailbox: its file name, upper
-// cased, begins with the upper-cased mailbox name followed by " ICM".
+// True when the message's ".ini" file belongs to the mailbox, by the rule of
+// IsMessageFileOf (engine/mailbox_files.h, which also gives the message's
+// audio file, MessageAudioPath).
 bool MessageBelongsTo(const std::string& messageIni, const std::string& mailboxName);
-
-// The message's audio file: its ".ini" path with ".wav".
-std::string MessageAudioPath(const std::string& messageIni);
 
 }  // namespace orvia

@@ -12,6 +12,7 @@
 #include "delivery/mail_texts.h"
 #include "delivery/message_compression.h"
 #include "platform/files/file_replacement.h"
+#include "platform/files/path_names.h"
 #include "platform/files/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -22,16 +23,6 @@ namespace {
 
 void MarkMessagesSeen() {
     WriteProfileBool(Store().SettingsFile(), "state", "newmessages", false);
-}
-
-std::string FileName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 // Copies from into a new file beside to, then renames it over to, so a
@@ -76,7 +67,7 @@ std::string SaveDialogStart(const std::string& messageIni) {
     std::string folder = ReadProfileString(Store().SettingsFile(), "settings", "saveaspath", "");
     if (!folder.empty() && folder.back() != '/')
         folder.push_back('/');
-    return folder + FileName(MessageAudioPath(messageIni));
+    return folder + FileNameOf(MessageAudioPath(messageIni));
 }
 
 bool SaveMessageAs(const std::string& messageIni, const std::string& destination) {

@@ -5,23 +5,13 @@
 #include <utility>
 
 #include "audio/wave_source.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 namespace {
 
-bool EndsWith(const std::string& text, const std::string& suffix) {
-    if (text.size() < suffix.size())
-        return false;
-    for (std::size_t i = 0; i < suffix.size(); ++i) {
-        const char a = text[text.size() - suffix.size() + i];
-        if (std::tolower(static_cast<unsigned char>(a)) != suffix[i])
-            return false;
-    }
-    return true;
-}
-
 bool IsWave(const std::string& path) {
-    return EndsWith(path, ".wav");
+    return EndsWithNoCase(path, ".wav");
 }
 
 const char* MediaName(DetectedMedia media) {

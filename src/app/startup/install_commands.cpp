@@ -1,11 +1,8 @@
 #include "app/startup/install_commands_p.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <istream>
@@ -14,7 +11,9 @@
 #include "app/startup/installed_data_p.h"
 #include "platform/desktop/autostart.h"
 #include "platform/desktop/service_unit.h"
+#include "platform/files/folder_listing.h"
 #include "platform/files/text_file.h"
+#include "platform/text/ascii_text.h"
 #include "store/profile.h"
 
 namespace orvia {
@@ -53,8 +52,7 @@ bool Confirmed(const std::vector<std::string>& folders, const UninstallContext& 
     std::string answer;
     if (context.in == nullptr || !std::getline(*context.in, answer))
         return false;
-    std::transform(answer.begin(), answer.end(), answer.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    answer = AsciiLower(answer);
     return answer == "y" || answer == "yes";
 }
 
@@ -69,23 +67,15 @@ FolderRemoval EmptyAndRemove(const std::string& folder, const std::string& home)
         removal.problem = "not there";
         return removal;
     }
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) {
+    std::vector<FolderEntry> entries;
+    if (!ReadFolderEntries(folder, &entries)) {
         removal.problem = std::strerror(errno);
         return removal;
     }
-    std::vector<std::string> files;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        const std::string path = folder + "/" + name;
-        if (!IsFolder(path))
-            files.push_back(path);
+    for (const FolderEntry& entry : entries) {
+        if (!entry.isFolder)
+            removal.filesRemoved += ::unlink((folder + "/" + entry.name).c_str()) == 0 ? 1 : 0;
     }
-    ::closedir(dir);
-    for (const std::string& path : files)
-        removal.filesRemoved += ::unlink(path.c_str()) == 0 ? 1 : 0;
     if (::rmdir(folder.c_str()) == 0)
         removal.folderRemoved = true;
     else

@@ -8,13 +8,10 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/files/path_names.h"
+
 namespace orvia {
 namespace {
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
 
 void SyncPath(const std::string& path, int flags) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);

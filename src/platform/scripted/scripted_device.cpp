@@ -1,29 +1,22 @@
 #include "platform/scripted/scripted_device.h"
 
-#include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "platform/dispatch/step_dispatcher.h"
 #include "platform/scripted/scripted_call_p.h"
 #include "platform/scripted/scripted_line_p.h"
+#include "platform/text/ascii_text.h"
 #include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 namespace {
 
 bool IsTrue(const std::string& value) {
-    std::string lower = value;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower == "true";
+    return EqualsNoCase(value, "true");
 }
 
 bool IsFalse(const std::string& value) {
-    std::string lower = value;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower == "false";
+    return EqualsNoCase(value, "false");
 }
 
 }  // namespace

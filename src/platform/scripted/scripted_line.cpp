@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/text/ascii_text.h"
 #include "platform/thread/thread_affinity.h"
 
 namespace orvia {
@@ -9,14 +10,7 @@ namespace {
 
 // A dialable number: printable characters only, and not too long.
 bool IsPlausibleNumber(const std::string& number) {
-    if (number.size() > 64)
-        return false;
-    for (char c : number) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u >= 0x7F)
-            return false;
-    }
-    return true;
+    return number.size() <= 64 && IsPrintableAscii(number);
 }
 
 }  // namespace

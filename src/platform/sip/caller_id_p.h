@@ -43,7 +43,4 @@ bool ParseNameAddress(const std::string& value, NameAddress* out);
 // when the URI has none.
 std::string UriUser(const std::string& uri);
 
-// Keeps printable ASCII characters only and cuts to maxChars.
-std::string Printable(const std::string& text, size_t maxChars);
-
 }  // namespace orvia::sip

@@ -1,12 +1,12 @@
 #include "platform/sip/sip_call_p.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "platform/sip/caller_id_p.h"
 #include "platform/sip/dial_target_p.h"
 #include "platform/sip/libre_p.h"
 #include "platform/sip/sip_agent_p.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia::sip {
 namespace {
@@ -59,7 +59,7 @@ int SipfragStatus(const std::string& body) {
     if (code + 3 > body.size())
         return 0;
     for (size_t i = code; i < code + 3; ++i)
-        if (!std::isdigit(static_cast<unsigned char>(body[i])))
+        if (!IsAsciiDigit(body[i]))
             return 0;
     return std::stoi(body.substr(code, 3));
 }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/dispatch/dispatcher.h"
+#include "platform/text/utf8_text.h"
 
 namespace orvia {
 namespace {
@@ -183,13 +184,7 @@ std::string WaveInProductName(int id) {
 }
 
 std::string ShortDeviceName(const std::string& name) {
-    if (name.size() <= kMaxNameBytes)
-        return name;
-    size_t end = kMaxNameBytes;
-    // Step back over continuation bytes to the start of the cut character.
-    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
-        --end;
-    return name.substr(0, end);
+    return CutUtf8(name, kMaxNameBytes);
 }
 
 }  // namespace orvia

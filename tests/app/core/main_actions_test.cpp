@@ -185,6 +185,26 @@ TEST_F(MainActionsTest, NewRenameAndDeleteMailbox) {
     EXPECT_FALSE(DeleteMailbox("Orders"));
 }
 
+// Message files are matched to their mailbox without regard to letter case,
+// so two mailboxes whose names differ only in case would share messages: no
+// action makes such a pair. A change of case alone is a rename like others.
+TEST_F(MainActionsTest, MailboxNamesDifferOtherwiseThanInLetterCase) {
+    ASSERT_TRUE(CreateMailbox("Sales"));
+    Message("Sales", 1);
+    ASSERT_TRUE(CreateMailbox("Orders"));
+    EXPECT_FALSE(CreateMailbox("SALES"));
+    EXPECT_FALSE(RenameMailbox("Orders", "sales"));
+    EXPECT_FALSE(FileExists(Box("SALES.mbx")));
+    EXPECT_TRUE(FileExists(Box("Orders.mbx")));
+
+    ASSERT_TRUE(WriteFile(Box("mailbox 1.mbx"), ""));
+    EXPECT_EQ(ProposeNewMailboxName(), "Mailbox 2");
+
+    ASSERT_TRUE(RenameMailbox("Sales", "SALES"));
+    EXPECT_TRUE(FileExists(Box("SALES ICM000001.ini")));
+    EXPECT_EQ(MessageItems("SALES").size(), 1u);
+}
+
 TEST_F(MainActionsTest, EmailByHandConvertsOnceAndStopsAtACancelledConversion) {
     // No mail server is configured: the sender refuses every mail, which the
     // action counts but does not stop for.

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "platform/scripted/scripted_device.h"
 #include "platform/text/utf8_text.h"
 #include "platform/thread/thread_affinity.h"
 #include "store/profile.h"
@@ -23,8 +22,6 @@ bool LLineApplication::Initialise() {
     ORVIA_ASSERT_MAIN_THREAD();
     if (initialised_)
         return true;
-    if (!HasTelephonyProvider("simulated"))
-        RegisterScriptedProvider();
     const std::string path = TelephonyConfigPath();
     std::vector<std::pair<std::string, TelephonySettings>> sections;
     for (const std::string& name : ReadProfileSectionNames(path))

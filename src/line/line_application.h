@@ -28,9 +28,9 @@ public:
     static LLineApplication& Instance();
 
     // Builds the device list from the telephony configuration the first time;
-    // true from then on. A missing configuration file gives no devices. The
-    // simulated provider is always available; other providers register
-    // themselves before the first call.
+    // true from then on. A missing configuration file gives no devices. Only
+    // the providers registered before the first call (the program registers
+    // them all in one place at start-up) make devices.
     bool Initialise();
     bool IsInitialised() const { return initialised_; }
     // Uses a device list built elsewhere (tests, `orvia simulate`) instead

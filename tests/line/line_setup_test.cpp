@@ -26,7 +26,11 @@ using ::testing::IsEmpty;
 
 class LineSetupTest : public ::testing::Test {
 protected:
-    LineSetupTest() { SetStore(SettingsStore::ForDataFolder(dir.Path())); }
+    LineSetupTest() {
+        SetStore(SettingsStore::ForDataFolder(dir.Path()));
+        // The program registers its providers at start-up; here the test does.
+        RegisterScriptedProvider();
+    }
 
     void Telephony(const std::string& text) {
         ASSERT_TRUE(test::WriteFile(dir.Path() + "telephony.ini", text));

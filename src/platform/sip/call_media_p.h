@@ -14,7 +14,7 @@
 // first source that sends (a peer behind NAT); packets from elsewhere are
 // dropped.
 //
-// Threads: the SIP loop thread only.
+// Threads: the SIP loop thread only, asserted in debug builds.
 #pragma once
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 // wakes the loop; a late wake-up catches up the frames it missed, at most a
 // few in a row, and a long stall re-aligns the grid instead of bursting).
 //
-// Threads: the SIP loop thread only.
+// Threads: the SIP loop thread only, asserted in debug builds.
 #pragma once
 
 #include <cstdint>

@@ -42,7 +42,9 @@ SipAgent::SipAgent(const SipDeviceSettings& settings, SipLoop* loop, LineSink* s
       loop_(loop),
       sink_(sink),
       audio_(std::move(audio)),
-      handles_(std::make_unique<Handles>()) {}
+      handles_(std::make_unique<Handles>()) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
+}
 
 std::unique_ptr<SipAgent> SipAgent::Create(const SipDeviceSettings& settings, SipLoop* loop,
                                            LineSink* sink, MediaPortFactory audio,
@@ -60,6 +62,7 @@ std::unique_ptr<SipAgent> SipAgent::Create(const SipDeviceSettings& settings, Si
 }
 
 int SipAgent::Start() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     Handles& h = *handles_;
     int err = sa_set_str(&h.listenAddress, settings_.listenHost.c_str(), settings_.listenPort);
     if (err)
@@ -107,6 +110,7 @@ int SipAgent::Start() {
 }
 
 int SipAgent::StartRegistration() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     const std::string aor = settings_.AddressOfRecord();
     const char* routes[1] = {settings_.outboundProxy.c_str()};
     const uint32_t routeCount = settings_.outboundProxy.empty() ? 0 : 1;
@@ -118,6 +122,7 @@ int SipAgent::StartRegistration() {
 }
 
 SipAgent::~SipAgent() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     Handles& h = *handles_;
     tmr_cancel(&h.keepalive);
     closing_ = true;
@@ -139,6 +144,7 @@ SipAgent::~SipAgent() {
 }
 
 std::string SipAgent::LocalAddress() const {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     struct sa address;
     if (!sip_ ||
         sip_transp_laddr(sip_, &address,
@@ -149,10 +155,12 @@ std::string SipAgent::LocalAddress() const {
 }
 
 const struct sa& SipAgent::MediaAddress() const {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     return handles_->mediaAddress;
 }
 
 std::unique_ptr<MediaPort> SipAgent::NewMediaPort() const {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     return audio_ ? audio_() : nullptr;
 }
 
@@ -236,10 +244,12 @@ void SipAgent::OnIncomingCall(const struct sip_msg* msg, void* arg) {
 }
 
 SipCall* SipAgent::Find(CallHandle call) const {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     return call_ && call_->Handle() == call && !call_->Ended() ? call_.get() : nullptr;
 }
 
 void SipAgent::CallEnded(SipCall* call) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (closing_ || call_.get() != call)
         return;
     // Deleted once the libre handler that ended it has returned.
@@ -248,6 +258,7 @@ void SipAgent::CallEnded(SipCall* call) {
 }
 
 void SipAgent::Answer(CallHandle handle, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (SipCall* call = Find(handle))
         call->Answer(request);
     else
@@ -255,6 +266,7 @@ void SipAgent::Answer(CallHandle handle, RequestId request) {
 }
 
 void SipAgent::Drop(CallHandle handle, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (SipCall* call = Find(handle))
         call->Hangup(request);
     else
@@ -262,6 +274,7 @@ void SipAgent::Drop(CallHandle handle, RequestId request) {
 }
 
 void SipAgent::MakeCall(const std::string& uri, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (call_) {
         sink_->Reply(request, false);
         return;
@@ -274,6 +287,7 @@ void SipAgent::MakeCall(const std::string& uri, RequestId request) {
 }
 
 void SipAgent::BlindTransfer(CallHandle handle, const std::string& number, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (SipCall* call = Find(handle))
         call->Transfer(number, request);
     else
@@ -281,6 +295,7 @@ void SipAgent::BlindTransfer(CallHandle handle, const std::string& number, Reque
 }
 
 void SipAgent::GenerateDigits(CallHandle handle, const std::string& digits) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (SipCall* call = Find(handle))
         call->SendDigits(digits);
 }

@@ -9,7 +9,8 @@
 // Closing ends the call (BYE, 486 or CANCEL), removes the registration and
 // closes the stack.
 //
-// Threads: the SIP loop thread only (made and destroyed there too).
+// Threads: the SIP loop thread only (made and destroyed there too), asserted
+// in debug builds.
 #pragma once
 
 #include <memory>

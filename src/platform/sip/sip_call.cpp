@@ -6,6 +6,7 @@
 #include "platform/sip/dial_target_p.h"
 #include "platform/sip/libre_p.h"
 #include "platform/sip/sip_agent_p.h"
+#include "platform/sip/sip_loop_p.h"
 #include "platform/text/ascii_text.h"
 
 namespace orvia::sip {
@@ -85,9 +86,12 @@ struct SipCall::Timers {
 };
 
 SipCall::SipCall(SipAgent* agent, CallHandle handle)
-    : agent_(agent), handle_(handle), timers_(std::make_unique<Timers>()) {}
+    : agent_(agent), handle_(handle), timers_(std::make_unique<Timers>()) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
+}
 
 SipCall::~SipCall() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     timers_.reset();
     if (media_)
         media_->Stop();
@@ -99,6 +103,7 @@ SipCall::~SipCall() {
 }
 
 uint16_t SipCall::Accept(const struct sip_msg* invite) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     const SipDeviceSettings& settings = agent_->Settings();
     media_ = std::make_unique<CallMedia>(settings.dtmf, this);
     if (media_->Init(agent_->MediaAddress(), agent_->MediaAddress()))
@@ -150,6 +155,7 @@ uint16_t SipCall::Accept(const struct sip_msg* invite) {
 }
 
 bool SipCall::Connect(const std::string& uri, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     const SipDeviceSettings& settings = agent_->Settings();
     outgoing_ = true;
     media_ = std::make_unique<CallMedia>(settings.dtmf, this);
@@ -178,6 +184,7 @@ bool SipCall::Connect(const std::string& uri, RequestId request) {
 }
 
 void SipCall::Answer(RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     LineSink* sink = agent_->Sink();
     if (state_ != State::Offered) {
         sink->Reply(request, false);
@@ -198,6 +205,7 @@ void SipCall::Answer(RequestId request) {
 }
 
 void SipCall::Hangup(RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     LineSink* sink = agent_->Sink();
     if (dialRequest_) {
         sink->Reply(dialRequest_, false);
@@ -212,6 +220,7 @@ void SipCall::Hangup(RequestId request) {
 }
 
 void SipCall::Abandon() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     End(false);
 }
 
@@ -233,6 +242,7 @@ void SipCall::End(bool reportIdle) {
 }
 
 void SipCall::Transfer(const std::string& number, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     LineSink* sink = agent_->Sink();
     if (transferRequest_) {
         sink->Reply(request, false);
@@ -286,6 +296,7 @@ void SipCall::FinishTransfer(bool ok) {
 }
 
 void SipCall::SendDigits(const std::string& digits) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (state_ == State::Connected)
         media_->SendDigits(digits);
     else

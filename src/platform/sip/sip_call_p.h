@@ -14,7 +14,7 @@
 // disconnected state; either way the idle state follows once the dialog is
 // gone.
 //
-// Threads: the SIP loop thread only.
+// Threads: the SIP loop thread only, asserted in debug builds.
 #pragma once
 
 #include <memory>

@@ -8,9 +8,11 @@
 // through libre's mqueue) or Call (posted and waited for).
 //
 // Threads: Acquire, Post and Call from any thread; Call never from the loop
-// thread's own tasks (it runs them inline there).
+// thread's own tasks (it runs them inline there). Classes that belong to the
+// loop thread assert it in debug builds with ORVIA_ASSERT_SIP_LOOP_THREAD().
 #pragma once
 
+#include <cassert>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -21,6 +23,10 @@
 struct mqueue;
 
 namespace orvia::sip {
+
+// True on the SIP loop's thread, and on any thread while no loop runs (unit
+// tests that drive a loop class directly).
+bool IsSipLoopThread();
 
 class SipLoop {
 public:
@@ -63,3 +69,5 @@ private:
 };
 
 }  // namespace orvia::sip
+
+#define ORVIA_ASSERT_SIP_LOOP_THREAD() assert(::orvia::sip::IsSipLoopThread())

@@ -1,4 +1,5 @@
-// SDP offer/answer of a call's media, run on the SIP loop.
+// SDP offer/answer of a call's media, run on the SIP loop, and the loop
+// thread's claim on its classes.
 #include "platform/sip/call_media_p.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +102,31 @@ TEST(CallMedia, RefusesOffersWithoutG711AndFollowsHold) {
                   "c=IN IP4 0.0.0.0\r\nt=0 0\r\nm=audio 4000 RTP/AVP 0\r\n");
     ASSERT_EQ(o.error, 0);
     EXPECT_FALSE(o.canSend);
+}
+
+// The loop's classes belong to its thread: while a loop runs, only its thread
+// counts as the loop thread, and a loop class used elsewhere stops a debug
+// build at once.
+TEST(SipLoopThread, OnlyTheRunningLoopsThreadMayUseItsClasses) {
+    EXPECT_TRUE(IsSipLoopThread());  // no loop: unit tests drive the classes directly
+    {
+        auto loop = SipLoop::Acquire();
+        ASSERT_TRUE(loop);
+        bool onLoop = false;
+        loop->Call([&] { onLoop = IsSipLoopThread(); });
+        EXPECT_TRUE(onLoop);
+        EXPECT_FALSE(IsSipLoopThread());
+#ifndef NDEBUG
+        ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+        EXPECT_DEATH(
+            {
+                NoEvents events;
+                CallMedia media(DtmfMode::Auto, &events);
+            },
+            "IsSipLoopThread");
+#endif
+    }
+    EXPECT_TRUE(IsSipLoopThread());
 }
 
 }  // namespace

@@ -71,11 +71,8 @@ function(orvia_test)
     set(ORVIA_TEST_TARGET ${name} PARENT_SCOPE)
 endfunction()
 
-# orvia_check_widgets_only_in_ui(): stops the configuration when a library
-# outside src/ui (and its tests, tests/ui) links Qt Widgets, directly or
-# through the libraries it links. The program runs headless (/service) and
-# must not need a display; the event loop uses QtCore only.
-function(orvia_check_widgets_only_in_ui)
+# orvia_libraries(OUT): every library target of the build.
+function(orvia_libraries out)
     set(dirs ${PROJECT_SOURCE_DIR})
     set(libraries)
     while(dirs)
@@ -90,6 +87,57 @@ function(orvia_check_widgets_only_in_ui)
         get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
         list(APPEND dirs ${subdirs})
     endwhile()
+    set(${out} ${libraries} PARENT_SCOPE)
+endfunction()
+
+# orvia_check_internal_headers(): stops the configuration when a header whose
+# name ends in _p.h (internal to its library) is included by another
+# library's source or by a public header. A library's folders are those of
+# its sources; tests, benchmarks and fuzz targets are not checked.
+function(orvia_check_internal_headers)
+    orvia_libraries(libraries)
+    foreach(library IN LISTS libraries)
+        get_target_property(dir ${library} SOURCE_DIR)
+        get_target_property(sources ${library} SOURCES)
+        foreach(source IN LISTS sources)
+            get_filename_component(path ${source} ABSOLUTE BASE_DIR ${dir})
+            get_filename_component(folder ${path} DIRECTORY)
+            if(folder MATCHES "^${PROJECT_SOURCE_DIR}/src/")
+                set_property(GLOBAL PROPERTY "orvia_library_of:${folder}" ${library})
+            endif()
+        endforeach()
+    endforeach()
+    file(GLOB_RECURSE files ${PROJECT_SOURCE_DIR}/src/*.h ${PROJECT_SOURCE_DIR}/src/*.cpp)
+    foreach(file IN LISTS files)
+        file(STRINGS ${file} includes REGEX "^#include \"[^\"]+_p\\.h\"")
+        if(NOT includes)
+            continue()
+        endif()
+        get_filename_component(folder ${file} DIRECTORY)
+        get_property(user GLOBAL PROPERTY "orvia_library_of:${folder}")
+        file(RELATIVE_PATH shown ${PROJECT_SOURCE_DIR} ${file})
+        foreach(include IN LISTS includes)
+            string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" header "${include}")
+            get_filename_component(headerFolder ${PROJECT_SOURCE_DIR}/src/${header} DIRECTORY)
+            get_property(owner GLOBAL PROPERTY "orvia_library_of:${headerFolder}")
+            if(NOT owner STREQUAL user)
+                message(FATAL_ERROR "${shown} includes ${header}, which is internal to "
+                                    "${owner}: use a public header of that library")
+            endif()
+            if(file MATCHES "\\.h$" AND NOT file MATCHES "_p\\.h$")
+                message(FATAL_ERROR "${shown} is a public header and includes the internal "
+                                    "${header}")
+            endif()
+        endforeach()
+    endforeach()
+endfunction()
+
+# orvia_check_widgets_only_in_ui(): stops the configuration when a library
+# outside src/ui (and its tests, tests/ui) links Qt Widgets, directly or
+# through the libraries it links. The program runs headless (/service) and
+# must not need a display; the event loop uses QtCore only.
+function(orvia_check_widgets_only_in_ui)
+    orvia_libraries(libraries)
     foreach(library IN LISTS libraries)
         get_target_property(dir ${library} SOURCE_DIR)
         if(dir MATCHES "^${PROJECT_SOURCE_DIR}/(src|tests)/ui(/|$)")

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/recording_leveller.h"
+#include "app/bgalc/level_recording.h"
 #include "audio/alc/auto_gain.h"
 #include "audio/mp3/mp3_source.h"
 #include "audio/pcm_file_sink.h"

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/dispatcher.h"
+#include "platform/dispatch/dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
 #include "platform/sip/sip_device.h"
-#include "platform/step_dispatcher.h"
-#include "platform/wave_registry.h"
+#include "platform/wave/wave_registry.h"
 
 namespace {
 

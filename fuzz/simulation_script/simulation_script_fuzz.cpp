@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (action.atMs < 0 || action.atMs > 86400000)
             std::abort();
         for (char key : action.keys)
-            if (!orvia::IsSimulatedKey(key))
+            if (!orvia::IsScriptedKey(key))
                 std::abort();
         if (action.kind == orvia::CallerActionKind::Say && !action.voice)
             std::abort();

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/check_command.h"
-#include "app/command_line.h"
-#include "app/console_front_end.h"
-#include "app/program.h"
+#include "app/check/check_command.h"
+#include "app/qt/console_front_end.h"
 #include "app/simulate/simulation.h"
-#include "app/status_command.h"
+#include "app/startup/command_line.h"
+#include "app/startup/program.h"
+#include "app/status/status_command.h"
 #include "ui/main/desktop_front_end.h"
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -1,11 +1,11 @@
-#include "audio/acm_file_sink.h"
+#include "audio/acm_file_sink_p.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
 #include "audio/sample_format.h"
-#include "audio/wave_header.h"
+#include "audio/wave_header_p.h"
 
 namespace orvia {
 

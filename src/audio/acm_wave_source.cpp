@@ -1,4 +1,4 @@
-#include "audio/acm_wave_source.h"
+#include "audio/acm_wave_source_p.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "platform/file_modes.h"
+#include "platform/files/file_modes.h"
 
 namespace orvia {
 

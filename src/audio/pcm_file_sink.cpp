@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "audio/wave_header.h"
+#include "audio/wave_header_p.h"
 
 namespace orvia {
 

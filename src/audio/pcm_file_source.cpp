@@ -1,10 +1,10 @@
-#include "audio/pcm_file_source.h"
+#include "audio/pcm_file_source_p.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
-#include "audio/wave_header.h"
+#include "audio/wave_header_p.h"
 
 namespace orvia {
 

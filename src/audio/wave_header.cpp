@@ -1,4 +1,4 @@
-#include "audio/wave_header.h"
+#include "audio/wave_header_p.h"
 
 #include <cstring>
 

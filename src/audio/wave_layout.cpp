@@ -1,8 +1,8 @@
-#include "audio/wave_layout.h"
+#include "audio/wave_layout_p.h"
 
 #include <cstring>
 
-#include "audio/wave_header.h"
+#include "audio/wave_header_p.h"
 
 namespace orvia {
 namespace {

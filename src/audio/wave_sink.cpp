@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "audio/acm_file_sink.h"
+#include "audio/acm_file_sink_p.h"
 #include "audio/pcm_file_sink.h"
 
 namespace orvia {

@@ -1,9 +1,9 @@
 #include "audio/wave_source.h"
 
-#include "audio/acm_wave_source.h"
+#include "audio/acm_wave_source_p.h"
 #include "audio/codec/wave_format.h"
-#include "audio/pcm_file_source.h"
-#include "audio/wave_layout.h"
+#include "audio/pcm_file_source_p.h"
+#include "audio/wave_layout_p.h"
 
 namespace orvia {
 namespace {

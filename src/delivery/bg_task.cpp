@@ -1,9 +1,9 @@
 #include "delivery/bg_task.h"
 
 #include "engine/ivr_notify.h"
-#include "platform/clock.h"
-#include "platform/dispatcher.h"
-#include "platform/thread_affinity.h"
+#include "platform/dispatch/dispatcher.h"
+#include "platform/thread/thread_affinity.h"
+#include "platform/time/clock.h"
 
 namespace orvia {
 

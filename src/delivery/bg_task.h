@@ -20,7 +20,7 @@
 
 #include "delivery/delivery_pass.h"
 #include "delivery/transfer_control.h"
-#include "platform/thread.h"
+#include "platform/thread/thread.h"
 
 namespace orvia {
 

@@ -1,4 +1,4 @@
-#include "delivery/curl_easy.h"
+#include "delivery/curl_easy_p.h"
 
 #include <sys/socket.h>
 

@@ -1,13 +1,15 @@
 #include "delivery/delivery_pass.h"
 
 #include "delivery/delivery_settings.h"
-#include "delivery/ftp_upload.h"
+#include "delivery/ftp_upload_p.h"
 #include "delivery/mail_sender.h"
 #include "delivery/mail_texts.h"
 #include "delivery/message_compression.h"
-#include "delivery/message_files.h"
-#include "platform/diagnostics.h"
-#include "platform/text_file.h"
+#include "engine/mailbox_files.h"
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/files/folder_listing.h"
+#include "platform/files/path_names.h"
+#include "platform/files/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
@@ -49,7 +51,7 @@ void DeliveryPass::DeliverMailbox(FileTransfer& transfer, const std::string& mai
 
 void DeliveryPass::MailStage(const std::string& mailboxFile) {
     const std::string address = ReadProfileString(mailboxFile, kMailbox, "emailaddress", "");
-    for (const std::string& messageIni : ListMessageFiles(FileStem(mailboxFile))) {
+    for (const std::string& messageIni : ListMessageFiles(MailboxNameOf(mailboxFile))) {
         if (Stopped())
             return;
         MailOne(mailboxFile, address, messageIni);
@@ -62,7 +64,7 @@ void DeliveryPass::MailOne(const std::string& mailboxFile, const std::string& ad
         return;
     if (!WriteProfileBool(messageIni, kMessage, "sentemail", true))
         return;
-    const MessageDetails details = ReadMessageDetails(FileStem(mailboxFile), messageIni);
+    const MessageDetails details = ReadMessageDetails(MailboxNameOf(mailboxFile), messageIni);
     const WebLinks links = ReadWebLinks();
     const bool withAudio = ReadProfileBool(mailboxFile, kMailbox, "sendemailaudio", true);
     MailMessage mail;
@@ -75,7 +77,7 @@ void DeliveryPass::MailOne(const std::string& mailboxFile, const std::string& ad
         }
         mail.subject = kAudioMailSubject;
         mail.body = AudioMailBody(details, links);
-        mail.attachment = WithExtension(messageIni, ".wav");
+        mail.attachment = MessageAudioPath(messageIni);
     } else {
         mail.subject = kNotificationMailSubject;
         mail.body = NotificationMailBody(details, links);
@@ -88,8 +90,8 @@ void DeliveryPass::MailOne(const std::string& mailboxFile, const std::string& ad
         return;
     }
     if (status != TransferStatus::Ok)
-        Failed("Mailbox \"" + FileStem(mailboxFile) + "\": the mail of message " +
-               FileStem(messageIni) + " to " + address + " was not sent: " + failure +
+        Failed("Mailbox \"" + MailboxNameOf(mailboxFile) + "\": the mail of message " +
+               FileStemOf(messageIni) + " to " + address + " was not sent: " + failure +
                "; it is not tried again");
     if (withAudio && status == TransferStatus::Ok &&
         ReadProfileBool(mailboxFile, kMailbox, "sendemaildelete", false))
@@ -97,7 +99,7 @@ void DeliveryPass::MailOne(const std::string& mailboxFile, const std::string& ad
 }
 
 void DeliveryPass::FtpStage(FileTransfer& transfer, const std::string& mailboxFile) {
-    for (const std::string& messageIni : ListMessageFiles(FileStem(mailboxFile))) {
+    for (const std::string& messageIni : ListMessageFiles(MailboxNameOf(mailboxFile))) {
         if (Stopped())
             return;
         UploadOne(transfer, mailboxFile, messageIni);
@@ -119,8 +121,8 @@ void DeliveryPass::UploadOne(FileTransfer& transfer, const std::string& mailboxF
     if (!UploadMessage(transfer, mailboxFile, messageIni, &failure)) {
         WriteProfileBool(messageIni, kMessage, "sentftp", false);
         if (!Stopped())
-            Failed("Mailbox \"" + FileStem(mailboxFile) + "\": the upload of message " +
-                   FileStem(messageIni) + " failed at " + failure +
+            Failed("Mailbox \"" + MailboxNameOf(mailboxFile) + "\": the upload of message " +
+                   FileStemOf(messageIni) + " failed at " + failure +
                    "; it is tried again with the mailbox's next message");
     }
 }
@@ -134,7 +136,7 @@ void DeliveryPass::Failed(const std::string& text) {
 void DeliveryPass::DeleteMessage(const std::string& messageIni) {
     // The audio goes first: a message whose audio could not be deleted keeps
     // its ".ini" file and stays listed.
-    if (!RemoveFileIfPresent(WithExtension(messageIni, ".wav")))
+    if (!RemoveFileIfPresent(MessageAudioPath(messageIni)))
         return;
     if (!RemoveFileIfPresent(messageIni))
         return;

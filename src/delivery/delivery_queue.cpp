@@ -1,6 +1,8 @@
 #include "delivery/delivery_queue.h"
 
-#include "delivery/message_files.h"
+#include "engine/mailbox_files.h"
+#include "platform/files/folder_listing.h"
+#include "platform/files/path_names.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
@@ -20,7 +22,7 @@ DeliveryQueue CountWaitingDeliveries() {
         if (!mail && !upload)
             continue;
         // A missing flag means the kind was off when the message was stored.
-        for (const std::string& message : ListMessageFiles(FileStem(mailbox))) {
+        for (const std::string& message : ListMessageFiles(MailboxNameOf(mailbox))) {
             if (mail && !ReadProfileBool(message, "message", "sentemail", true))
                 ++queue.mail;
             if (upload && !ReadProfileBool(message, "message", "sentftp", true))

@@ -1,9 +1,9 @@
 #include "delivery/delivery_settings.h"
 
-#include "platform/diagnostics.h"
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/text/ascii_text.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
-#include "store/text.h"
 
 namespace orvia {
 

@@ -7,8 +7,9 @@
 #include <cstring>
 #include <optional>
 
-#include "delivery/curl_easy.h"
+#include "delivery/curl_easy_p.h"
 #include "delivery/server_address.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 namespace {
@@ -17,20 +18,11 @@ constexpr int kFtpPort = 21;
 // Largest directory listing read; a bigger one fails rather than filling memory.
 constexpr std::size_t kMaxListing = 4 * 1024 * 1024;
 
-bool HasControlChar(std::string_view text) {
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f)
-            return true;
-    }
-    return false;
-}
-
 // The URL path of a directory, ending in "/": "/" for the login directory,
 // "/a/b/" for a relative path, "/%2Fa/b/" for an absolute one (each segment
 // percent-encoded, so libcurl changes into it one segment at a time).
 std::optional<std::string> DirectoryUrlPath(std::string_view path) {
-    if (HasControlChar(path))
+    if (HasAsciiControl(path))
         return std::nullopt;
     std::string url = "/";
     if (!path.empty() && path.front() == '/')
@@ -169,7 +161,7 @@ bool FileTransfer::Connect(const std::string& server, const std::string& user,
                            const std::string& password) {
     AssertOwner();
     Close();
-    if (HasControlChar(user) || HasControlChar(password))
+    if (HasAsciiControl(user) || HasAsciiControl(password))
         return Fail(TransferStatus::InvalidInput);
     const std::optional<ServerAddress> address = ParseServerAddress(server, kFtpPort);
     if (!address)

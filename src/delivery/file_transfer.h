@@ -17,11 +17,14 @@
 #include <thread>
 #include <vector>
 
-#include "delivery/curl_easy.h"
 #include "delivery/ftp_listing.h"
 #include "delivery/transfer_control.h"
 
 namespace orvia {
+
+namespace curl {
+class TransferReport;
+}
 
 class FileTransfer {
 public:

@@ -1,8 +1,8 @@
 #include "delivery/forwarding_scheduler.h"
 
-#include "delivery/message_files.h"
-#include "platform/clock.h"
-#include "platform/thread_affinity.h"
+#include "platform/files/folder_listing.h"
+#include "platform/thread/thread_affinity.h"
+#include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

@@ -1,6 +1,6 @@
 #include "delivery/ftp_listing.h"
 
-#include "store/text.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 namespace {
@@ -27,7 +27,7 @@ std::string TypeFact(std::string_view facts) {
         const std::string_view fact = facts.substr(0, semicolon);
         const std::size_t equals = fact.find('=');
         if (equals != std::string_view::npos && EqualsNoCase(fact.substr(0, equals), "type"))
-            return ToLowerAscii(fact.substr(equals + 1));
+            return AsciiLower(fact.substr(equals + 1));
         if (semicolon == std::string_view::npos)
             break;
         facts.remove_prefix(semicolon + 1);
@@ -41,8 +41,7 @@ bool IsSafeRemoteName(std::string_view name) {
     if (name.empty() || name.size() > kMaxRemoteName || name == "." || name == "..")
         return false;
     for (char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f || c == '/' || c == '\\')
+        if (IsAsciiControl(c) || c == '/' || c == '\\')
             return false;
     }
     return true;

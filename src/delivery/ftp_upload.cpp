@@ -1,12 +1,13 @@
-#include "delivery/ftp_upload.h"
+#include "delivery/ftp_upload_p.h"
 
 #include <set>
 
 #include "delivery/delivery_settings.h"
-#include "delivery/index_page.h"
-#include "delivery/message_files.h"
-#include "delivery/web_name.h"
-#include "platform/diagnostics.h"
+#include "delivery/index_page_p.h"
+#include "delivery/web_name_p.h"
+#include "engine/mailbox_files.h"
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/files/folder_listing.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 
@@ -41,9 +42,9 @@ bool UploadMessage(FileTransfer& transfer, const std::string& mailboxFile,
         return failed("changing to the directory \"" + account.directory + "\" on " +
                       account.server);
     const std::string remote = MessageWebName(messageIni);
-    if (!transfer.PutFile(WithExtension(messageIni, ".wav"), remote))
+    if (!transfer.PutFile(MessageAudioPath(messageIni), remote))
         return failed("uploading " + remote + " to " + account.server);
-    const std::string mailbox = FileStem(mailboxFile);
+    const std::string mailbox = MailboxNameOf(mailboxFile);
     if (!UploadIndexPage(transfer, mailbox))
         ReportWarning("delivery", "Mailbox \"" + mailbox + "\": the index page " +
                                       IndexPageWebName(mailbox) + " was not uploaded to " +

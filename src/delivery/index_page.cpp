@@ -1,8 +1,8 @@
-#include "delivery/index_page.h"
+#include "delivery/index_page_p.h"
 
 #include "delivery/mail_texts.h"
-#include "delivery/message_files.h"
-#include "delivery/web_name.h"
+#include "delivery/web_name_p.h"
+#include "engine/mailbox_files.h"
 
 namespace orvia {
 namespace {

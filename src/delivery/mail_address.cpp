@@ -1,6 +1,6 @@
 #include "delivery/mail_address.h"
 
-#include "store/text.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 namespace {

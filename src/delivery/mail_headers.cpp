@@ -1,8 +1,10 @@
-#include "delivery/mail_headers.h"
+#include "delivery/mail_headers_p.h"
 
 #include <cstdio>
 #include <ctime>
 #include <random>
+
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 
@@ -32,10 +34,9 @@ std::string NewMessageId(std::string_view domain) {
 std::optional<std::string> EncodeHeaderText(std::string_view text) {
     bool plain = true;
     for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f)
+        if (IsAsciiControl(c))
             return std::nullopt;
-        if (u >= 0x80)
+        if (!IsPrintableAscii(c))
             plain = false;
     }
     if (plain)
@@ -64,13 +65,13 @@ std::string NormalizeLineEnds(std::string_view text) {
 bool IsSevenBitText(std::string_view text) {
     std::size_t lineLength = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto u = static_cast<unsigned char>(text[i]);
-        if (u == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+        const char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
             lineLength = 0;
             ++i;
             continue;
         }
-        if ((u < 0x20 && u != '\t') || u >= 0x7f)
+        if (c != '\t' && !IsPrintableAscii(c))
             return false;
         if (++lineLength > 998)
             return false;

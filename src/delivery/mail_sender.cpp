@@ -5,11 +5,13 @@
 
 #include <ctime>
 
-#include "delivery/curl_easy.h"
+#include "delivery/curl_easy_p.h"
 #include "delivery/delivery_settings.h"
 #include "delivery/mail_address.h"
-#include "delivery/mail_headers.h"
+#include "delivery/mail_headers_p.h"
 #include "delivery/server_address.h"
+#include "platform/files/path_names.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 namespace {
@@ -17,23 +19,9 @@ namespace {
 constexpr int kSmtpPort = 25;
 constexpr int kSmtpsPort = 465;
 
-bool HasControlChar(const std::string& text) {
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f)
-            return true;
-    }
-    return false;
-}
-
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The sender: "from" when set, else the login when it is an address, else
@@ -87,7 +75,7 @@ bool BuildParts(curl_mime* mime, const std::string& body, const MailMessage& mes
         return true;
     curl_mimepart* audio = curl_mime_addpart(mime);
     return audio != nullptr && curl_mime_filedata(audio, message.attachment->c_str()) == CURLE_OK &&
-           curl_mime_filename(audio, BaseName(*message.attachment).c_str()) == CURLE_OK &&
+           curl_mime_filename(audio, FileNameOf(*message.attachment).c_str()) == CURLE_OK &&
            curl_mime_type(audio, "audio/wav") == CURLE_OK &&
            curl_mime_encoder(audio, "base64") == CURLE_OK;
 }
@@ -132,7 +120,7 @@ TransferStatus SendMailMessage(const MailMessage& message, const TransferControl
                            "\" ([smtp] \"server\") is not "
                            "a host or host:port",
                        failure);
-    if (!subject || HasControlChar(settings.user) || HasControlChar(settings.password))
+    if (!subject || HasAsciiControl(settings.user) || HasAsciiControl(settings.password))
         return Failure(TransferStatus::InvalidInput,
                        "the subject, [smtp] \"user\" or \"password\" holds control characters",
                        failure);

@@ -1,6 +1,6 @@
 #include "delivery/mail_texts.h"
 
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 

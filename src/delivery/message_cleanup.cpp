@@ -7,9 +7,10 @@
 #include <cstdint>
 #include <ctime>
 
-#include "delivery/message_files.h"
-#include "platform/text_file.h"
-#include "platform/thread_affinity.h"
+#include "engine/mailbox_files.h"
+#include "platform/files/folder_listing.h"
+#include "platform/files/text_file.h"
+#include "platform/thread/thread_affinity.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 
@@ -71,8 +72,7 @@ void CleanUpOldMessages(MessageList& list, FileTimes& times) {
         const std::optional<int64_t> created = times.CreationTimeUtc(messageIni);
         if (!created || !IsOlderThanDays(*created, now, days))
             continue;
-        if (!RemoveFileIfPresent(WithExtension(messageIni, ".wav")) ||
-            !RemoveFileIfPresent(messageIni))
+        if (!RemoveFileIfPresent(MessageAudioPath(messageIni)) || !RemoveFileIfPresent(messageIni))
             continue;
         list.RemoveMessage(messageIni);
     }

@@ -14,17 +14,13 @@
 #include "audio/rate_conversion.h"
 #include "audio/wave_sink.h"
 #include "audio/wave_source.h"
-#include "delivery/message_files.h"
+#include "engine/mailbox_files.h"
+#include "platform/files/path_names.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 
 namespace orvia {
 namespace {
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
 
 // A new empty file "tmp" plus six characters in the audio file's folder, so
 // the finished file can take the audio file's name with one rename on the
@@ -154,7 +150,7 @@ void CompressMessage(const std::string& messageIni, const StopCheck& stop) {
     if (ReadProfileBool(messageIni, "message", "compressed", false))
         return;
     const WaveFormat format = ReadCompressionFormat();
-    const std::string audioPath = WithExtension(messageIni, ".wav");
+    const std::string audioPath = MessageAudioPath(messageIni);
     if (!WriteProfileBool(messageIni, "message", "compressed", true))
         return;
     if (!ConvertAudioFile(format, audioPath, stop) && StopNow(stop))

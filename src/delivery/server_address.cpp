@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "store/text.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 namespace {

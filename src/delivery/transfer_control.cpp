@@ -1,6 +1,6 @@
 #include "delivery/transfer_control.h"
 
-#include "platform/thread.h"
+#include "platform/thread/thread.h"
 
 namespace orvia {
 

@@ -1,22 +1,19 @@
-#include "delivery/web_name.h"
+#include "delivery/web_name_p.h"
 
-#include "delivery/message_files.h"
+#include "platform/files/path_names.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 
 std::string WebName(std::string_view localName) {
     std::string name(localName);
-    for (char& c : name) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        else if (c == ' ')
-            c = '_';
-    }
+    for (char& c : name)
+        c = c == ' ' ? '_' : AsciiLower(c);
     return name;
 }
 
 std::string MessageWebName(std::string_view messagePath) {
-    return WebName(FileStem(messagePath)) + ".wav";
+    return WebName(FileStemOf(messagePath)) + ".wav";
 }
 
 std::string IndexPageWebName(std::string_view mailboxName) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/folder_search.h"
 #include "engine/mailbox_files.h"
+#include "platform/files/folder_listing.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
@@ -67,7 +67,7 @@ AccessAttempt TryAccessCode(std::string_view digits, int64_t now) {
     std::vector<std::string> remote;
     std::vector<std::string> lockedMatches;
     const std::string& folder = Store().MailBoxes();
-    for (const std::string& name : SearchFolder(folder, "", ".mbx")) {
+    for (const std::string& name : ListFolderFiles(folder, ".mbx")) {
         const std::string path = folder + name;
         if (!ReadProfileBool(path, kMailboxSection, "remoteaccess", false))
             continue;

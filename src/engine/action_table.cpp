@@ -1,6 +1,6 @@
-#include "engine/action_table.h"
+#include "engine/action_table_p.h"
 
-#include "store/text.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 

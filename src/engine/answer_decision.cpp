@@ -1,7 +1,7 @@
-#include "engine/answer_decision.h"
+#include "engine/answer_decision_p.h"
 
 #include "engine/ogm_files.h"
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

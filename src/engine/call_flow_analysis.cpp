@@ -9,16 +9,16 @@
 #include <functional>
 #include <set>
 
-#include "engine/action_table.h"
-#include "engine/folder_search.h"
+#include "engine/action_table_p.h"
 #include "engine/line_audio.h"
 #include "engine/mailbox_files.h"
 #include "engine/ogm_files.h"
 #include "engine/safe_name.h"
+#include "platform/files/folder_listing.h"
+#include "platform/text/ascii_text.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
-#include "store/text.h"
 
 namespace orvia {
 namespace {
@@ -153,7 +153,7 @@ private:
     }
 
     void ReadNodes() {
-        for (const std::string& file : SearchFolder(Store().OGMs(), "", ".ini")) {
+        for (const std::string& file : ListFolderFiles(Store().OGMs(), ".ini")) {
             CallFlowNode node;
             node.name = file.substr(0, file.size() - 4);
             node.definition = Store().OGMs() + file;
@@ -162,7 +162,7 @@ private:
     }
 
     void ReadMailboxes() {
-        for (const std::string& file : SearchFolder(Store().MailBoxes(), "", ".mbx")) {
+        for (const std::string& file : ListFolderFiles(Store().MailBoxes(), ".mbx")) {
             CallFlowMailbox mailbox;
             mailbox.name = file.substr(0, file.size() - 4);
             mailbox.file = Store().MailBoxes() + file;
@@ -217,7 +217,7 @@ private:
 
     void CheckSectionsAndKeys(const std::string& def) {
         for (const std::string& section : ReadProfileSectionNames(def)) {
-            const std::string lower = ToLowerAscii(section);
+            const std::string lower = AsciiLower(section);
             const std::set<std::string>* known = nullptr;
             if (lower == kOgmSectionIvr)
                 known = &kIvrKeys;
@@ -231,7 +231,7 @@ private:
                 continue;
             }
             for (const auto& [key, value] : ReadProfileSection(def, section)) {
-                const std::string k = ToLowerAscii(key);
+                const std::string k = AsciiLower(key);
                 if (known->count(k) != 0 || (known == &kIvrKeys && IsActionKey(k)))
                     continue;
                 Add(FindingSeverity::Warning, FindingKind::UnknownKey, def, section, key,

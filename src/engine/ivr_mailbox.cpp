@@ -9,9 +9,9 @@
 #include "audio/pcm_file_sink.h"
 #include "engine/mailbox_files.h"
 #include "line/vline.h"
-#include "platform/clock.h"
-#include "platform/diagnostics.h"
-#include "platform/text_file.h"
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/files/text_file.h"
+#include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
@@ -114,7 +114,7 @@ void IVRCMain::FinishMessage() {
     const std::string& wave = recordPath_;
     if (wave.empty())
         return;
-    const std::string ini = MessageFileWithExtension(wave, ".ini");
+    const std::string ini = MessageIniPath(wave);
     if (RecordingLengthTicks(wave) <= kShortestKeptMessage) {
         // Too short: both files go. Files already gone (the owner deleted the
         // message meanwhile) are not reported again.

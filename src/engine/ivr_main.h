@@ -45,7 +45,7 @@ public:
     void OnDisconnected() override;
 
 protected:
-    // How files become sources (the simulator and tests may replace them).
+    // How files become sources (`orvia simulate` and tests may replace them).
     virtual LSoundSource OpenWave(const std::string& path);
     virtual LSoundSource OpenMp3(const std::string& path);
     // Opens a file or URL with the desktop's default handler, detached and

@@ -5,14 +5,14 @@
 
 #include "engine/line_audio.h"
 #include "engine/ogm_files.h"
-#include "engine/ogm_select.h"
+#include "engine/ogm_select_p.h"
 #include "line/vline.h"
-#include "platform/clock.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
+#include "platform/text/ascii_text.h"
+#include "platform/time/clock.h"
 #include "store/call_log.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
-#include "store/text.h"
 
 namespace orvia {
 namespace {

@@ -3,9 +3,9 @@
 // variables.
 #include "engine/ivr_main.h"
 
-#include "engine/form_data.h"
+#include "engine/form_data_p.h"
 #include "engine/ogm_files.h"
-#include "platform/diagnostics.h"
+#include "platform/diagnostics/diagnostics.h"
 
 namespace orvia {
 

@@ -4,12 +4,12 @@
 #include "engine/ivr_main.h"
 
 #include "engine/access_code.h"
-#include "engine/line_settings.h"
+#include "engine/line_settings_p.h"
 #include "engine/mailbox_files.h"
 #include "line/vline.h"
-#include "platform/clock.h"
-#include "platform/diagnostics.h"
-#include "platform/text_file.h"
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/files/text_file.h"
+#include "platform/time/clock.h"
 #include "store/call_log.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -101,7 +101,7 @@ void IVRCMain::PlayCurrentMessage() {
     }
     state_ = IVRState::PlayingMessage;
     std::string ini = messages_.CurrentIni();
-    const std::string wave = MessageFileWithExtension(ini, ".wav");
+    const std::string wave = MessageAudioPath(ini);
     // Marked read as it starts. A message deleted meanwhile (on another
     // line) is not brought back by the mark.
     if (FileIsPresent(ini)) {
@@ -124,7 +124,7 @@ void IVRCMain::DeleteCurrentMessage() {
         return;
     }
     std::string ini = messages_.CurrentIni();
-    const std::string wave = MessageFileWithExtension(ini, ".wav");
+    const std::string wave = MessageAudioPath(ini);
     // Only this message's two files go; files already gone are not reported.
     const bool present = FileIsPresent(wave) || FileIsPresent(ini);
     RemoveFileIfPresent(wave);

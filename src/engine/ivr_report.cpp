@@ -4,11 +4,11 @@
 
 #include "engine/ivr_main.h"
 #include "engine/line_audio.h"
-#include "engine/line_settings.h"
+#include "engine/line_settings_p.h"
 #include "engine/ogm_files.h"
 #include "line/vline.h"
-#include "platform/clock.h"
-#include "platform/diagnostics.h"
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/time/clock.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 

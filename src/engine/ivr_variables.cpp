@@ -1,6 +1,6 @@
 #include "engine/ivr_variables.h"
 
-#include "store/text.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 

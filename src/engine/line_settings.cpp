@@ -1,4 +1,4 @@
-#include "engine/line_settings.h"
+#include "engine/line_settings_p.h"
 
 #include "store/profile.h"
 #include "store/settings_store.h"

@@ -3,6 +3,11 @@
 #include <cstdio>
 
 #include "audio/wave_source.h"
+#include "platform/files/folder_listing.h"
+#include "platform/files/path_names.h"
+#include "platform/text/ascii_text.h"
+#include "store/profile.h"
+#include "store/profile_values.h"
 #include "store/settings_store.h"
 
 namespace orvia {
@@ -12,37 +17,54 @@ std::string MailboxPath(std::string_view name) {
 }
 
 std::string MailboxNameOf(std::string_view mbxPath) {
-    const std::size_t slash = mbxPath.rfind('/');
-    std::string_view name = slash == std::string_view::npos ? mbxPath : mbxPath.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string_view::npos)
-        name = name.substr(0, dot);
-    return std::string(name);
+    return FileStemOf(mbxPath);
 }
 
 std::string GreetingPath(std::string_view name) {
     return Store().MailBoxes() + std::string(name) + " OGM.wav";
 }
 
-std::string MessageNamePrefix(std::string_view name) {
-    return std::string(name) + " ICM";
-}
-
 std::string MessagePath(std::string_view name, int32_t number, std::string_view extension) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%.6lu",
                   static_cast<unsigned long>(NormalizeMessageNumber(number)));
-    return Store().MailBoxes() + MessageNamePrefix(name) + digits + std::string(extension);
+    return Store().MailBoxes() + std::string(name) + " ICM" + digits + std::string(extension);
 }
 
-std::string MessageFileWithExtension(const std::string& path, std::string_view extension) {
-    const std::size_t slash = path.rfind('/');
-    const std::size_t dot = path.rfind('.');
-    std::string result = path;
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-        result.erase(dot);
-    result.append(extension);
-    return result;
+std::string MessageAudioPath(std::string_view messageIni) {
+    return WithExtension(messageIni, ".wav");
+}
+
+std::string MessageIniPath(std::string_view messageAudio) {
+    return WithExtension(messageAudio, ".ini");
+}
+
+std::string MessageNumberText(std::string_view fileName, std::string_view mailboxName,
+                              std::string_view extension) {
+    const std::string prefix = std::string(mailboxName) + " ICM";
+    if (mailboxName.empty() || fileName.size() <= prefix.size() + extension.size() ||
+        !StartsWithNoCase(fileName, prefix) ||
+        fileName.substr(fileName.size() - extension.size()) != extension)
+        return {};
+    const std::string_view number =
+        fileName.substr(prefix.size(), fileName.size() - prefix.size() - extension.size());
+    return IsAsciiDigits(number) ? std::string(number) : std::string();
+}
+
+bool IsMessageFileOf(std::string_view fileName, std::string_view mailboxName,
+                     std::string_view extension) {
+    return !MessageNumberText(fileName, mailboxName, extension).empty();
+}
+
+std::vector<std::string> ListMessageFiles(std::string_view mailboxName,
+                                          std::string_view extension) {
+    const std::string& folder = Store().MailBoxes();
+    std::vector<std::string> paths;
+    for (const std::string& name : ListFolderFiles(folder, extension)) {
+        if (IsMessageFileOf(name, mailboxName, extension))
+            paths.push_back(folder + name);
+    }
+    return paths;
 }
 
 int32_t NormalizeMessageNumber(int32_t number) {

@@ -1,15 +1,12 @@
 #include "engine/message_search.h"
 
-#include "engine/folder_search.h"
 #include "engine/mailbox_files.h"
-#include "platform/text_file.h"
-#include "store/settings_store.h"
+#include "platform/files/text_file.h"
 
 namespace orvia {
 
 void MessageSearch::Start(std::string_view mailboxName) {
-    folder_ = Store().MailBoxes();
-    files_ = SearchFolder(folder_, MessageNamePrefix(mailboxName), ".ini");
+    files_ = ListMessageFiles(mailboxName);
     index_ = 0;
     SkipVanished();
 }
@@ -27,11 +24,11 @@ void MessageSearch::Close() {
 }
 
 std::string MessageSearch::CurrentIni() const {
-    return HasCurrent() ? folder_ + files_[index_] : std::string();
+    return HasCurrent() ? files_[index_] : std::string();
 }
 
 void MessageSearch::SkipVanished() {
-    while (HasCurrent() && !FileIsPresent(folder_ + files_[index_]))
+    while (HasCurrent() && !FileIsPresent(files_[index_]))
         ++index_;
     if (!HasCurrent())
         Close();

@@ -1,7 +1,6 @@
 // MessageSearch: the engine's walk through one mailbox's messages for remote
-// access. Start lists the mailbox's "<name> ICM*.ini" files in the order the
-// folder search returns them (read and unread alike, not sorted); the
-// current message is the one found last.
+// access. Start lists the mailbox's message files (ListMessageFiles: read
+// and unread alike, by number); the current message is the one found last.
 //
 // The listing is taken once at the start, so messages deleted or recorded
 // meanwhile (on this line or another) never make the walk skip or repeat
@@ -35,8 +34,7 @@ public:
 private:
     void SkipVanished();
 
-    std::string folder_;
-    std::vector<std::string> files_;
+    std::vector<std::string> files_;  // full paths
     std::size_t index_ = 0;
 };
 

@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "engine/ogm_files.h"
+#include "platform/text/ascii_text.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
-#include "store/text.h"
 
 namespace orvia {
 namespace {

@@ -1,5 +1,6 @@
 #include "engine/ogm_files.h"
 
+#include "platform/files/path_names.h"
 #include "store/settings_store.h"
 
 namespace orvia {
@@ -9,13 +10,7 @@ std::string OgmDefinitionPath(std::string_view name) {
 }
 
 std::string OgmFileWithExtension(const std::string& definitionPath, std::string_view extension) {
-    const std::size_t slash = definitionPath.rfind('/');
-    const std::size_t dot = definitionPath.rfind('.');
-    std::string path = definitionPath;
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-        path.erase(dot);
-    path.append(extension);
-    return path;
+    return WithExtension(definitionPath, extension);
 }
 
 }  // namespace orvia

@@ -1,10 +1,10 @@
-#include "engine/ogm_select.h"
+#include "engine/ogm_select_p.h"
 
 #include <sys/stat.h>
 
 #include "engine/ogm_files.h"
 #include "engine/safe_name.h"
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 #include "store/encodings.h"
 #include "store/profile.h"
 #include "store/profile_values.h"

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/process_child.h"
+#include "platform/process/process_child.h"
 
 namespace orvia {
 

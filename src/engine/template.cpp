@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "engine/line_settings.h"
+#include "engine/line_settings_p.h"
 #include "engine/safe_name.h"
-#include "platform/clock.h"
-#include "platform/process_command_line.h"
+#include "platform/process/process_command_line.h"
+#include "platform/text/ascii_text.h"
+#include "platform/time/clock.h"
 #include "store/date_text.h"
-#include "store/text.h"
 
 namespace orvia {
 namespace {

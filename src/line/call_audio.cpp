@@ -8,8 +8,8 @@
 #include "audio/rate_conversion.h"
 #include "audio/stub_source.h"
 #include "line/vline.h"
-#include "platform/diagnostics.h"
-#include "platform/thread_affinity.h"
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 namespace {

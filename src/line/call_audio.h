@@ -1,5 +1,5 @@
 // LCallAudio: the audio side of a line, shared by the telephony line and the
-// call simulator's line. It owns the line's sound player and recorder, plays
+// Call Test Simulator's line. It owns the line's sound player and recorder, plays
 // and records on the devices the line names, and reports back to the line
 // through its LVLine events: the end of a play or a wait, positions and
 // levels, and a hang-up (Drop) when a recording cannot start, when the caller

@@ -1,6 +1,6 @@
 #include "line/call_sim_line.h"
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 

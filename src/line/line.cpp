@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/clock.h"
-#include "platform/printable_text.h"
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
+#include "platform/time/clock.h"
 
 namespace orvia {
 namespace {
@@ -165,9 +164,8 @@ void LLine::ReadCallerId() {
     else if (info.outOfArea)
         SetCallerId("CID Out Of Area", "");
     else
-        // Provider text is shown and stored: printable characters only.
-        SetCallerId(PrintableText(info.number, kCallerIdMax),
-                    PrintableText(info.name, kCallerIdMax));
+        // SetCallerId keeps the printable characters of the provider's text.
+        SetCallerId(info.number, info.name);
 }
 
 void LLine::OnDigitDetected(CallHandle call, char digit) {

@@ -34,7 +34,7 @@
 #include "line/line_application.h"
 #include "line/line_observer.h"
 #include "line/vline.h"
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia {
 
@@ -86,12 +86,12 @@ public:
     void Stop() override;
     bool IsRecording() override;
 
-    // The clock of the silence limit (default: a steady clock); the call
-    // simulator gives the call-audio clock.
+    // The clock of the silence limit (default: a steady clock); a scripted
+    // call gives its call-audio clock.
     void SetTickSource(LCallAudio::TickSource source) { audio_.SetTickSource(std::move(source)); }
     void SetObserver(LLineObserver* observer) { audio_.SetObserver(observer); }
     // The player's poll interval (LSoundPlayer::SetPollInterval); a
-    // simulated call shortens it.
+    // scripted call shortens it.
     void SetPlayerPollInterval(int ms) { audio_.SetPlayerPollInterval(ms); }
 
 private:

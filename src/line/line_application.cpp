@@ -2,10 +2,11 @@
 
 #include <utility>
 
-#include "platform/diagnostics.h"
-#include "platform/simulated/simulated_device.h"
-#include "platform/text_file.h"
-#include "platform/thread_affinity.h"
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/files/text_file.h"
+#include "platform/scripted/scripted_device.h"
+#include "platform/text/utf8_text.h"
+#include "platform/thread/thread_affinity.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 
@@ -24,8 +25,6 @@ bool LLineApplication::Initialise() {
     ORVIA_ASSERT_MAIN_THREAD();
     if (initialised_)
         return true;
-    if (!HasTelephonyProvider("simulated"))
-        RegisterSimulatedProvider();
     const std::string path = TelephonyConfigPath();
     std::vector<std::pair<std::string, TelephonySettings>> sections;
     for (const std::string& name : ReadProfileSectionNames(path))
@@ -67,15 +66,7 @@ std::string LLineApplication::GetDeviceName(int device) {
     TelephonyDevice* found = Device(device);
     if (!found)
         return {};
-    std::string name = found->Name();
-    if (name.size() > kDeviceNameMax) {
-        // Cut without splitting a UTF-8 character.
-        std::size_t end = kDeviceNameMax;
-        while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
-            --end;
-        name.resize(end);
-    }
-    return name;
+    return CutUtf8(found->Name(), kDeviceNameMax);
 }
 
 bool LLineApplication::IsVoiceCapable(int device) {

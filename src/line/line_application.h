@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia {
 
@@ -28,12 +28,12 @@ public:
     static LLineApplication& Instance();
 
     // Builds the device list from the telephony configuration the first time;
-    // true from then on. A missing configuration file gives no devices. The
-    // simulated provider is always available; other providers register
-    // themselves before the first call.
+    // true from then on. A missing configuration file gives no devices. Only
+    // the providers registered before the first call (the program registers
+    // them all in one place at start-up) make devices.
     bool Initialise();
     bool IsInitialised() const { return initialised_; }
-    // Uses a device list built elsewhere (tests, the call simulator) instead
+    // Uses a device list built elsewhere (tests, `orvia simulate`) instead
     // of the configuration.
     void UseDevices(TelephonyDevices devices);
     // Forgets the device list; the next Initialise reads the configuration

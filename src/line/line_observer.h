@@ -1,5 +1,5 @@
-// What a line does with the call's audio, for a transcript of the call (the
-// call simulator). Reports come on the main thread as the line acts.
+// What a line does with the call's audio, for a transcript of the call (`orvia
+// simulate`). Reports come on the main thread as the line acts.
 #pragma once
 
 #include <cstdint>

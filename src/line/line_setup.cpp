@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/diagnostics.h"
-#include "platform/thread_affinity.h"
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/thread/thread_affinity.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

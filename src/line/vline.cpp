@@ -2,22 +2,15 @@
 
 #include <utility>
 
-#include "platform/thread_affinity.h"
+#include "platform/text/utf8_text.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 namespace {
 
+// The printable characters of a caller id field, at most kCallerIdMax bytes.
 std::string CallerIdText(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F)
-            continue;
-        if (out.size() == LVLine::kCallerIdMax)
-            break;
-        out.push_back(c);
-    }
-    return out;
+    return PrintableUtf8(text, LVLine::kCallerIdMax);
 }
 
 }  // namespace

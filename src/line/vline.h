@@ -1,5 +1,5 @@
 // LVLine: the abstract telephone line. Every kind of line (telephony, the
-// call simulator's sound card, test lines) offers the same eight operations to
+// Call Test Simulator's sound card, test lines) offers the same eight operations to
 // its call handler and routes the call's events to one handler, the active
 // cell, following the rules below.
 //
@@ -104,8 +104,9 @@ public:
     // --- Caller id of the current call, as the telephony service reported it.
     const std::string& CallerNumber() const { return callerNumber_; }
     const std::string& CallerName() const { return callerName_; }
-    // Stores both fields, each cut to kCallerIdMax characters. Control
-    // characters are dropped: the texts go into logs and on-screen notices.
+    // Stores both fields, each cut to kCallerIdMax bytes without splitting a
+    // character. Only printable characters are kept (PrintableUtf8): the
+    // texts go into logs and on-screen notices.
     void SetCallerId(std::string_view number, std::string_view name);
     void ClearCallerId();
 

@@ -11,7 +11,7 @@
 #include "audio/pcm_file_sink.h"
 #include "audio/rate_conversion.h"
 #include "audio/wave_source.h"
-#include "platform/file_modes.h"
+#include "platform/files/file_modes.h"
 
 namespace orvia {
 namespace {

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <mutex>
 
-#include "platform/clock.h"
-#include "platform/file_modes.h"
-#include "platform/text_file.h"
+#include "platform/files/file_modes.h"
+#include "platform/files/text_file.h"
+#include "platform/time/clock.h"
 #include "store/settings_store.h"
 
 namespace orvia {

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 
 namespace orvia {
 

@@ -5,15 +5,11 @@
 #include <limits>
 #include <vector>
 
-#include "platform/clock.h"
-#include "store/text.h"
+#include "platform/text/ascii_text.h"
+#include "platform/time/clock.h"
 
 namespace orvia {
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // Adds a decimal digit, saturating far above any meaningful value.
 int64_t AddDigit(int64_t value, char digit) {
@@ -47,7 +43,7 @@ int32_t ParseInt(std::string_view text) {
         ++i;
     }
     int64_t v = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i)
+    for (; i < text.size() && IsAsciiDigit(text[i]); ++i)
         v = AddDigit(v, text[i]);
     return ClampToInt32(negative ? -v : v);
 }
@@ -62,7 +58,7 @@ int ParseDb(std::string_view text) {
     int64_t magnitude = 0;
     int minuses = 0;
     for (char c : text) {
-        if (IsDigit(c)) {
+        if (IsAsciiDigit(c)) {
             magnitude = AddDigit(magnitude, c);
         } else if (c == '-') {
             if (++minuses >= 2)
@@ -102,11 +98,11 @@ int32_t ParseDuration(std::string_view text) {
         if (c == '-') {
             negative = true;
         } else if (fraction) {
-            if (IsDigit(c)) {
+            if (IsAsciiDigit(c)) {
                 ticks += (c - '0') * unit;
                 unit /= 10;
             }
-        } else if (IsDigit(c)) {
+        } else if (IsAsciiDigit(c)) {
             field = AddDigit(field, c);
         } else if (c == ':') {
             seconds = std::min<int64_t>((seconds + field) * 60, int64_t{1} << 40);
@@ -134,7 +130,7 @@ int32_t ParseTimeOfDay(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-        if (IsDigit(c)) {
+        if (IsAsciiDigit(c)) {
             if (index < 3)
                 fields[index] = AddDigit(fields[index], c);
         } else if (c == '.' || c == '\\' || c == ':') {
@@ -187,7 +183,7 @@ std::optional<int64_t> ParseDateTime(std::string_view text) {
     bool inNumber = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (IsDigit(c)) {
+        if (IsAsciiDigit(c)) {
             if (!inNumber)
                 fields.push_back(0);
             fields.back() = AddDigit(fields.back(), c);

@@ -8,9 +8,9 @@
 #include <mutex>
 #include <optional>
 
-#include "platform/file_modes.h"
-#include "platform/text_file.h"
-#include "store/text.h"
+#include "platform/files/file_modes.h"
+#include "platform/files/text_file.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 namespace {

@@ -8,7 +8,7 @@
 #include <list>
 #include <mutex>
 
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/profile.h"
 
 namespace orvia {

@@ -8,13 +8,13 @@
 #include <numbers>
 #include <vector>
 
-#include "audio/acm_file_sink.h"
-#include "audio/acm_wave_source.h"
+#include "audio/acm_file_sink_p.h"
+#include "audio/acm_wave_source_p.h"
 #include "audio/batch_copy.h"
 #include "audio/codec/codec_stream.h"
 #include "audio/codec/standard_formats.h"
 #include "audio/pcm_file_sink.h"
-#include "audio/wave_header.h"
+#include "audio/wave_header_p.h"
 #include "audio/wave_sink.h"
 #include "audio/wave_source.h"
 #include "memory_source.h"

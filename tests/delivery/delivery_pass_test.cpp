@@ -16,8 +16,9 @@
 #include "delivery/mail_texts.h"
 #include "diagnostics_capture.h"
 #include "engine/ivr_notify.h"
-#include "platform/clock.h"
-#include "platform/step_dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/files/folder_listing.h"
+#include "platform/time/clock.h"
 #include "server_process.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -332,6 +333,50 @@ TEST_F(DeliveryPassTest, MailThatDeletesComesBeforeTheUpload) {
     EXPECT_FALSE(FileExists(RemoteDir() + "box_icm000001.wav"));
     EXPECT_FALSE(FileExists(RemoteDir() + "box.html"));
     EXPECT_EQ(notices_.deleted, std::vector<std::string>{ini});
+}
+
+TEST_F(DeliveryPassTest, AMailboxDeliversOnlyItsOwnMessages) {
+    // Every file name of these mailboxes begins with "Sales ICM", but only
+    // "Sales ICM<digits>" (in any letter case) is a message of "Sales".
+    StartSmtp();
+    StartFtp();
+    const std::string sales = Mailbox("Sales", "owner@example.com", true);
+    ASSERT_TRUE(WriteProfileBool(sales, "mbx", "sendemaildelete", true));
+    const std::string own = Message("Sales", 1, {"sentemail", "sentftp"});
+    const std::string ownInCapitals = Message("SALES", 2, {"sentemail", "sentftp"});
+    std::vector<std::pair<std::string, std::string>> others;  // .ini and its audio
+    for (const char* name : {"Sales ICMfoo", "Sales ICM", "Sales ICM2", "sales ICMx"}) {
+        const std::string ini = Message(name, 1, {"sentemail", "sentftp"});
+        others.emplace_back(ini, ReadFile(Wav(ini)));
+    }
+
+    RunPass();  // mails and then deletes the messages of "Sales"
+
+    ASSERT_TRUE(MailStored(1));
+    EXPECT_FALSE(MailStored(2));
+    EXPECT_EQ(MailFile(0, "part1.filename") + ", " + MailFile(1, "part1.filename"),
+              "SALES ICM000002.wav, Sales ICM000001.wav");
+    EXPECT_EQ(notices_.deleted, (std::vector<std::string>{ownInCapitals, own}));
+    for (const auto& [ini, audio] : others) {
+        EXPECT_EQ(ReadFile(Wav(ini)), audio) << ini;
+        EXPECT_EQ(Key(ini, "message", "sentemail"), "false") << ini;
+        EXPECT_EQ(Key(ini, "message", "sentftp"), "false") << ini;
+    }
+
+    // Upload only: the page and the files are those of "Sales" alone.
+    ASSERT_TRUE(WriteProfileBool(sales, "mbx", "sendemail", false));
+    ASSERT_TRUE(WriteProfileBool(sales, "mbx", "unsentmessages", true));
+    const std::string next = Message("Sales", 3, {"sentftp"});
+    RunPass();
+    EXPECT_EQ(ReadFile(RemoteDir() + "sales_icm000003.wav"), ReadFile(Wav(next)));
+    const std::string page = ReadFile(RemoteDir() + "sales.html");
+    EXPECT_NE(page.find("href=\"sales_icm000003.wav\""), std::string::npos);
+    EXPECT_EQ(page.find("icmfoo"), std::string::npos);
+    EXPECT_EQ(page.find("sales_icm_icm"), std::string::npos);
+    for (const auto& [ini, audio] : others)
+        EXPECT_EQ(Key(ini, "message", "sentftp"), "false") << ini;
+    EXPECT_EQ(ListFolderFiles(RemoteDir()),
+              (std::vector<std::string>{"sales.html", "sales_icm000003.wav"}));
 }
 
 TEST_F(DeliveryPassTest, StopDuringConversionLeavesTheMessageForTheNextPass) {

@@ -10,10 +10,10 @@
 #include <map>
 #include <thread>
 
-#include "delivery/ftp_upload.h"
-#include "delivery/index_page.h"
-#include "platform/clock.h"
-#include "platform/thread.h"
+#include "delivery/ftp_upload_p.h"
+#include "delivery/index_page_p.h"
+#include "platform/thread/thread.h"
+#include "platform/time/clock.h"
 #include "server_process.h"
 #include "store/profile.h"
 #include "store/profile_values.h"

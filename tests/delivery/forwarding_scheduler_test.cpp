@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

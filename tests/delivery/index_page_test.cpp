@@ -1,9 +1,9 @@
-#include "delivery/index_page.h"
+#include "delivery/index_page_p.h"
 
 #include <gtest/gtest.h>
 
-#include "delivery/web_name.h"
-#include "platform/clock.h"
+#include "delivery/web_name_p.h"
+#include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

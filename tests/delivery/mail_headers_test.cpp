@@ -1,4 +1,4 @@
-#include "delivery/mail_headers.h"
+#include "delivery/mail_headers_p.h"
 
 #include <gtest/gtest.h>
 

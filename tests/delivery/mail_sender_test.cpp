@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "delivery/mail_texts.h"
-#include "platform/thread.h"
+#include "platform/thread/thread.h"
 #include "server_process.h"
 #include "store/profile.h"
 #include "store/settings_store.h"

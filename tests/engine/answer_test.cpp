@@ -169,7 +169,7 @@ TEST_F(AnswerTest, CallerIdIsFlashedAtTheSecondRing) {
 }
 
 TEST_F(AnswerTest, NoMainWindowMeansNoNotices) {
-    ScriptedLine other;
+    TestLine other;
     other.SetOwner(std::make_unique<StandInEngine>(1, nullptr));
     EXPECT_EQ(other.RingUntilAnswered(3, "555", "Bob"), 3);
 }

@@ -7,7 +7,7 @@
 #include "engine/ivr_notify.h"
 #include "engine/ogm_files.h"
 #include "engine_fixture.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/date_text.h"
 #include "store/settings_store.h"
 
@@ -287,7 +287,7 @@ TEST_F(CallFlowTest, AcceptedCallThatNeverConnectsLeavesTheEngineReadyForForward
 }
 
 TEST_F(CallFlowTest, ForwardingCallWithoutAMailboxPlaysSixTimes) {
-    ScriptedLine other;
+    TestLine other;
     other.describeSource = line.describeSource;
     other.SetOwner(std::make_unique<StandInEngine>(1, nullptr));
     other.CallConnected();

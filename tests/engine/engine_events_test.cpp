@@ -4,7 +4,7 @@
 
 #include "diagnostics_capture.h"
 #include "engine_fixture.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/settings_store.h"
 
 namespace orvia::test {

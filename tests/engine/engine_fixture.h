@@ -17,9 +17,9 @@
 
 #include "engine/ivr_main.h"
 #include "engine/ivr_notify.h"
-#include "platform/clock.h"
-#include "scripted_line.h"
+#include "platform/time/clock.h"
 #include "temp_dir.h"
+#include "test_line.h"
 
 namespace orvia::test {
 
@@ -113,7 +113,7 @@ protected:
     ScopedFixedClock clock;
     RecordingNotify notify;
     RecordingQueue levelled;
-    ScriptedLine line;
+    TestLine line;
 };
 
 }  // namespace orvia::test

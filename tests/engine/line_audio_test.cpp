@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "../audio/mp3/mp3_fixtures.h"
 #include "audio/compressor.h"
 #include "audio/gain.h"
 #include "audio/high_pass.h"
 #include "audio/stub_source.h"
 #include "engine/line_audio.h"
 #include "engine_fixture.h"
+#include "mp3_fixtures.h"
 #include "store/settings_store.h"
 
 namespace orvia::test {
@@ -113,7 +113,7 @@ TEST_F(LineAudioTest, ChainHasHighPassThenCompressorThenGain) {
 }
 
 TEST_F(LineAudioTest, EnginePlaysWaveFilesAndPromptsThroughTheChain) {
-    ScriptedLine real;
+    TestLine real;
     real.SetOwner(std::make_unique<IVRCMain>(0, nullptr));
     Setting("settings", "ogm", "Main");
     Setting("settings", "audiogain", "6dB");

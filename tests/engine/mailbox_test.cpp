@@ -4,8 +4,9 @@
 #include <vector>
 
 #include "engine/ivr_notify.h"
+#include "engine/mailbox_files.h"
 #include "engine_fixture.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/encodings.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
@@ -57,7 +58,7 @@ protected:
         Keys("1");
         ASSERT_TRUE(line.FinishPlay());
         ASSERT_TRUE(line.FinishPlay());
-        ASSERT_EQ(line.CurrentActivity(), ScriptedLine::Activity::Recording);
+        ASSERT_EQ(line.CurrentActivity(), TestLine::Activity::Recording);
         Ops();
     }
     // A message of the given length at 8000 frames per second, then the
@@ -262,7 +263,7 @@ TEST_F(MailboxTest, KeysAreIgnoredWhileGreetingToneAndRecordingRun) {
         line.FinishPlay();
         Ops();
     }
-    EXPECT_EQ(line.CurrentActivity(), ScriptedLine::Activity::Recording);
+    EXPECT_EQ(line.CurrentActivity(), TestLine::Activity::Recording);
 }
 
 TEST_F(MailboxTest, MailboxNameThatWouldLeaveTheFolderIsNotHandled) {
@@ -297,6 +298,48 @@ TEST_F(MailboxTest, MessageDeletedWhileRecordedStaysDeleted) {
     EXPECT_FALSE(FileExists(Message(0, ".wav")));
     EXPECT_THAT(NoticeMessages(), IsEmpty());
     EXPECT_EQ(Key(Mbx(), "mbx", "unsentmessages"), "<missing>");
+}
+
+// The one rule (used by the engine, the delivery and the main window) for
+// which files are a mailbox's messages: the mailbox name and " ICM" in any
+// letter case, then digits only, then the extension.
+TEST_F(MailboxTest, MessageFilesAreTheNameThenICMThenDigits) {
+    struct Case {
+        const char* file;
+        const char* mailbox;
+        const char* number;  // empty: not a message file of the mailbox
+    };
+    const Case cases[] = {
+        {"Sales ICM000012.ini", "Sales", "000012"},
+        {"SALES icm000012.ini", "Sales", "000012"},
+        {"Sales ICM7.ini", "Sales", "7"},
+        {"Sales ICMfoo ICM000001.ini", "Sales", ""},
+        {"Sales ICM ICM000001.ini", "Sales", ""},
+        {"Sales ICM ICM000001.ini", "Sales ICM", "000001"},
+        {"Sales ICM2 ICM000001.ini", "Sales", ""},
+        {"Sales ICM2 ICM000001.ini", "Sales ICM2", "000001"},
+        {"Sales Dept ICM000001.ini", "Sales", ""},
+        {"Sales ICM.ini", "Sales", ""},
+        {"Sales ICM-1.ini", "Sales", ""},
+        {"Sales ICM000012.wav", "Sales", ""},
+        {"Sales ICM000012.ini.tmp", "Sales", ""},
+        {" ICM000001.ini", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MessageNumberText(c.file, c.mailbox, ".ini"), c.number)
+            << c.file << " of " << c.mailbox;
+        EXPECT_EQ(IsMessageFileOf(c.file, c.mailbox, ".ini"), *c.number != '\0');
+    }
+
+    for (const char* file :
+         {"Sales ICM000002.ini", "SALES ICM000001.ini", "Sales ICM2 ICM000001.ini",
+          "Sales ICMfoo ICM000003.ini", "Sales OGM.wav", "Sales.mbx"})
+        WriteFile(Store().MailBoxes() + file, "");
+    EXPECT_THAT(ListMessageFiles("Sales"),
+                ElementsAre(Store().MailBoxes() + "SALES ICM000001.ini",
+                            Store().MailBoxes() + "Sales ICM000002.ini"));
+    EXPECT_THAT(ListMessageFiles("Sales ICM2"),
+                ElementsAre(Store().MailBoxes() + "Sales ICM2 ICM000001.ini"));
 }
 
 }  // namespace

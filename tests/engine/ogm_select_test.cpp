@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "engine/ogm_files.h"
-#include "engine/ogm_select.h"
+#include "engine/ogm_select_p.h"
 #include "engine_fixture.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/settings_store.h"
 
 namespace orvia::test {

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "diagnostics_capture.h"
-#include "engine/form_data.h"
+#include "engine/form_data_p.h"
 #include "engine/ivr_notify.h"
 #include "engine/template.h"
 #include "engine_fixture.h"
-#include "platform/process_reaper.h"
+#include "platform/process/process_reaper.h"
 #include "store/settings_store.h"
 
 namespace orvia::test {

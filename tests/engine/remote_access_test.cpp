@@ -9,7 +9,7 @@
 #include "diagnostics_capture.h"
 #include "engine/ivr_notify.h"
 #include "engine_fixture.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

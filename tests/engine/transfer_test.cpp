@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "engine_fixture.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/settings_store.h"
 
 namespace orvia::test {

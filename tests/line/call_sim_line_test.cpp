@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "audio/stub_source.h"
-#include "platform/fast_test_device.h"
-#include "platform/step_dispatcher.h"
-#include "platform/wave_registry.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/wave/fast_test_device.h"
+#include "platform/wave/wave_registry.h"
 #include "test_cell.h"
 
 namespace orvia {

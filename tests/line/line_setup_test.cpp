@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "line/line_application.h"
-#include "platform/simulated/simulated_device.h"
-#include "platform/step_dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/scripted/scripted_device.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
 #include "temp_dir.h"
@@ -26,7 +26,11 @@ using ::testing::IsEmpty;
 
 class LineSetupTest : public ::testing::Test {
 protected:
-    LineSetupTest() { SetStore(SettingsStore::ForDataFolder(dir.Path())); }
+    LineSetupTest() {
+        SetStore(SettingsStore::ForDataFolder(dir.Path()));
+        // The program registers its providers at start-up; here the test does.
+        RegisterScriptedProvider();
+    }
 
     void Telephony(const std::string& text) {
         ASSERT_TRUE(test::WriteFile(dir.Path() + "telephony.ini", text));
@@ -47,9 +51,7 @@ protected:
             },
             &lines);
     }
-    SimulatedDevice* Device(int id) {
-        return dynamic_cast<SimulatedDevice*>(application.Device(id));
-    }
+    ScriptedDevice* Device(int id) { return dynamic_cast<ScriptedDevice*>(application.Device(id)); }
 
     test::TempDir dir;
     StepDispatcher dispatcher;

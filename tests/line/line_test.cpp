@@ -1,4 +1,4 @@
-// LLine on a simulated line device: the telephony rules of the line (rings,
+// LLine on a scripted line device: the telephony rules of the line (rings,
 // caller id, keys, disconnect modes, media, transfers, outgoing calls) and
 // its call audio (silence limit, maximum length, the cut of a stopped
 // recording), each call run on the call-audio clock.
@@ -15,8 +15,8 @@
 #include "audio/pcm_file_sink.h"
 #include "audio/stub_source.h"
 #include "audio/wave_source.h"
-#include "platform/simulated/simulated_device.h"
-#include "platform/step_dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/scripted/scripted_device.h"
 #include "temp_dir.h"
 #include "test_cell.h"
 
@@ -53,8 +53,8 @@ struct RecordWatch : LLineObserver {
 
 class LLineTest : public ::testing::Test {
 protected:
-    explicit LLineTest(SimulatedDeviceOptions options = {}) {
-        auto owned = std::make_unique<SimulatedDevice>(options);
+    explicit LLineTest(ScriptedDeviceOptions options = {}) {
+        auto owned = std::make_unique<ScriptedDevice>(options);
         device = owned.get();
         TelephonyDevices devices;
         devices.Add(std::move(owned));
@@ -72,9 +72,7 @@ protected:
 
     bool Open(int mode = LLine::kDetectDisconnect) { return line->Open(0, mode); }
 
-    std::optional<SimulatedCallResult> Call() {
-        return device->RunIncomingCall(script, dispatcher);
-    }
+    std::optional<ScriptedCallResult> Call() { return device->RunIncomingCall(script, dispatcher); }
 
     LSoundSink Sink(const std::string& name = "rec.wav") {
         return CreatePCMWaveSink(dir.Path() + name, 8000, 1, 16, 0);
@@ -93,7 +91,7 @@ protected:
     ScopedCurrentDispatcher current{&dispatcher};
     test::TempDir dir;
     LLineApplication application;
-    SimulatedDevice* device = nullptr;
+    ScriptedDevice* device = nullptr;
     RecordWatch records;
     std::vector<std::string> journal;
     std::unique_ptr<LLine> line;
@@ -113,8 +111,8 @@ TEST_F(LLineTest, OpensOnlyAnExistingDeviceThatOpens) {
 
     LLineApplication other;
     TelephonyDevices devices;
-    devices.Add(std::make_unique<SimulatedDevice>(
-        SimulatedDeviceOptions{"Broken", true, false, false, false}));
+    devices.Add(std::make_unique<ScriptedDevice>(
+        ScriptedDeviceOptions{"Broken", true, false, false, false}));
     other.UseDevices(std::move(devices));
     LLine closed(other);
     EXPECT_FALSE(closed.Open(0, 0));
@@ -252,7 +250,7 @@ TEST_F(LLineTest, FaxToneWithoutAFaxApplicationReachesTheOwner) {
 
 class LLineFaxTest : public LLineTest {
 protected:
-    LLineFaxTest() : LLineTest(SimulatedDeviceOptions{"Fax", true, true, true, false}) {}
+    LLineFaxTest() : LLineTest(ScriptedDeviceOptions{"Fax", true, true, true, false}) {}
 };
 
 TEST_F(LLineFaxTest, AFaxHandedToItsApplicationLeavesTheLine) {

@@ -1,6 +1,6 @@
 // TestCell: a call handler for line tests. It notes every event it gets in a
 // shared journal as "<time> <name>:<event>" (the time from a clock the test
-// gives, e.g. a simulated call's audio clock) and lets the test act inside
+// gives, e.g. a scripted call's audio clock) and lets the test act inside
 // the events through hooks.
 #pragma once
 

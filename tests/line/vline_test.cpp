@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "line/vline.h"
-#include "scripted_line.h"
+#include "test_line.h"
 
 namespace orvia {
 namespace {
 
-using test::ScriptedLine;
+using test::TestLine;
 using ::testing::ElementsAre;
 
 // A cell that writes every event it gets, and its own destruction, into a
@@ -79,7 +79,7 @@ protected:
     }
 
     std::vector<std::string> journal;
-    ScriptedLine line;
+    TestLine line;
     JournalCell* ownerCell = nullptr;
 };
 
@@ -108,7 +108,7 @@ TEST_F(VLineTest, CallThatNeverConnectedStillReachesTheOwner) {
 }
 
 TEST_F(VLineTest, RingWithoutOwnerIsFalse) {
-    ScriptedLine bare;
+    TestLine bare;
     EXPECT_FALSE(bare.Ring(5));
 }
 
@@ -223,7 +223,7 @@ TEST_F(VLineTest, ReplacedOwnerThatIsActiveStaysUntilReplaced) {
 
 TEST_F(VLineTest, DestructionDeletesEveryCell) {
     {
-        ScriptedLine local;
+        TestLine local;
         local.SetOwner(Cell("owner2"));
         local.CallConnected();
         local.SetActiveCell(Cell("guest2"));
@@ -233,7 +233,7 @@ TEST_F(VLineTest, DestructionDeletesEveryCell) {
 }
 
 TEST(LIVRCellTest, BaseBehaviourAnswersAndHangsUpAtEveryCompletion) {
-    ScriptedLine line;
+    TestLine line;
     line.SetOwner(std::make_unique<PlainCell>());
     EXPECT_TRUE(line.Ring(1));
     line.CallConnected();
@@ -247,7 +247,7 @@ TEST(LIVRCellTest, BaseBehaviourAnswersAndHangsUpAtEveryCompletion) {
 }
 
 TEST(LVLineCallerIdTest, FieldsAreCutAndCleanedOfControlCharacters) {
-    ScriptedLine line;
+    TestLine line;
     line.SetCallerId("0123456789012345678901234567890123456789", "Ann\r\nFake entry\x7f");
     EXPECT_EQ(line.CallerNumber(), "0123456789012345678901234567890");
     EXPECT_EQ(line.CallerName(), "AnnFake entry");

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 
 namespace orvia {
 namespace {

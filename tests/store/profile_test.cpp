@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/files/text_file.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
-#include "platform/text_file.h"
 #include "temp_dir.h"
 
 namespace orvia {

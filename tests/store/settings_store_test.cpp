@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "store/profile.h"
 #include "temp_dir.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/diagnostics.h"
+#include "platform/diagnostics/diagnostics.h"
 
 namespace orvia {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/desktop_playback.h"
-#include "app/line_bank.h"
+#include "app/core/desktop_playback.h"
+#include "app/core/line_bank.h"
 #include "temp_dir.h"
 
 namespace orvia::test {

@@ -24,26 +24,26 @@
 #include <iostream>
 #include <sstream>
 
-#include "app/main_dialog.h"
-#include "app/message_actions.h"
+#include "app/core/main_dialog.h"
+#include "app/core/message_actions.h"
 #include "desktop_fakes.h"
-#include "platform/clock.h"
-#include "platform/step_dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
+#include "ui/framework/help.h"
+#include "ui/framework/pictures.h"
+#include "ui/framework/progress_dialog.h"
 #include "ui/main/about_dialog.h"
 #include "ui/main/banner.h"
 #include "ui/main/call_log_dialog.h"
 #include "ui/main/caller_id_flash.h"
 #include "ui/main/desktop_view.h"
 #include "ui/main/email_dialog.h"
-#include "ui/framework/help.h"
 #include "ui/main/main_messages.h"
 #include "ui/main/main_window.h"
 #include "ui/main/message_list_view.h"
-#include "ui/framework/pictures.h"
-#include "ui/framework/progress_dialog.h"
 #include "ui/main/splash_screen.h"
 
 namespace orvia::test {

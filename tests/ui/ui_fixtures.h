@@ -14,17 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "app/desktop_playback.h"
-#include "app/line_bank.h"
-#include "app/main_dialog.h"
+#include "app/core/desktop_playback.h"
+#include "app/core/line_bank.h"
+#include "app/core/main_dialog.h"
 #include "desktop_fakes.h"
-#include "platform/clock.h"
-#include "platform/dispatcher.h"
-#include "platform/step_dispatcher.h"
+#include "platform/dispatch/dispatcher.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/time/clock.h"
 #include "temp_dir.h"
 #include "ui/framework/desktop_handoff.h"
-#include "ui/main/desktop_view.h"
 #include "ui/framework/questions.h"
+#include "ui/main/desktop_view.h"
 
 namespace orvia::test {
 

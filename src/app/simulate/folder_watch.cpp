@@ -1,30 +1,41 @@
-#include "app/simulate/folder_watch.h"
+#include "app/simulate/folder_watch_p.h"
 
-#include <filesystem>
-#include <system_error>
+#include <sys/stat.h>
+
+#include "platform/files/folder_listing.h"
 
 namespace orvia {
+namespace {
+
+// Adds the regular files under root + relative (a folder path ending in "/"
+// or empty) to the snapshot, descending into folders but not into links to
+// them; a folder that cannot be read is passed over.
+void AddFolder(const std::string& root, const std::string& relative,
+               FolderWatch::Snapshot& snapshot) {
+    std::vector<FolderEntry> entries;
+    if (!ReadFolderEntries(root + relative, &entries))
+        return;
+    for (const FolderEntry& item : entries) {
+        if (snapshot.size() >= FolderWatch::kMaxFiles)
+            return;
+        const std::string path = relative + item.name;
+        struct stat st {};
+        if (item.isFolder) {
+            AddFolder(root, path + "/", snapshot);
+        } else if (item.isFile && ::stat((root + path).c_str(), &st) == 0) {
+            FolderWatch::Entry entry;
+            entry.size = static_cast<uintmax_t>(st.st_size);
+            entry.modified = int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+            snapshot[path] = entry;
+        }
+    }
+}
+
+}  // namespace
 
 FolderWatch::Snapshot FolderWatch::Take(const std::string& folder) {
-    namespace fs = std::filesystem;
     Snapshot snapshot;
-    std::error_code ec;
-    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        std::error_code entryError;
-        if (!it->is_regular_file(entryError) || entryError)
-            continue;
-        Entry entry;
-        entry.size = it->file_size(entryError);
-        const auto time = it->last_write_time(entryError);
-        if (entryError)
-            continue;
-        entry.modified =
-            std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
-        snapshot[fs::relative(it->path(), folder, entryError).generic_string()] = entry;
-        if (snapshot.size() >= kMaxFiles)
-            break;
-    }
+    AddFolder(folder, "", snapshot);
     return snapshot;
 }
 

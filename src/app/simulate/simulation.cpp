@@ -4,15 +4,15 @@
 #include <memory>
 #include <utility>
 
-#include "app/simulate/simulation_transcript.h"
-#include "app/simulate/transcript_engine.h"
+#include "app/simulate/simulation_transcript_p.h"
+#include "app/simulate/transcript_engine_p.h"
 #include "line/line.h"
 #include "line/line_application.h"
-#include "platform/clock.h"
-#include "platform/diagnostic_sinks.h"
-#include "platform/simulated/simulated_device.h"
-#include "platform/step_dispatcher.h"
-#include "platform/thread_affinity.h"
+#include "platform/diagnostics/diagnostic_sinks.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/scripted/scripted_device.h"
+#include "platform/thread/thread_affinity.h"
+#include "platform/time/clock.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 
@@ -29,7 +29,7 @@ constexpr int kSimulatedPollMs = 10;
 // The wall clock of the call: the start time plus the device's clock.
 class CallWallClock {
 public:
-    CallWallClock(int64_t start, const SimulatedDevice& device) {
+    CallWallClock(int64_t start, const ScriptedDevice& device) {
         const int64_t origin = device.ClockMs();
         SetClockSource(
             [start, origin, &device] { return start + (device.ClockMs() - origin) / 1000; });
@@ -52,10 +52,10 @@ bool RunSimulation(const SimulationScript& script, std::ostream& out, std::strin
     StepDispatcher dispatcher;
     ScopedCurrentDispatcher current(&dispatcher);
 
-    SimulatedDeviceOptions options;
+    ScriptedDeviceOptions options;
     options.name = "Simulated Line";
-    auto owned = std::make_unique<SimulatedDevice>(options);
-    SimulatedDevice& device = *owned;
+    auto owned = std::make_unique<ScriptedDevice>(options);
+    ScriptedDevice& device = *owned;
     TelephonyDevices devices;
     devices.Add(std::move(owned));
     LLineApplication application;

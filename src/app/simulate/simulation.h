@@ -1,4 +1,4 @@
-// `orvia simulate`: runs one call from a call script on a simulated line
+// `orvia simulate`: runs one call from a call script on a scripted line
 // through the real engine, line, player and recorder, against the
 // configured data folder (settings, OGMs, mailboxes, prompts), and writes
 // its transcript.
@@ -22,7 +22,7 @@
 namespace orvia {
 
 // Runs the call of the script; false with a reason when it could not run
-// (the data folder is missing, the simulated line did not open).
+// (the data folder is missing, the scripted line did not open).
 bool RunSimulation(const SimulationScript& script, std::ostream& out, std::string* error);
 
 // The sub-command: args are what follows "simulate" on the command line.

@@ -10,7 +10,8 @@
 #include "audio/channel_conversion.h"
 #include "audio/rate_conversion.h"
 #include "audio/wave_source.h"
-#include "platform/clock.h"
+#include "platform/text/ascii_text.h"
+#include "platform/time/clock.h"
 
 namespace orvia {
 namespace {
@@ -38,12 +39,6 @@ std::vector<Word> SplitWords(std::string_view line) {
         words.push_back(Word{std::string(line.substr(start, i - start)), start});
     }
     return words;
-}
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 std::string Trim(std::string_view text) {
@@ -75,8 +70,7 @@ bool NothingAfter(const std::vector<Word>& words, std::size_t count) {
 }
 
 bool ParseInt(const std::string& text, int low, int high, int* value) {
-    if (text.empty() || text.size() > 9 ||
-        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
+    if (text.size() > 9 || !IsAsciiDigits(text))
         return false;
     const int v = std::stoi(text);
     if (v < low || v > high)
@@ -90,11 +84,8 @@ bool ParseSeconds(const std::string& text, int64_t* ms) {
     const std::size_t dot = text.find('.');
     const std::string whole = text.substr(0, dot);
     const std::string fraction = dot == std::string::npos ? "" : text.substr(dot + 1);
-    auto digits = [](const std::string& s) {
-        return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
-    };
-    if (whole.empty() || whole.size() > 6 || !digits(whole) || !digits(fraction) ||
-        fraction.size() > 3 || (dot != std::string::npos && fraction.empty()))
+    if (whole.size() > 6 || !IsAsciiDigits(whole) ||
+        (dot != std::string::npos && !IsAsciiDigits(fraction)) || fraction.size() > 3)
         return false;
     int64_t value = std::stoll(whole) * 1000;
     if (!fraction.empty())
@@ -136,8 +127,8 @@ bool ParseClock(const std::string& date, const std::string& time, int64_t* secon
 bool ParseKeys(const std::string& text, std::string* keys) {
     std::string out;
     for (char c : text) {
-        const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (!IsSimulatedKey(upper))
+        const char upper = AsciiUpper(c);
+        if (!IsScriptedKey(upper))
             return false;
         out.push_back(upper);
     }
@@ -161,7 +152,7 @@ public:
         const std::vector<Word> words = SplitWords(line);
         if (words.empty() || words[0].text[0] == '#')
             return true;
-        const std::string keyword = Lower(words[0].text);
+        const std::string keyword = AsciiLower(words[0].text);
         if (keyword == "caller")
             return Caller(line, words, error);
         if (keyword == "line")
@@ -191,8 +182,8 @@ private:
     bool Number(const std::vector<Word>& words, int low, int high, int* value, std::string* error) {
         if (words.size() < 2 || !NothingAfter(words, 2) ||
             !ParseInt(words[1].text, low, high, value)) {
-            *error = "\"" + Lower(words[0].text) + "\" needs a number from " + std::to_string(low) +
-                     " to " + std::to_string(high);
+            *error = "\"" + AsciiLower(words[0].text) + "\" needs a number from " +
+                     std::to_string(low) + " to " + std::to_string(high);
             return false;
         }
         return true;
@@ -227,7 +218,7 @@ private:
             return false;
         }
         CallerInfo& caller = script_->call.callerId;
-        const std::string first = Lower(words[1].text);
+        const std::string first = AsciiLower(words[1].text);
         if (first == "blocked" || first == "outofarea") {
             if (!NothingAfter(words, 2)) {
                 *error = "\"caller " + first + "\" takes nothing more";
@@ -248,7 +239,7 @@ private:
             *error = "\"at\" needs a time in seconds and an action";
             return false;
         }
-        const std::string verb = Lower(words[2].text);
+        const std::string verb = AsciiLower(words[2].text);
         if (verb == "press") {
             action.kind = CallerActionKind::Press;
             if (words.size() < 4 || !NothingAfter(words, 4) ||
@@ -311,13 +302,13 @@ VoiceLoader WaveVoiceLoader() {
         }
         LSoundSource mono, source;
         LSPConvChannels(1).Apply(mono, file);
-        LSPConvertRate(kSimulatedCallRate).Apply(source, mono);
+        LSPConvertRate(kScriptedCallRate).Apply(source, mono);
         if (IsInvalid(source)) {
             *error = "its format cannot be converted";
             return false;
         }
         const int64_t length = source->GetLength();
-        if (length > static_cast<int64_t>(kMaxVoiceSeconds) * kSimulatedCallRate) {
+        if (length > static_cast<int64_t>(kMaxVoiceSeconds) * kScriptedCallRate) {
             *error = "longer than " + std::to_string(kMaxVoiceSeconds) + " seconds";
             return false;
         }

@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/simulated/call_script.h"
+#include "platform/scripted/call_script.h"
 
 namespace orvia {
 

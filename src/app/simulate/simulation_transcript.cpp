@@ -1,27 +1,17 @@
-#include "app/simulate/simulation_transcript.h"
+#include "app/simulate/simulation_transcript_p.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <utility>
 
 #include "audio/wave_source.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 namespace {
 
-bool EndsWith(const std::string& text, const std::string& suffix) {
-    if (text.size() < suffix.size())
-        return false;
-    for (std::size_t i = 0; i < suffix.size(); ++i) {
-        const char a = text[text.size() - suffix.size() + i];
-        if (std::tolower(static_cast<unsigned char>(a)) != suffix[i])
-            return false;
-    }
-    return true;
-}
-
 bool IsWave(const std::string& path) {
-    return EndsWith(path, ".wav");
+    return EndsWithNoCase(path, ".wav");
 }
 
 const char* MediaName(DetectedMedia media) {
@@ -30,7 +20,7 @@ const char* MediaName(DetectedMedia media) {
 
 }  // namespace
 
-SimulationTranscript::SimulationTranscript(std::ostream& out, const SimulatedDevice& device,
+SimulationTranscript::SimulationTranscript(std::ostream& out, const ScriptedDevice& device,
                                            std::string dataFolder, std::string logsFolder)
     : out_(out), device_(device), data_(std::move(dataFolder)), logs_(std::move(logsFolder)) {}
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "audio/alc/block_level.h"
+#include "audio/alc/block_level_p.h"
 #include "audio/channel_conversion.h"
 #include "audio/peak_limiter.h"
 #include "audio/rate_conversion.h"

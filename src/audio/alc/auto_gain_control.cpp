@@ -1,6 +1,6 @@
 #include "audio/alc/auto_gain_control.h"
 
-#include "audio/alc/block_level.h"
+#include "audio/alc/block_level_p.h"
 
 namespace orvia {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "audio/alc/block_level.h"
+#include "audio/alc/block_level_p.h"
 #include "audio/level_math.h"
 
 namespace orvia {

@@ -1,4 +1,4 @@
-#include "audio/alc/block_level.h"
+#include "audio/alc/block_level_p.h"
 
 #include "audio/level_math.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "audio/alc/block_level.h"
+#include "audio/alc/block_level_p.h"
 
 namespace orvia {
 namespace {

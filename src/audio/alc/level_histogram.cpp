@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "audio/alc/block_level.h"
+#include "audio/alc/block_level_p.h"
 
 namespace orvia {
 

@@ -1,10 +1,10 @@
-#include "audio/codec/block_codec.h"
+#include "audio/codec/block_codec_p.h"
 
-#include "audio/codec/g711.h"
-#include "audio/codec/gsm610.h"
-#include "audio/codec/ima_adpcm.h"
-#include "audio/codec/ms_adpcm.h"
-#include "audio/codec/pcm_codec.h"
+#include "audio/codec/g711_p.h"
+#include "audio/codec/gsm610_p.h"
+#include "audio/codec/ima_adpcm_p.h"
+#include "audio/codec/ms_adpcm_p.h"
+#include "audio/codec/pcm_codec_p.h"
 
 namespace orvia::codec {
 

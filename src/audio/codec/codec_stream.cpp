@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "audio/codec/block_codec.h"
+#include "audio/codec/block_codec_p.h"
 
 namespace orvia {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "audio/codec/codec_stream.h"
 #include "audio/codec/standard_formats.h"
-#include "platform/file_modes.h"
-#include "platform/text_file.h"
+#include "platform/files/file_modes.h"
+#include "platform/files/text_file.h"
 
 namespace orvia {
 namespace {

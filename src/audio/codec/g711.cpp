@@ -1,8 +1,8 @@
-#include "audio/codec/g711.h"
+#include "audio/codec/g711_p.h"
 
 #include <array>
 
-#include "audio/codec/byte_order.h"
+#include "audio/codec/byte_order_p.h"
 
 namespace orvia::codec {
 namespace {

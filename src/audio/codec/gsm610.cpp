@@ -1,4 +1,4 @@
-#include "audio/codec/gsm610.h"
+#include "audio/codec/gsm610_p.h"
 
 #include <array>
 #include <cstring>
@@ -8,7 +8,7 @@
 
 #include <gsm.h>
 
-#include "audio/codec/byte_order.h"
+#include "audio/codec/byte_order_p.h"
 
 namespace orvia::codec {
 namespace {

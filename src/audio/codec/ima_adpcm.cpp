@@ -1,9 +1,9 @@
-#include "audio/codec/ima_adpcm.h"
+#include "audio/codec/ima_adpcm_p.h"
 
 #include <array>
 #include <vector>
 
-#include "audio/codec/byte_order.h"
+#include "audio/codec/byte_order_p.h"
 
 namespace orvia::codec {
 namespace {

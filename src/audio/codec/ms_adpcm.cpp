@@ -1,11 +1,11 @@
-#include "audio/codec/ms_adpcm.h"
+#include "audio/codec/ms_adpcm_p.h"
 
 #include <array>
 #include <cstdint>
 #include <limits>
 #include <vector>
 
-#include "audio/codec/byte_order.h"
+#include "audio/codec/byte_order_p.h"
 
 namespace orvia::codec {
 namespace {

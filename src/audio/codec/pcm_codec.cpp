@@ -1,8 +1,8 @@
-#include "audio/codec/pcm_codec.h"
+#include "audio/codec/pcm_codec_p.h"
 
 #include <cstring>
 
-#include "audio/codec/byte_order.h"
+#include "audio/codec/byte_order_p.h"
 
 namespace orvia::codec {
 namespace {

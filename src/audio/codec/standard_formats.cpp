@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "audio/codec/byte_order.h"
-#include "audio/codec/gsm610.h"
-#include "audio/codec/ms_adpcm.h"
+#include "audio/codec/byte_order_p.h"
+#include "audio/codec/gsm610_p.h"
+#include "audio/codec/ms_adpcm_p.h"
 
 namespace orvia {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "audio/codec/byte_order.h"
+#include "audio/codec/byte_order_p.h"
 
 namespace orvia {
 

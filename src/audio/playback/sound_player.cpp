@@ -6,9 +6,9 @@
 
 #include "audio/peak_limiter.h"
 #include "audio/ticks.h"
-#include "platform/dispatcher.h"
-#include "platform/thread_affinity.h"
-#include "platform/wave_registry.h"
+#include "platform/dispatch/dispatcher.h"
+#include "platform/thread/thread_affinity.h"
+#include "platform/wave/wave_registry.h"
 
 namespace orvia {
 namespace {

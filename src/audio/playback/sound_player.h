@@ -28,9 +28,9 @@
 
 #include "audio/playback/sound_levels.h"
 #include "audio/sound_source.h"
-#include "platform/thread.h"
-#include "platform/wave_device.h"
-#include "platform/wave_types.h"
+#include "platform/thread/thread.h"
+#include "platform/wave/wave_device.h"
+#include "platform/wave/wave_types.h"
 
 namespace orvia {
 

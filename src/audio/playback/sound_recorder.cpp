@@ -4,9 +4,9 @@
 #include <limits>
 #include <new>
 
-#include "platform/dispatcher.h"
-#include "platform/thread_affinity.h"
-#include "platform/wave_registry.h"
+#include "platform/dispatch/dispatcher.h"
+#include "platform/thread/thread_affinity.h"
+#include "platform/wave/wave_registry.h"
 
 namespace orvia {
 namespace {

@@ -24,8 +24,8 @@
 
 #include "audio/playback/sound_levels.h"
 #include "audio/sound_source.h"
-#include "platform/wave_device.h"
-#include "platform/wave_types.h"
+#include "platform/wave/wave_device.h"
+#include "platform/wave/wave_types.h"
 
 namespace orvia {
 

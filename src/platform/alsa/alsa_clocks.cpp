@@ -1,4 +1,4 @@
-#include "platform/alsa/alsa_clocks.h"
+#include "platform/alsa/alsa_clocks_p.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/thread.h"
+#include "platform/thread/thread.h"
 
 namespace orvia {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "platform/alsa/alsa_clocks.h"
-#include "platform/alsa/alsa_mixer_elements.h"
-#include "platform/alsa/alsa_pcm.h"
+#include "platform/alsa/alsa_clocks_p.h"
+#include "platform/alsa/alsa_mixer_elements_p.h"
+#include "platform/alsa/alsa_pcm_p.h"
 
 namespace orvia {
 
@@ -15,8 +15,7 @@ std::shared_ptr<AlsaEndpoint> AlsaEndpoint::ForPcmName(const std::string& pcm,
     return std::make_shared<AlsaEndpoint>(AlsaDeviceInfo{pcm, pcm, productName, ""});
 }
 
-WaveResult AlsaEndpoint::OpenOutput(const PcmFormat& format, bool mapped,
-                                    WaveDoneNotifier notifier,
+WaveResult AlsaEndpoint::OpenOutput(const PcmFormat& format, bool mapped, WaveDoneNotifier notifier,
                                     std::unique_ptr<WaveOutDevice>* device) {
     AlsaPcm pcm;
     AlsaPcmConfig config;

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/wave_endpoint.h"
+#include "platform/wave/wave_endpoint.h"
 
 namespace orvia {
 

@@ -1,6 +1,6 @@
-#include "platform/alsa/alsa_mixer_elements.h"
+#include "platform/alsa/alsa_mixer_elements_p.h"
 
-#include "platform/alsa/alsa_pcm.h"
+#include "platform/alsa/alsa_pcm_p.h"
 
 namespace orvia {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/alsa/alsa_pcm.h"
+#include "platform/alsa/alsa_pcm_p.h"
 
 #include <cerrno>
 #include <mutex>

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "platform/alsa/alsa_pcm.h"
-#include "platform/paced_test_device.h"
-#include "platform/wave_registry.h"
+#include "platform/alsa/alsa_pcm_p.h"
+#include "platform/wave/paced_test_device.h"
+#include "platform/wave/wave_registry.h"
 
 namespace orvia {
 namespace {

@@ -7,7 +7,7 @@
 #include <cassert>
 #include <utility>
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 

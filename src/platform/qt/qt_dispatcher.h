@@ -15,7 +15,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/dispatcher.h"
+#include "platform/dispatch/dispatcher.h"
 
 class QObject;
 class QTimer;

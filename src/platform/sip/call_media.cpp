@@ -1,4 +1,4 @@
-#include "platform/sip/call_media.h"
+#include "platform/sip/call_media_p.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/sip/libre.h"
+#include "platform/sip/libre_p.h"
+#include "platform/sip/sip_loop_p.h"
 
 namespace orvia::sip {
 namespace {
@@ -35,9 +36,12 @@ CallMedia::CallMedia(DtmfMode mode, CallMediaEvents* events)
       events_(events),
       txTimestamp_(rand_u32()),
       frame_(kFrameSamples * 2),
-      decoded_(kMaxPayload) {}
+      decoded_(kMaxPayload) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
+}
 
 CallMedia::~CallMedia() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     Stop();
     inband_ = static_cast<struct dtmf_dec*>(mem_deref(inband_));
     txBuffer_ = static_cast<struct mbuf*>(mem_deref(txBuffer_));
@@ -47,6 +51,7 @@ CallMedia::~CallMedia() {
 }
 
 int CallMedia::Init(const struct sa& bindIp, const struct sa& sdpIp) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     int err = sdp_session_alloc(&sdp_, &sdpIp);
     if (err)
         return err;
@@ -115,6 +120,7 @@ void CallMedia::ApplyNegotiation() {
 }
 
 int CallMedia::DecodeOffer(struct mbuf* body) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     const int err = sdp_decode(sdp_, body, true);
     if (err)
         return err;
@@ -123,6 +129,7 @@ int CallMedia::DecodeOffer(struct mbuf* body) {
 }
 
 int CallMedia::DecodeAnswer(struct mbuf* body) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     const int err = sdp_decode(sdp_, body, false);
     if (err)
         return err;
@@ -131,10 +138,12 @@ int CallMedia::DecodeAnswer(struct mbuf* body) {
 }
 
 int CallMedia::Encode(struct mbuf** body, bool offer) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     return sdp_encode(body, sdp_, offer);
 }
 
-void CallMedia::Start(std::unique_ptr<CallAudio> audio) {
+void CallMedia::Start(std::unique_ptr<MediaPort> audio) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (running_)
         return;
     audio_ = std::move(audio);
@@ -144,6 +153,7 @@ void CallMedia::Start(std::unique_ptr<CallAudio> audio) {
 }
 
 void CallMedia::Stop() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (!running_)
         return;
     MediaClock::Instance().Remove(this);
@@ -153,6 +163,7 @@ void CallMedia::Stop() {
 }
 
 void CallMedia::SendDigits(const std::string& digits) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (sequencer_) {
         sequencer_.reset();
         events_->OnDigitsSent();  // the earlier string is cut short

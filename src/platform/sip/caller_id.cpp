@@ -1,55 +1,13 @@
-#include "platform/sip/caller_id.h"
+#include "platform/sip/caller_id_p.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/text/ascii_text.h"
 
-#include "platform/printable_text.h"
+#include "platform/text/utf8_text.h"
 
 namespace orvia::sip {
 namespace {
 
 constexpr size_t kCallerFieldBytes = 31;  // what the line keeps of each field
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const size_t last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::string PercentDecode(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const int hi = HexValue(text[i + 1]);
-            const int lo = HexValue(text[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out += static_cast<char>(hi * 16 + lo);
-                i += 2;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
-}
 
 std::string UriHost(const std::string& uri) {
     const size_t colon = uri.find(':');
@@ -64,7 +22,7 @@ std::string UriHost(const std::string& uri) {
 
 bool PrivacyHidesIdentity(const std::string& privacy) {
     std::string token;
-    const std::string text = Lower(privacy) + ";";
+    const std::string text = AsciiLower(privacy) + ";";
     for (char c : text) {
         if (c == ';' || c == ',' || c == ' ' || c == '\t') {
             if (token == "id" || token == "user" || token == "header" || token == "critical")
@@ -79,23 +37,24 @@ bool PrivacyHidesIdentity(const std::string& privacy) {
 
 // The value of a parameter in ";a=b;c=d" (lower case), empty when absent.
 std::string ParamValue(const std::string& params, const std::string& name) {
-    const std::string lower = Lower(params);
+    const std::string lower = AsciiLower(params);
     size_t pos = 0;
     while ((pos = lower.find(';', pos)) != std::string::npos) {
         ++pos;
         const size_t end = lower.find(';', pos);
-        const std::string item = Trim(lower.substr(pos, end - pos));
+        const std::string item(TrimBlanks(lower.substr(pos, end - pos)));
         const size_t eq = item.find('=');
-        if (Trim(item.substr(0, eq)) == name)
-            return eq == std::string::npos ? std::string("") : Trim(item.substr(eq + 1));
+        if (TrimBlanks(item.substr(0, eq)) == name)
+            return eq == std::string::npos ? std::string()
+                                           : std::string(TrimBlanks(item.substr(eq + 1)));
     }
     return {};
 }
 
 bool IsAnonymous(const NameAddress& address) {
-    return Lower(UriUser(address.uri)) == "anonymous" ||
-           Lower(Trim(address.displayName)) == "anonymous" ||
-           Lower(UriHost(address.uri)) == "anonymous.invalid";
+    return AsciiLower(UriUser(address.uri)) == "anonymous" ||
+           AsciiLower(TrimBlanks(address.displayName)) == "anonymous" ||
+           AsciiLower(UriHost(address.uri)) == "anonymous.invalid";
 }
 
 }  // namespace
@@ -125,7 +84,7 @@ bool ParseNameAddress(const std::string& value, NameAddress* out) {
         const size_t open = value.find('<', i);
         const size_t comma = value.find(',', i);
         if (open != std::string::npos && (comma == std::string::npos || open < comma)) {
-            out->displayName = Trim(value.substr(i, open - i));
+            out->displayName = TrimBlanks(value.substr(i, open - i));
             i = open;
         }
     }
@@ -133,16 +92,17 @@ bool ParseNameAddress(const std::string& value, NameAddress* out) {
         const size_t close = value.find('>', i);
         if (close == std::string::npos)
             return false;
-        out->uri = Trim(value.substr(i + 1, close - i - 1));
+        out->uri = TrimBlanks(value.substr(i + 1, close - i - 1));
         const size_t comma = value.find(',', close);
-        out->params = Trim(value.substr(
+        out->params = TrimBlanks(value.substr(
             close + 1, comma == std::string::npos ? std::string::npos : comma - close - 1));
     } else {
         const size_t end = value.find_first_of(";,", i);
-        out->uri = Trim(value.substr(i, end == std::string::npos ? std::string::npos : end - i));
+        out->uri =
+            TrimBlanks(value.substr(i, end == std::string::npos ? std::string::npos : end - i));
         if (end != std::string::npos && value[end] == ';') {
             const size_t comma = value.find(',', end);
-            out->params = Trim(
+            out->params = TrimBlanks(
                 value.substr(end, comma == std::string::npos ? std::string::npos : comma - end));
         }
     }
@@ -150,7 +110,7 @@ bool ParseNameAddress(const std::string& value, NameAddress* out) {
 }
 
 std::string UriUser(const std::string& uri) {
-    const std::string lower = Lower(uri);
+    const std::string lower = AsciiLower(uri);
     if (lower.rfind("tel:", 0) == 0) {
         const std::string rest = uri.substr(4);
         return PercentDecode(rest.substr(0, rest.find(';')));
@@ -199,10 +159,10 @@ CallerInfo ParseCallerId(const IdentityHeaders& headers) {
         return info;
     }
     if (found) {
-        info.number = PrintableText(UriUser(identity.uri), kCallerFieldBytes);
-        info.name = PrintableText(Trim(identity.displayName), kCallerFieldBytes);
+        info.number = PrintableUtf8(UriUser(identity.uri), kCallerFieldBytes);
+        info.name = PrintableUtf8(TrimBlanks(identity.displayName), kCallerFieldBytes);
     }
-    const std::string lowerNumber = Lower(info.number);
+    const std::string lowerNumber = AsciiLower(info.number);
     if (info.number.empty() || lowerNumber == "unknown" || lowerNumber == "unavailable") {
         info.number.clear();
         info.outOfArea = true;

@@ -1,7 +1,9 @@
-#include "platform/sip/dial_target.h"
+#include "platform/sip/dial_target_p.h"
 
 #include <algorithm>
 #include <cctype>
+
+#include "platform/text/ascii_text.h"
 
 namespace orvia::sip {
 namespace {
@@ -16,28 +18,12 @@ bool IsUriSafe(const std::string& text) {
     });
 }
 
-std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    const size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-    size_t i = 0;
-    for (; prefix[i]; ++i)
-        if (i >= text.size() || std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
-    return true;
-}
-
 // A telephone number as dialled: digits and keys, separators, pauses.
 std::optional<std::string> PhoneUser(const std::string& text) {
     std::string user;
     bool hasKey = false;
     for (char c : text) {
-        if (std::isdigit(static_cast<unsigned char>(c)) || c == '*') {
+        if (IsAsciiDigit(c) || c == '*') {
             user += c;
             hasKey = true;
         } else if (c == '#') {
@@ -66,7 +52,7 @@ bool IsUserName(const std::string& text) {
 
 std::optional<std::string> BuildDialTarget(const std::string& number, const std::string& domain,
                                            const std::string& transportParam) {
-    const std::string text = Trim(number);
+    const std::string text(TrimBlanks(number));
     if (StartsWithNoCase(text, "sip:") || StartsWithNoCase(text, "sips:")) {
         if (!IsUriSafe(text) || text.find(':') + 1 >= text.size())
             return std::nullopt;

@@ -1,4 +1,4 @@
-#include "platform/sip/digit_merger.h"
+#include "platform/sip/digit_merger_p.h"
 
 namespace orvia::sip {
 

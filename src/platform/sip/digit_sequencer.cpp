@@ -1,6 +1,6 @@
-#include "platform/sip/digit_sequencer.h"
+#include "platform/sip/digit_sequencer_p.h"
 
-#include <cctype>
+#include "platform/text/ascii_text.h"
 
 namespace orvia::sip {
 namespace {
@@ -15,7 +15,7 @@ constexpr int kEndRepeats = 2;     // the end packet goes out three times in all
 
 DigitSequencer::DigitSequencer(const std::string& digits, DigitMethod method) : method_(method) {
     for (char raw : digits) {
-        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(raw)));
+        const char c = AsciiUpper(raw);
         if (DigitEvent(c) >= 0) {
             steps_.push_back({StepKind::Key, c, kKeyFrames});
             steps_.push_back({StepKind::Gap, 0, kGapFrames});

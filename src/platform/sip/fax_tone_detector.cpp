@@ -1,4 +1,4 @@
-#include "platform/sip/fax_tone_detector.h"
+#include "platform/sip/fax_tone_detector_p.h"
 
 #include <cmath>
 

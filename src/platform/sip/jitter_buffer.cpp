@@ -1,4 +1,4 @@
-#include "platform/sip/jitter_buffer.h"
+#include "platform/sip/jitter_buffer_p.h"
 
 #include <algorithm>
 

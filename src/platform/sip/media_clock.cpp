@@ -1,8 +1,9 @@
-#include "platform/sip/media_clock.h"
+#include "platform/sip/media_clock_p.h"
 
 #include <algorithm>
 
-#include "platform/sip/libre.h"
+#include "platform/sip/libre_p.h"
+#include "platform/sip/sip_loop_p.h"
 
 namespace orvia::sip {
 namespace {
@@ -30,6 +31,7 @@ MediaClock::~MediaClock() {
 }
 
 void MediaClock::Add(MediaParticipant* participant) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (std::find(participants_.begin(), participants_.end(), participant) != participants_.end())
         return;
     participants_.push_back(participant);
@@ -41,6 +43,7 @@ void MediaClock::Add(MediaParticipant* participant) {
 }
 
 void MediaClock::Remove(MediaParticipant* participant) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     auto it = std::find(participants_.begin(), participants_.end(), participant);
     if (it == participants_.end())
         return;
@@ -63,6 +66,7 @@ void MediaClock::OnTimer(void* arg) {
 }
 
 void MediaClock::Tick() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     uint64_t now = tmr_jiffies();
     int frames = 0;
     ticking_ = true;

@@ -1,4 +1,4 @@
-#include "platform/sip/request_check.h"
+#include "platform/sip/request_check_p.h"
 
 #include <sys/socket.h>
 
@@ -6,8 +6,8 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/ascii_text.h"
-#include "platform/sip/libre.h"
+#include "platform/sip/libre_p.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia::sip {
 namespace {

@@ -1,14 +1,14 @@
-#include "platform/sip/sip_agent.h"
+#include "platform/sip/sip_agent_p.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/clock.h"
-#include "platform/diagnostics.h"
-#include "platform/sip/libre.h"
-#include "platform/sip/request_check.h"
-#include "platform/sip/sip_call.h"
-#include "platform/sip/sip_loop.h"
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/sip/libre_p.h"
+#include "platform/sip/request_check_p.h"
+#include "platform/sip/sip_call_p.h"
+#include "platform/sip/sip_loop_p.h"
+#include "platform/time/clock.h"
 
 namespace orvia::sip {
 namespace {
@@ -73,15 +73,17 @@ struct SipAgent::Handles {
 };
 
 SipAgent::SipAgent(const SipDeviceSettings& settings, SipLoop* loop, LineSink* sink,
-                   CallAudioFactory audio)
+                   MediaPortFactory audio)
     : settings_(settings),
       loop_(loop),
       sink_(sink),
       audio_(std::move(audio)),
-      handles_(std::make_unique<Handles>()) {}
+      handles_(std::make_unique<Handles>()) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
+}
 
 std::unique_ptr<SipAgent> SipAgent::Create(const SipDeviceSettings& settings, SipLoop* loop,
-                                           LineSink* sink, CallAudioFactory audio,
+                                           LineSink* sink, MediaPortFactory audio,
                                            std::string* error) {
     std::unique_ptr<SipAgent> agent(new SipAgent(settings, loop, sink, std::move(audio)));
     const int err = agent->Start();
@@ -95,6 +97,7 @@ std::unique_ptr<SipAgent> SipAgent::Create(const SipDeviceSettings& settings, Si
 }
 
 int SipAgent::Start() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     Handles& h = *handles_;
     int err = sa_set_str(&h.listenAddress, settings_.listenHost.c_str(), settings_.listenPort);
     if (err)
@@ -146,6 +149,7 @@ std::string SipAgent::Who() const {
 }
 
 int SipAgent::StartRegistration() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     registration_.state = RegistrationState::Registering;
     registration_.registrar = settings_.registrar;
     registration_.nextTry = 0;
@@ -160,6 +164,7 @@ int SipAgent::StartRegistration() {
 }
 
 SipAgent::~SipAgent() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     Handles& h = *handles_;
     tmr_cancel(&h.keepalive);
     tmr_cancel(&h.retry);
@@ -182,6 +187,7 @@ SipAgent::~SipAgent() {
 }
 
 std::string SipAgent::LocalAddress() const {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     struct sa address;
     if (!sip_ ||
         sip_transp_laddr(sip_, &address,
@@ -192,10 +198,12 @@ std::string SipAgent::LocalAddress() const {
 }
 
 const struct sa& SipAgent::MediaAddress() const {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     return handles_->mediaAddress;
 }
 
-std::unique_ptr<CallAudio> SipAgent::NewCallAudio() const {
+std::unique_ptr<MediaPort> SipAgent::NewMediaPort() const {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     return audio_ ? audio_() : nullptr;
 }
 
@@ -362,10 +370,12 @@ void SipAgent::OnIncomingCall(const struct sip_msg* msg, void* arg) {
 }
 
 SipCall* SipAgent::Find(CallHandle call) const {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     return call_ && call_->Handle() == call && !call_->Ended() ? call_.get() : nullptr;
 }
 
 void SipAgent::CallEnded(SipCall* call) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (closing_ || call_.get() != call)
         return;
     // Deleted once the libre handler that ended it has returned.
@@ -374,6 +384,7 @@ void SipAgent::CallEnded(SipCall* call) {
 }
 
 void SipAgent::Answer(CallHandle handle, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (SipCall* call = Find(handle))
         call->Answer(request);
     else
@@ -381,6 +392,7 @@ void SipAgent::Answer(CallHandle handle, RequestId request) {
 }
 
 void SipAgent::Drop(CallHandle handle, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (SipCall* call = Find(handle))
         call->Hangup(request);
     else
@@ -388,6 +400,7 @@ void SipAgent::Drop(CallHandle handle, RequestId request) {
 }
 
 void SipAgent::MakeCall(const std::string& uri, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (call_) {
         sink_->Reply(request, false);
         return;
@@ -400,6 +413,7 @@ void SipAgent::MakeCall(const std::string& uri, RequestId request) {
 }
 
 void SipAgent::BlindTransfer(CallHandle handle, const std::string& number, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (SipCall* call = Find(handle))
         call->Transfer(number, request);
     else
@@ -407,6 +421,7 @@ void SipAgent::BlindTransfer(CallHandle handle, const std::string& number, Reque
 }
 
 void SipAgent::GenerateDigits(CallHandle handle, const std::string& digits) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (SipCall* call = Find(handle))
         call->SendDigits(digits);
 }

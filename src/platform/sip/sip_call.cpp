@@ -1,13 +1,14 @@
-#include "platform/sip/sip_call.h"
+#include "platform/sip/sip_call_p.h"
 
 #include <algorithm>
-#include <cctype>
 
-#include "platform/sip/caller_id.h"
-#include "platform/sip/dial_target.h"
-#include "platform/sip/libre.h"
-#include "platform/sip/request_check.h"
-#include "platform/sip/sip_agent.h"
+#include "platform/sip/caller_id_p.h"
+#include "platform/sip/dial_target_p.h"
+#include "platform/sip/libre_p.h"
+#include "platform/sip/request_check_p.h"
+#include "platform/sip/sip_agent_p.h"
+#include "platform/sip/sip_loop_p.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia::sip {
 namespace {
@@ -60,7 +61,7 @@ int SipfragStatus(const std::string& body) {
     if (code + 3 > body.size())
         return 0;
     for (size_t i = code; i < code + 3; ++i)
-        if (!std::isdigit(static_cast<unsigned char>(body[i])))
+        if (!IsAsciiDigit(body[i]))
             return 0;
     return std::stoi(body.substr(code, 3));
 }
@@ -86,9 +87,12 @@ struct SipCall::Timers {
 };
 
 SipCall::SipCall(SipAgent* agent, CallHandle handle)
-    : agent_(agent), handle_(handle), timers_(std::make_unique<Timers>()) {}
+    : agent_(agent), handle_(handle), timers_(std::make_unique<Timers>()) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
+}
 
 SipCall::~SipCall() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     timers_.reset();
     if (media_)
         media_->Stop();
@@ -100,6 +104,7 @@ SipCall::~SipCall() {
 }
 
 uint16_t SipCall::Accept(const struct sip_msg* invite) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     const SipDeviceSettings& settings = agent_->Settings();
     media_ = std::make_unique<CallMedia>(settings.dtmf, this);
     if (media_->Init(agent_->MediaAddress(), agent_->MediaAddress()))
@@ -153,6 +158,7 @@ uint16_t SipCall::Accept(const struct sip_msg* invite) {
 }
 
 bool SipCall::Connect(const std::string& uri, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     const SipDeviceSettings& settings = agent_->Settings();
     outgoing_ = true;
     media_ = std::make_unique<CallMedia>(settings.dtmf, this);
@@ -181,6 +187,7 @@ bool SipCall::Connect(const std::string& uri, RequestId request) {
 }
 
 void SipCall::Answer(RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     LineSink* sink = agent_->Sink();
     if (state_ != State::Offered) {
         sink->Reply(request, false);
@@ -201,6 +208,7 @@ void SipCall::Answer(RequestId request) {
 }
 
 void SipCall::Hangup(RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     LineSink* sink = agent_->Sink();
     if (dialRequest_) {
         sink->Reply(dialRequest_, false);
@@ -215,6 +223,7 @@ void SipCall::Hangup(RequestId request) {
 }
 
 void SipCall::Abandon() {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     End(false);
 }
 
@@ -236,6 +245,7 @@ void SipCall::End(bool reportIdle) {
 }
 
 void SipCall::Transfer(const std::string& number, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     LineSink* sink = agent_->Sink();
     if (transferRequest_) {
         sink->Reply(request, false);
@@ -289,6 +299,7 @@ void SipCall::FinishTransfer(bool ok) {
 }
 
 void SipCall::SendDigits(const std::string& digits) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (state_ == State::Connected)
         media_->SendDigits(digits);
     else
@@ -346,8 +357,8 @@ void SipCall::HandleEstablished() {
         sink->Reply(dialRequest_, true);
         dialRequest_ = 0;
     }
-    media_->Start(agent_->NewCallAudio());
-    const CallAudio* audio = media_->Audio();
+    media_->Start(agent_->NewMediaPort());
+    const MediaPort* audio = media_->Audio();
     sink->CallConnected(handle_, audio ? audio->OutputId() : -1, audio ? audio->InputId() : -1);
 }
 

@@ -1,6 +1,6 @@
 #include "platform/sip/sip_device.h"
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia::sip {
 

@@ -14,7 +14,7 @@
 
 #include "platform/sip/sip_line.h"
 #include "platform/sip/sip_settings.h"
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia::sip {
 

@@ -1,10 +1,10 @@
 #include "platform/sip/sip_line.h"
 
-#include "platform/sip/dial_target.h"
-#include "platform/sip/line_sink.h"
-#include "platform/sip/sip_agent.h"
-#include "platform/sip/sip_loop.h"
-#include "platform/thread_affinity.h"
+#include "platform/sip/dial_target_p.h"
+#include "platform/sip/line_sink_p.h"
+#include "platform/sip/sip_agent_p.h"
+#include "platform/sip/sip_loop_p.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia::sip {
 

@@ -15,9 +15,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/sip/call_audio.h"
+#include "platform/sip/media_port.h"
 #include "platform/sip/sip_settings.h"
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia::sip {
 
@@ -29,7 +29,7 @@ using MainPoster = std::function<void(std::function<void()>)>;
 
 struct SipLineHooks {
     MainPoster post;
-    CallAudioFactory audio;
+    MediaPortFactory audio;
 };
 
 class SipLine : public TelephonyLine {

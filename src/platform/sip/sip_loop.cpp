@@ -1,6 +1,8 @@
-#include "platform/sip/sip_loop.h"
+#include "platform/sip/sip_loop_p.h"
 
-#include "platform/sip/libre.h"
+#include <atomic>
+
+#include "platform/sip/libre_p.h"
 
 namespace orvia::sip {
 namespace {
@@ -21,7 +23,26 @@ std::weak_ptr<SipLoop>& Current() {
 }
 bool g_loopAlive = false;  // guarded by LifetimeMutex
 
+// Marks the loop's thread while it runs.
+thread_local bool t_onLoopThread = false;
+std::atomic<int> g_loopThreads{0};
+
+struct LoopThreadMark {
+    LoopThreadMark() {
+        t_onLoopThread = true;
+        ++g_loopThreads;
+    }
+    ~LoopThreadMark() {
+        --g_loopThreads;
+        t_onLoopThread = false;
+    }
+};
+
 }  // namespace
+
+bool IsSipLoopThread() {
+    return t_onLoopThread || g_loopThreads.load() == 0;
+}
 
 std::shared_ptr<SipLoop> SipLoop::Acquire() {
     std::unique_lock<std::mutex> lock(LifetimeMutex());
@@ -66,6 +87,7 @@ SipLoop::~SipLoop() {
 }
 
 void SipLoop::Run() {
+    const LoopThreadMark mark;
     int err = libre_init();
     if (!err)
         err = mqueue_alloc(&wakeup_, &SipLoop::OnWakeUp, this);
@@ -132,10 +154,12 @@ void SipLoop::Call(const Task& task) {
 }
 
 void SipLoop::AddShutdownHook(void* owner, Task hook) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     shutdownHooks_.emplace_back(owner, std::move(hook));
 }
 
 void SipLoop::RemoveShutdownHook(void* owner) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     for (auto it = shutdownHooks_.begin(); it != shutdownHooks_.end();) {
         if (it->first == owner)
             it = shutdownHooks_.erase(it);

@@ -1,14 +1,14 @@
-#include "platform/call_devices.h"
-#include "platform/dispatcher.h"
+#include "platform/dispatch/dispatcher.h"
 #include "platform/sip/sip_device.h"
+#include "platform/wave/call_devices.h"
 
 namespace orvia::sip {
 namespace {
 
 // A call's audio on its pair of call wave devices.
-class DeviceCallAudio : public CallAudio {
+class DeviceMediaPort : public MediaPort {
 public:
-    explicit DeviceCallAudio(std::unique_ptr<CallDevicePair> pair) : pair_(std::move(pair)) {}
+    explicit DeviceMediaPort(std::unique_ptr<CallDevicePair> pair) : pair_(std::move(pair)) {}
     int OutputId() const override { return pair_->OutputId(); }
     int InputId() const override { return pair_->InputId(); }
     void Pull(int16_t* out, size_t samples) override { pair_->PullOutput(out, samples); }
@@ -28,14 +28,14 @@ SipLineHooks DefaultSipLineHooks() {
         if (Dispatcher* dispatcher = captured ? captured : CurrentDispatcher())
             dispatcher->Post(std::move(task));
     };
-    hooks.audio = []() -> std::unique_ptr<CallAudio> {
+    hooks.audio = []() -> std::unique_ptr<MediaPort> {
         PcmFormat format;
         format.channels = 1;
         format.rate = 8000;
         auto pair = CallDevicePair::Register(format);
         if (!pair)
             return nullptr;
-        return std::make_unique<DeviceCallAudio>(std::move(pair));
+        return std::make_unique<DeviceMediaPort>(std::move(pair));
     };
     return hooks;
 }

@@ -1,7 +1,7 @@
 #include "platform/sip/sip_settings.h"
 
-#include "platform/ascii_text.h"
-#include "platform/diagnostics.h"
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/text/ascii_text.h"
 
 #include <arpa/inet.h>
 
@@ -13,19 +13,9 @@
 namespace orvia::sip {
 namespace {
 
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    return text.size() >= prefix.size() && AsciiLower(text.substr(0, prefix.size())) == prefix;
-}
-
-// Printable ASCII only: the values end up in SIP headers.
-bool IsPrintable(const std::string& text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
-}
-
 // A user or host token: no spaces, no characters with a meaning in headers.
 bool IsToken(const std::string& text) {
-    if (text.empty() || !IsPrintable(text))
+    if (text.empty() || !IsPrintableAscii(text))
         return false;
     return text.find_first_of(" <>\"@,;:\\/?") == std::string::npos;
 }
@@ -91,8 +81,9 @@ bool NormaliseServerUri(const std::string& key, const std::string& value, SipTra
     const std::string hp = rest.substr(0, semi);
     std::string host;
     uint16_t port = 0;
-    if (hp.empty() || !IsPrintable(value) || value.find_first_of(" <>\"") != std::string::npos ||
-        !ParseHostPort(hp, &host, &port) || host.empty()) {
+    if (hp.empty() || !IsPrintableAscii(value) ||
+        value.find_first_of(" <>\"") != std::string::npos || !ParseHostPort(hp, &host, &port) ||
+        host.empty()) {
         *error = "\"" + key + "\": \"" + value + "\" is not a SIP server address";
         return false;
     }
@@ -127,13 +118,14 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
     RegisterSecret(SettingOf(settings, "password"));
     SipDeviceSettings s;
     s.section = section;
+    // Printable ASCII only: the values end up in SIP headers.
     for (const auto& [key, value] : settings) {
-        if (!IsPrintable(value)) {
+        if (!IsPrintableAscii(value)) {
             *error = "\"" + key + "\" holds control characters";
             return false;
         }
     }
-    auto get = [&](const char* key) { return TrimAsciiBlanks(SettingOf(settings, key)); };
+    auto get = [&](const char* key) { return std::string(TrimBlanks(SettingOf(settings, key))); };
 
     const std::string transport = AsciiLower(get("transport"));
     if (transport.empty() || transport == "udp")

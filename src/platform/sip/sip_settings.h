@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "platform/sip/address_filter.h"
-#include "platform/telephony.h"
+#include "platform/telephony/telephony.h"
 
 namespace orvia::sip {
 

@@ -1,26 +1,22 @@
-#include "platform/sip/telephone_event.h"
+#include "platform/sip/telephone_event_p.h"
 
-#include "platform/ascii_text.h"
-
-#include <algorithm>
-#include <cctype>
+#include "platform/text/ascii_text.h"
 
 namespace orvia::sip {
 namespace {
 
 // A signal value: one key character, or an event code "0".."15".
 std::optional<char> SignalDigit(const std::string& value) {
-    const std::string v = TrimAsciiBlanks(value);
+    const std::string v(TrimBlanks(value));
     if (v.empty() || v.size() > 2)
         return std::nullopt;
     if (v.size() == 2) {
-        if (!std::isdigit(static_cast<unsigned char>(v[0])) ||
-            !std::isdigit(static_cast<unsigned char>(v[1])))
+        if (!IsAsciiDigits(v))
             return std::nullopt;
         const char digit = EventDigit(std::stoi(v));
         return digit ? std::optional<char>(digit) : std::nullopt;
     }
-    const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(v[0])));
+    const char c = AsciiUpper(v[0]);
     if (DigitEvent(c) < 0)
         return std::nullopt;
     return c;
@@ -80,8 +76,7 @@ char TelephoneEventReceiver::OnPacket(uint32_t timestamp, const TelephoneEvent& 
 }
 
 std::optional<char> ParseInfoDigit(const std::string& contentType, const std::string& body) {
-    const std::string type =
-        AsciiLower(TrimAsciiBlanks(contentType.substr(0, contentType.find(';'))));
+    const std::string type = AsciiLower(TrimBlanks(contentType.substr(0, contentType.find(';'))));
     if (body.size() > 1024)
         return std::nullopt;
     if (type == "application/dtmf")
@@ -95,7 +90,7 @@ std::optional<char> ParseInfoDigit(const std::string& contentType, const std::st
             end = body.size();
         const std::string line = body.substr(pos, end - pos);
         const size_t eq = line.find('=');
-        if (eq != std::string::npos && AsciiLower(TrimAsciiBlanks(line.substr(0, eq))) == "signal")
+        if (eq != std::string::npos && AsciiLower(TrimBlanks(line.substr(0, eq))) == "signal")
             return SignalDigit(line.substr(eq + 1));
         pos = end + 1;
     }

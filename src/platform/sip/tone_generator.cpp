@@ -1,4 +1,4 @@
-#include "platform/sip/tone_generator.h"
+#include "platform/sip/tone_generator_p.h"
 
 #include <cmath>
 #include <cstring>

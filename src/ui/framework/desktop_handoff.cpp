@@ -1,6 +1,6 @@
 #include "ui/framework/desktop_handoff.h"
 
-#include "platform/process_desktop.h"
+#include "platform/process/process_desktop.h"
 
 namespace orvia {
 namespace {

@@ -5,7 +5,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 #include "ui/framework/desktop_handoff.h"
 #include "ui/framework/pictures.h"
 

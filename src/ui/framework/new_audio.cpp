@@ -1,6 +1,6 @@
 #include "ui/framework/new_audio.h"
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 

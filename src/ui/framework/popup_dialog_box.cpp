@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 #include "ui/framework/questions.h"
 
 namespace orvia {

@@ -4,7 +4,7 @@
 #include <QProgressDialog>
 #include <algorithm>
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 namespace {

@@ -6,7 +6,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 #include "ui/framework/questions.h"
 
 namespace orvia {

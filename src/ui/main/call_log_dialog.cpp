@@ -6,8 +6,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "delivery/message_files.h"
-#include "platform/text_file.h"
+#include "platform/files/folder_listing.h"
+#include "platform/files/path_names.h"
+#include "platform/files/text_file.h"
 #include "store/settings_store.h"
 #include "ui/framework/desktop_handoff.h"
 #include "ui/framework/help.h"
@@ -81,7 +82,7 @@ void CallLogDialog::OnCommand(QObject* control) {
 void CallLogDialog::FillList() {
     list_->clear();
     for (const std::string& file : ListFolderFiles(Store().Logs(), ".txt"))
-        list_->addItem(QString::fromStdString(FileStem(file)));
+        list_->addItem(QString::fromStdString(FileStemOf(file)));
 }
 
 std::string CallLogDialog::SelectedPath() const {

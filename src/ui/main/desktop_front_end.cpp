@@ -6,10 +6,10 @@
 #include <optional>
 #include <ostream>
 
-#include "app/console_view.h"
-#include "app/qt_event_loop.h"
-#include "ui/main/desktop_view.h"
+#include "app/core/console_view.h"
+#include "app/qt/qt_event_loop.h"
 #include "ui/framework/pictures.h"
+#include "ui/main/desktop_view.h"
 
 namespace orvia {
 namespace {

@@ -12,8 +12,8 @@
 // Main thread only.
 #pragma once
 
-#include "app/command_line.h"
-#include "app/front_end.h"
+#include "app/startup/command_line.h"
+#include "app/startup/front_end.h"
 #include "ui/main/main_window_dialogs.h"
 
 namespace orvia {

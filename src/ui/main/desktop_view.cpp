@@ -2,15 +2,15 @@
 
 #include <QGuiApplication>
 
-#include "app/main_dialog.h"
+#include "app/core/main_dialog.h"
 #include "line/line_application.h"
-#include "platform/dispatcher.h"
-#include "platform/thread_affinity.h"
-#include "ui/main/caller_id_flash.h"
+#include "platform/dispatch/dispatcher.h"
+#include "platform/thread/thread_affinity.h"
 #include "ui/framework/help.h"
+#include "ui/framework/questions.h"
+#include "ui/main/caller_id_flash.h"
 #include "ui/main/main_messages.h"
 #include "ui/main/main_window.h"
-#include "ui/framework/questions.h"
 #include "ui/main/splash_screen.h"
 #include "ui/main/tray_icon.h"
 

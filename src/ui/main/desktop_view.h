@@ -11,8 +11,8 @@
 #include <iosfwd>
 #include <memory>
 
-#include "app/console_view.h"
-#include "app/main_window_view.h"
+#include "app/core/console_view.h"
+#include "app/core/main_window_view.h"
 #include "ui/main/main_window_dialogs.h"
 
 namespace orvia {

@@ -1,9 +1,9 @@
 #include "ui/main/mailbox_commands.h"
 
-#include "app/mailbox_actions.h"
+#include "app/core/mailbox_actions.h"
+#include "ui/framework/questions.h"
 #include "ui/main/main_messages.h"
 #include "ui/main/main_window_dialogs.h"
-#include "ui/framework/questions.h"
 
 namespace orvia {
 

@@ -11,23 +11,23 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/desktop_playback.h"
-#include "app/mailbox_actions.h"
-#include "app/main_dialog.h"
-#include "app/main_lists.h"
-#include "platform/thread_affinity.h"
+#include "app/core/desktop_playback.h"
+#include "app/core/mailbox_actions.h"
+#include "app/core/main_dialog.h"
+#include "app/core/main_lists.h"
+#include "platform/thread/thread_affinity.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
+#include "ui/framework/help.h"
+#include "ui/framework/pictures.h"
 #include "ui/main/about_dialog.h"
 #include "ui/main/banner.h"
 #include "ui/main/call_log_dialog.h"
-#include "ui/framework/help.h"
 #include "ui/main/mailbox_commands.h"
 #include "ui/main/main_window_keys.h"
 #include "ui/main/message_commands.h"
 #include "ui/main/message_list_view.h"
-#include "ui/framework/pictures.h"
 
 namespace orvia {
 namespace {

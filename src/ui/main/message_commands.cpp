@@ -4,11 +4,11 @@
 #include <QCursor>
 #include <memory>
 
-#include "app/message_actions.h"
-#include "ui/main/email_dialog.h"
-#include "ui/main/message_list_view.h"
+#include "app/core/message_actions.h"
 #include "ui/framework/progress_dialog.h"
 #include "ui/framework/questions.h"
+#include "ui/main/email_dialog.h"
+#include "ui/main/message_list_view.h"
 
 namespace orvia {
 namespace {

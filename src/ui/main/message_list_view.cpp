@@ -2,7 +2,7 @@
 
 #include <QHeaderView>
 
-#include "platform/thread_affinity.h"
+#include "platform/thread/thread_affinity.h"
 #include "ui/framework/pictures.h"
 
 namespace orvia {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_lists.h"
+#include "app/core/main_lists.h"
 
 namespace orvia {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "audio/alc/block_level.h"
+#include "audio/alc/block_level_p.h"
 #include "audio/alc/gain_curve.h"
 #include "audio/alc/level_histogram.h"
 

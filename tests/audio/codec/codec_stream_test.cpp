@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/codec/byte_order.h"
+#include "audio/codec/byte_order_p.h"
 #include "audio/codec/format_choice.h"
 #include "audio/codec/standard_formats.h"
 #include "codec_test_util.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "audio/codec/codec_stream.h"
-#include "audio/codec/g711.h"
+#include "audio/codec/g711_p.h"
 #include "audio/codec/standard_formats.h"
 #include "codec_test_util.h"
 #include "temp_dir.h"

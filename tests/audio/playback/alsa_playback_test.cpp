@@ -6,14 +6,14 @@
 #include <memory>
 #include <vector>
 
-#include "../memory_source.h"
 #include "audio/pcm_file_sink.h"
 #include "audio/playback/sound_player.h"
 #include "audio/playback/sound_recorder.h"
 #include "audio/wave_source.h"
+#include "memory_source.h"
 #include "platform/alsa/alsa_endpoint.h"
-#include "platform/step_dispatcher.h"
-#include "platform/wave_registry.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/wave/wave_registry.h"
 #include "playback_support.h"
 #include "temp_dir.h"
 

@@ -13,7 +13,7 @@
 #include "audio/playback/sound_player.h"
 #include "audio/playback/sound_recorder.h"
 #include "audio/sound_source.h"
-#include "platform/wave_endpoint.h"
+#include "platform/wave/wave_endpoint.h"
 
 namespace orvia::test {
 

@@ -6,12 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include "../memory_source.h"
 #include "audio/peak_limiter.h"
 #include "audio/stub_source.h"
-#include "platform/fast_test_device.h"
-#include "platform/step_dispatcher.h"
-#include "platform/wave_registry.h"
+#include "memory_source.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/wave/fast_test_device.h"
+#include "platform/wave/wave_registry.h"
 #include "playback_support.h"
 
 namespace orvia {

@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "platform/fast_test_device.h"
-#include "platform/step_dispatcher.h"
-#include "platform/wave_input_source.h"
-#include "platform/wave_registry.h"
+#include "platform/dispatch/step_dispatcher.h"
+#include "platform/wave/fast_test_device.h"
+#include "platform/wave/wave_input_source.h"
+#include "platform/wave/wave_registry.h"
 #include "playback_support.h"
 
 namespace orvia {

@@ -1,0 +1,115 @@
+// The SIP user agent of one open line: its SIP stack on the listen address,
+// its registration, and its one call at a time.
+//
+// The stack listens on the device's address (UDP or TCP), answers OPTIONS,
+// refuses a request that lacks a mandatory header (400, request_check.h),
+// calls from addresses outside "acceptfrom" (403) and a second call while the
+// line has one (486 Busy Here). With a registrar it registers the
+// account (digest authentication, refreshed before it expires) and sends a
+// keep-alive to the registrar every "natkeepalive" seconds while registered.
+// Closing ends the call (BYE, 486 or CANCEL), removes the registration and
+// closes the stack.
+//
+// Threads: the SIP loop thread only (made and destroyed there too), asserted
+// in debug builds.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/sip/line_sink_p.h"
+#include "platform/sip/media_port.h"
+#include "platform/sip/sip_settings.h"
+
+struct sip;
+struct sipsess_sock;
+struct sip_auth;
+struct sip_msg;
+struct sa;
+
+namespace orvia::sip {
+
+class SipCall;
+class SipLoop;
+
+class SipAgent {
+public:
+    // Null with a reason in *error when the stack cannot start (the address
+    // is in use, say).
+    static std::unique_ptr<SipAgent> Create(const SipDeviceSettings& settings, SipLoop* loop,
+                                            LineSink* sink, MediaPortFactory audio,
+                                            std::string* error);
+    ~SipAgent();
+    SipAgent(const SipAgent&) = delete;
+    SipAgent& operator=(const SipAgent&) = delete;
+
+    // The line's requests.
+    void Answer(CallHandle call, RequestId request);
+    void Drop(CallHandle call, RequestId request);
+    void MakeCall(const std::string& uri, RequestId request);
+    void BlindTransfer(CallHandle call, const std::string& number, RequestId request);
+    void GenerateDigits(CallHandle call, const std::string& digits);
+
+    // "ip:port" the stack listens on.
+    std::string LocalAddress() const;
+    bool Registered() const { return registered_; }
+    const RegistrationStatus& Registration() const { return registration_; }
+
+    // For the calls.
+    const SipDeviceSettings& Settings() const { return settings_; }
+    LineSink* Sink() const { return sink_; }
+    struct sip* Stack() const {
+        return sip_;
+    }
+    struct sipsess_sock* Sessions() const {
+        return sessions_;
+    }
+    struct sip_auth* Auth() const {
+        return auth_;
+    }
+    // Where RTP is bound and the address the SDP names.
+    const struct sa& MediaAddress() const;
+    std::unique_ptr<MediaPort> NewMediaPort() const;
+    // The call ended; it is deleted once its handler has returned.
+    void CallEnded(SipCall* call);
+    static int AuthHandler(char** user, char** password, const char* realm, void* arg);
+
+private:
+    SipAgent(const SipDeviceSettings& settings, SipLoop* loop, LineSink* sink,
+             MediaPortFactory audio);
+    int Start();
+    int StartRegistration();
+    // The registration failed with reason: said, and tried again after a
+    // wait that grows with each failure in a row.
+    void RegistrationFailed(const std::string& reason);
+    // "SIP device [section] "name"", for the program's events.
+    std::string Who() const;
+    SipCall* Find(CallHandle call) const;
+
+    static void OnIncomingCall(const struct sip_msg* msg, void* arg);
+    static bool OnRequest(const struct sip_msg* msg, void* arg);
+    // 400 Bad Request, with the problem in a Warning header.
+    void RefuseBadRequest(const struct sip_msg* msg, const std::string& problem);
+    static void OnRegisterResponse(int err, const struct sip_msg* msg, void* arg);
+    static void OnKeepaliveTimer(void* arg);
+    static void OnRetryTimer(void* arg);
+
+    SipDeviceSettings settings_;
+    SipLoop* loop_;
+    LineSink* sink_;
+    MediaPortFactory audio_;
+    struct sip* sip_ = nullptr;
+    struct sipsess_sock* sessions_ = nullptr;
+    struct sip_auth* auth_ = nullptr;
+    struct Handles;
+    std::unique_ptr<Handles> handles_;
+    std::unique_ptr<SipCall> call_;
+    CallHandle nextHandle_ = 1;
+    bool registered_ = false;
+    RegistrationStatus registration_;
+    int failuresInARow_ = 0;
+    bool retryWaits_ = false;  // the retry timer runs until the next attempt
+    bool closing_ = false;
+};
+
+}  // namespace orvia::sip

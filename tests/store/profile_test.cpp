@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/text_file.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
-#include "platform/text_file.h"
 #include "temp_dir.h"
 
 namespace orvia {
@@ -91,6 +91,28 @@ TEST_F(ProfileTest, AbsentValueDeletesKeyAbsentKeyDeletesSection) {
     EXPECT_EQ(ReadFile(file), "[a]\ny=2\n[c]\nw=4\n");
     // The flush of a missing file creates nothing.
     ASSERT_TRUE(WriteProfileString(dir.Path() + "none.ini", nullptr, nullptr, nullptr));
+    EXPECT_FALSE(test::FileExists(dir.Path() + "none.ini"));
+}
+
+TEST_F(ProfileTest, SeveralKeysOfASectionChangeInOneWrite) {
+    ASSERT_TRUE(WriteFile(file, "[dev]\ntype=sip\nName=Desk\nkeep=me\nuser=old\n[other]\nx=1\n"));
+    ASSERT_TRUE(WriteProfileKeys(
+        file, "DEV", {{"name", "Front desk"}, {"user", std::nullopt}, {"password", "s"}}));
+    EXPECT_EQ(ReadFile(file),
+              "[dev]\ntype=sip\nName=Front desk\nkeep=me\npassword=s\n[other]\nx=1\n");
+    // A missing section is added at the end.
+    ASSERT_TRUE(WriteProfileKeys(file, "new", {{"type", "sip"}, {"gone", std::nullopt}}));
+    EXPECT_EQ(ReadProfileSection(file, "new").size(), 1u);
+
+    // All or nothing: an interrupted write changes none of the keys.
+    profile_testing::SetBeforeRenameHook([] { return false; });
+    EXPECT_FALSE(WriteProfileKeys(file, "dev", {{"name", "X"}, {"keep", std::nullopt}}));
+    profile_testing::SetBeforeRenameHook(nullptr);
+    EXPECT_EQ(ReadProfileString(file, "dev", "name", ""), "Front desk");
+    EXPECT_EQ(ReadProfileString(file, "dev", "keep", ""), "me");
+
+    // Deleting keys of a file that does not exist creates no file.
+    EXPECT_TRUE(WriteProfileKeys(dir.Path() + "none.ini", "s", {{"k", std::nullopt}}));
     EXPECT_FALSE(test::FileExists(dir.Path() + "none.ini"));
 }
 

@@ -75,7 +75,7 @@ std::string TestMailOutcome(TransferStatus status, const std::string& failure,
         case TransferStatus::Failed:
             break;
     }
-    return "The test mail could not be sent." + detail;
+    return "The test mail was not sent through " + server + "." + detail;
 }
 
 LEmailPage::LEmailPage(QWidget* parent)

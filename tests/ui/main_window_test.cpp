@@ -17,12 +17,12 @@
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
-#include "ui/framework/help.h"
-#include "ui/framework/pictures.h"
 #include "ui/main/caller_id_flash.h"
 #include "ui/main/email_dialog.h"
+#include "ui/framework/help.h"
 #include "ui/main/main_window.h"
 #include "ui/main/message_list_view.h"
+#include "ui/framework/pictures.h"
 #include "ui_fixtures.h"
 
 namespace orvia::test {

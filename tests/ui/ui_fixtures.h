@@ -23,8 +23,8 @@
 #include "platform/step_dispatcher.h"
 #include "temp_dir.h"
 #include "ui/framework/desktop_handoff.h"
-#include "ui/framework/questions.h"
 #include "ui/main/desktop_view.h"
+#include "ui/framework/questions.h"
 
 namespace orvia::test {
 

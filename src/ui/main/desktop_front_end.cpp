@@ -8,8 +8,9 @@
 
 #include "app/console_view.h"
 #include "app/qt_event_loop.h"
-#include "ui/framework/pictures.h"
 #include "ui/main/desktop_view.h"
+#include "ui/framework/pictures.h"
+
 #include "ui/record/desktop_new_audio.h"
 #include "ui/settings/settings_sheet.h"
 #include "ui/simulator/call_test_simulator.h"

@@ -19,15 +19,15 @@
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
-#include "ui/framework/help.h"
-#include "ui/framework/pictures.h"
 #include "ui/main/about_dialog.h"
 #include "ui/main/banner.h"
 #include "ui/main/call_log_dialog.h"
+#include "ui/framework/help.h"
 #include "ui/main/mailbox_commands.h"
 #include "ui/main/main_window_keys.h"
 #include "ui/main/message_commands.h"
 #include "ui/main/message_list_view.h"
+#include "ui/framework/pictures.h"
 
 namespace orvia {
 namespace {

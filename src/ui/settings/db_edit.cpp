@@ -7,6 +7,8 @@ namespace orvia {
 LDBEdit::LDBEdit(int minimum, int maximum, QWidget* parent) : QSpinBox(parent) {
     setSuffix("dB");
     setAccelerated(true);
+    // As wide as its values, not as its row.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     SetRange(minimum, maximum);
 }
 

@@ -116,7 +116,7 @@ SipDeviceDialog::SipDeviceDialog(QWidget* parent, std::string path, std::string 
     layout->addWidget(calls);
     layout->addWidget(where);
     layout->addWidget(buttons);
-    Field("listen")->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
+    Field("acceptfrom")->setMinimumWidth(fontMetrics().averageCharWidth() * 46);
 }
 
 QLineEdit* SipDeviceDialog::Field(const char* key) const {

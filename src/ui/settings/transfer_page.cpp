@@ -76,17 +76,24 @@ LTransferPage::LTransferPage(FormatChooser chooser, QWidget* parent)
     auto* record = new QGridLayout(recordGroup);
     maxRecTime_->setMaximumWidth(fontMetrics().averageCharWidth() * 14);
     deleteDays_->setMaximumWidth(fontMetrics().averageCharWidth() * 8);
+    // A value with its unit beside it.
+    auto withUnit = [](QWidget* field, const QString& unit) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(field);
+        if (!unit.isEmpty())
+            row->addWidget(new QLabel(unit));
+        row->addStretch(1);
+        return row;
+    };
     record->addWidget(new QLabel(tr("Maximum record time")), 0, 0);
-    record->addWidget(maxRecTime_, 0, 1);
-    record->addWidget(new QLabel(tr("(h:mm:ss)")), 0, 2);
+    record->addLayout(withUnit(maxRecTime_, tr("(h:mm:ss)")), 0, 1);
     record->addWidget(new QLabel(tr("Record Detect Level")), 1, 0);
-    record->addWidget(recThres_, 1, 1);
+    record->addLayout(withUnit(recThres_, QString()), 1, 1);
     record->addWidget(new QLabel(tr("Delete Messages after")), 2, 0);
-    record->addWidget(deleteDays_, 2, 1);
-    record->addWidget(new QLabel(tr("days")), 2, 2);
-    record->addWidget(detectEnd_, 3, 0, 1, 4);
-    record->addWidget(compression_, 4, 0, 1, 4, Qt::AlignLeft);
-    record->setColumnStretch(3, 1);
+    record->addLayout(withUnit(deleteDays_, tr("days")), 2, 1);
+    record->addWidget(detectEnd_, 3, 0, 1, 2);
+    record->addWidget(compression_, 4, 0, 1, 2, Qt::AlignLeft);
+    record->setColumnStretch(1, 1);
 
     auto* transfers = new QHBoxLayout;
     transfers->addWidget(blindGroup);

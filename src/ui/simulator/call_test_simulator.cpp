@@ -53,9 +53,13 @@ LCallSimDlg::LCallSimDlg(QWidget* parent, LCallSimLine& line)
 
     auto* devices = new QGroupBox(tr("Audio Record and Play Devices"), this);
     auto* deviceForm = new QGridLayout(devices);
-    deviceForm->addWidget(new QLabel(tr("&Record:"), this), 0, 0);
+    auto* recordLabel = new QLabel(tr("&Record:"), this);
+    recordLabel->setBuddy(recordDevice_);
+    auto* playLabel = new QLabel(tr("&Play:"), this);
+    playLabel->setBuddy(playDevice_);
+    deviceForm->addWidget(recordLabel, 0, 0);
     deviceForm->addWidget(recordDevice_, 0, 1);
-    deviceForm->addWidget(new QLabel(tr("&Play:"), this), 1, 0);
+    deviceForm->addWidget(playLabel, 1, 0);
     deviceForm->addWidget(playDevice_, 1, 1);
     deviceForm->setColumnStretch(1, 1);
     recordDevice_->setMinimumWidth(metrics.averageCharWidth() * 30);

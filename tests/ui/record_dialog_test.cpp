@@ -147,8 +147,8 @@ TEST_F(RecordDialogTest, RecordsAtOnceReTakesFromThePositionAndPlaysBack) {
 }
 
 TEST_F(RecordDialogTest, WithoutAutoTrimOnlyALoudInputStartsTheRecording) {
-    // -0.2 dB: below the +2 dB that a threshold of 0 dB needs.
-    mic_->SetInput(SamplesInput(Tone(24000, 8000)));
+    // -0.2 dB, for a minute: below the +2 dB that a threshold of 0 dB needs.
+    mic_->SetInput(SamplesInput(Tone(8000 * 60, 8000)));
     LRecordDlg dialog(nullptr, params_);
     dialog.Prepare();
     questions_.QueueDialog([](QDialog& dialog) {

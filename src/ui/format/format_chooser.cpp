@@ -8,6 +8,7 @@
 
 #include "audio/codec/format_choice.h"
 #include "ui/framework/help.h"
+#include "ui/framework/standard_buttons.h"
 
 namespace orvia {
 namespace {
@@ -77,11 +78,7 @@ FormatChooserDialog::FormatChooserDialog(QWidget* parent, const WaveFormat& init
     auto* form = new QFormLayout;
     form->addRow(tr("&Format:"), tags_);
     form->addRow(tr("&Attributes:"), attributes_);
-    auto* buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &FormatChooserDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &FormatChooserDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { OnHelp(); });
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

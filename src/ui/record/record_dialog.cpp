@@ -26,6 +26,7 @@
 #include "ui/framework/help.h"
 #include "ui/framework/pictures.h"
 #include "ui/framework/questions.h"
+#include "ui/framework/standard_buttons.h"
 #include "ui/record/db_display.h"
 #include "ui/record/record_dialog_advanced.h"
 #include "ui/record/record_params.h"
@@ -137,11 +138,7 @@ LRecordDlg::LRecordDlg(QWidget* parent, LRecordParams& params)
     transport->addStretch(1);
     transport->addWidget(status_);
 
-    auto* buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &LRecordDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &LRecordDlg::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { OnHelp(); });
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
     // Enter must not end the dialog while the transport is used by keys.
     for (QAbstractButton* button : buttons->buttons()) {
         if (auto* push = qobject_cast<QPushButton*>(button))

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "ui/framework/help.h"
+#include "ui/framework/standard_buttons.h"
 #include "ui/record/record_params.h"
 #include "ui/settings/db_edit.h"
 
@@ -22,9 +23,7 @@ LRecordDlgAdvanced::LRecordDlgAdvanced(QWidget* parent, LRecordParams& params)
     voiceActivated_->setToolTip(tr("More than 5 seconds of silence pause the recording"));
     auto* form = new QFormLayout;
     form->addRow(tr("&Threshold:"), threshold_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &LRecordDlgAdvanced::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &LRecordDlgAdvanced::reject);
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(autoTrim_);
     layout->addWidget(voiceActivated_);

@@ -15,6 +15,7 @@
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 #include "ui/framework/help.h"
+#include "ui/framework/standard_buttons.h"
 #include "ui/settings/device_settings.h"
 #include "ui/settings/ogm_choice.h"
 #include "ui/settings/settings_messages.h"
@@ -48,11 +49,7 @@ LinePropertiesDlg::LinePropertiesDlg(QWidget* parent, int lineIndex)
     ogmLayout->addWidget(overrideOgm_);
     ogmLayout->addWidget(ogm_);
 
-    auto* buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &LinePropertiesDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &LinePropertiesDlg::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { OnHelp(); });
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

@@ -10,6 +10,7 @@
 #include "store/encodings.h"
 #include "store/profile.h"
 #include "ui/framework/help.h"
+#include "ui/framework/standard_buttons.h"
 #include "ui/settings/device_section.h"
 #include "ui/settings/settings_messages.h"
 
@@ -29,11 +30,7 @@ SimulatedDeviceDialog::SimulatedDeviceDialog(QWidget* parent, std::string path, 
     name_->setMaxLength(static_cast<int>(kProfileValueMax));
     auto* form = new QFormLayout;
     form->addRow(tr("&Name:"), name_);
-    auto* buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &SimulatedDeviceDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &SimulatedDeviceDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { OnHelp(); });
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     for (QCheckBox* box : {voice_, opens_, fax_, data_})

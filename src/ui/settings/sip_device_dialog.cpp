@@ -12,6 +12,7 @@
 #include "platform/sip/sip_settings.h"
 #include "store/profile.h"
 #include "ui/framework/help.h"
+#include "ui/framework/standard_buttons.h"
 #include "ui/settings/device_section.h"
 #include "ui/settings/settings_messages.h"
 
@@ -104,11 +105,7 @@ SipDeviceDialog::SipDeviceDialog(QWidget* parent, std::string path, std::string 
                    this);
     where->setWordWrap(true);
     where->setTextFormat(Qt::PlainText);
-    auto* buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &SipDeviceDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &SipDeviceDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { OnHelp(); });
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(network);

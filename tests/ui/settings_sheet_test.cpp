@@ -326,7 +326,7 @@ TEST_F(SettingsSheetTest, TheCompressionFormatRefusesStereoAndMpegLayer3) {
         const char* caption;
     };
     WaveFormat mp3 = MuLawFormat(1, 8000);
-    mp3.formatTag = 85;
+    mp3.formatTag = kWaveFormatMpegLayer3;
     const Case refused[] = {{mp3, "CODEC Defective"}, {ALawFormat(2, 8000), "Stereo Format Error"}};
     for (const Case& c : refused) {
         offered = c.format;
@@ -378,7 +378,7 @@ TEST_F(SettingsSheetTest, TheChooserListsTheEncodableFormatsAndKeepsTheFileOnCan
 
 TEST_F(SettingsSheetTest, AFormatTheCodecsCannotWriteIsShownButRefused) {
     WaveFormat mp3 = MuLawFormat(1, 8000);
-    mp3.formatTag = 85;
+    mp3.formatTag = kWaveFormatMpegLayer3;
     FormatChooserDialog chooser(nullptr, mp3);
     chooser.Prepare();
     chooser.show();

@@ -11,11 +11,6 @@
 #include "ui/framework/standard_buttons.h"
 
 namespace orvia {
-namespace {
-
-constexpr uint16_t kMpegLayer3Tag = 85;
-
-}  // namespace
 
 Question FormatNotAvailableMessage() {
     return {"Format Not Available",
@@ -38,7 +33,7 @@ QString FormatTagName(uint16_t tag) {
             return "Microsoft ADPCM";
         case kWaveFormatGsm610:
             return "GSM 6.10";
-        case kMpegLayer3Tag:
+        case kWaveFormatMpegLayer3:
             return "MPEG Layer-3";
         default:
             return QString("Format 0x%1").arg(QString("%1").arg(tag, 4, 16, QChar('0')).toUpper());

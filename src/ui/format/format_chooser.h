@@ -19,6 +19,9 @@ class QComboBox;
 
 namespace orvia {
 
+// The format tag of MPEG Layer-3, which no codec here writes.
+inline constexpr uint16_t kWaveFormatMpegLayer3 = 85;
+
 // Shows the chooser over *format; true with the choice in *format, false
 // (and *format unchanged) when cancelled.
 bool ChooseWaveFormat(QWidget* parent, WaveFormat* format);

@@ -27,8 +27,6 @@ namespace {
 
 constexpr const char* kTransfer = "transfer";
 constexpr const char* kSettings = "settings";
-// The format tag of MPEG Layer-3.
-constexpr uint16_t kMpegLayer3Tag = 85;
 
 struct TransferKey {
     const char* key;
@@ -155,7 +153,7 @@ void LTransferPage::ChooseCompression() {
     WaveFormat format = ReadFormatChoice(path);
     if (!chooser_(this, &format))
         return;
-    if (format.formatTag == kMpegLayer3Tag) {
+    if (format.formatTag == kWaveFormatMpegLayer3) {
         CurrentQuestions().Ask(this, CodecDefectiveMessage());
         return;
     }

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "file_mode_helpers.h"
 #include "line/line_application.h"
 #include "platform/sip/sip_settings.h"
 #include "settings_fixtures.h"
@@ -211,6 +212,20 @@ TEST_F(LineDialogTest, ASipDeviceIsAddedFromTheDevicesPage) {
     });
     QTest::mouseClick(sheet.DevicesPage()->AddButton(), Qt::LeftButton);
     EXPECT_EQ(sheet.DevicesPage()->Lines()->item(0)->text(), "Line 1 [Softphone line]");
+}
+
+TEST_F(LineDialogTest, ANewConfigurationHoldingAPasswordIsPrivate) {
+    const ScopedUmask umask(022);
+    ASSERT_FALSE(FileExists(TelephonyPath()));
+    SipDeviceDialog dialog(nullptr, TelephonyPath(), "sip1");
+    dialog.Prepare();
+    Type(dialog.Field("registrar"), "pbx.example");
+    Type(dialog.Field("user"), "201");
+    Type(dialog.Field("password"), "secret");
+    dialog.accept();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(ModeOf(TelephonyPath()), 0600u);
+    EXPECT_EQ(ParsedSip("sip1").password, "secret");
 }
 
 TEST_F(LineDialogTest, TheSimulatedDeviceDialogWritesWhatTheProviderReads) {

@@ -1,10 +1,13 @@
 // "Synthesize Speech" over the espeak-ng voices: the voice list, synthesis
 // into the file with the voice kept, and a failure that keeps the dialog
 // open with the text.
+#include <QApplication>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "audio/wave_source.h"
 #include "desktop_fakes.h"
@@ -67,6 +70,36 @@ TEST_F(SpeechDialogTest, AnIndexBeyondTheListSelectsNothingAndSpeaksWithTheFirst
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(engine, 0);
     EXPECT_TRUE(FileExists(temp_.Path() + "a.wav"));
+}
+
+TEST_F(SpeechDialogTest, CancelDuringSynthesisKeepsTheDialogWithTheTextAndLeavesNoFile) {
+    std::string text;
+    int engine = 0;
+    const std::string path = temp_.Path() + "out.wav";
+    LTTSInputDialog dialog(nullptr, text, engine, path);
+    dialog.Prepare();
+    dialog.show();
+    dialog.Text()->setPlainText(
+        "This greeting is long enough to be stopped before the engine has "
+        "spoken all of it, which is what this test needs.");
+    bool cancelled = false;
+    // Cancel on the progress window as soon as it takes events.
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* progress = qobject_cast<QProgressDialog*>(top);
+                progress && progress->isVisible()) {
+                EXPECT_EQ(progress->windowTitle(), "Synthesize Voice");
+                EXPECT_EQ(progress->labelText(), "Synthesizing Voice\nPlease wait...");
+                progress->cancel();
+                cancelled = true;
+            }
+        }
+    });
+    QTest::mouseClick(dialog.SynthesizeButton(), Qt::LeftButton);
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.Text()->toPlainText().startsWith("This greeting"));
+    EXPECT_FALSE(FileExists(path));
 }
 
 TEST_F(SpeechDialogTest, AFileThatCannotBeWrittenIsSaidAndTheDialogStaysWithTheText) {

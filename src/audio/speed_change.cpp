@@ -1,4 +1,4 @@
-#include "audio/speed_change_p.h"
+#include "audio/speed_change.h"
 
 #include <algorithm>
 #include <cmath>

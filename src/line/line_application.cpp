@@ -21,16 +21,22 @@ std::string TelephonyConfigPath() {
     return Store().DataFolder() + "telephony.ini";
 }
 
+std::vector<std::pair<std::string, TelephonySettings>> ReadTelephonySections(
+    const std::string& path) {
+    std::vector<std::pair<std::string, TelephonySettings>> sections;
+    for (const std::string& name : ReadProfileSectionNames(path))
+        sections.emplace_back(name, ReadProfileSection(path, name));
+    return sections;
+}
+
 bool LLineApplication::Initialise() {
     ORVIA_ASSERT_MAIN_THREAD();
     if (initialised_)
         return true;
     const std::string path = TelephonyConfigPath();
-    std::vector<std::pair<std::string, TelephonySettings>> sections;
-    for (const std::string& name : ReadProfileSectionNames(path))
-        sections.emplace_back(name, ReadProfileSection(path, name));
-    devices_ = TelephonyDevices::Build(sections);
+    devices_ = TelephonyDevices::Build(ReadTelephonySections(path));
     initialised_ = true;
+    fromConfiguration_ = true;
     if (!FileIsPresent(path))
         ReportWarning("line", path + " does not exist: there are no telephone line devices");
     // Each section that gave no device, with the reason (an unknown type, a
@@ -44,12 +50,22 @@ void LLineApplication::UseDevices(TelephonyDevices devices) {
     ORVIA_ASSERT_MAIN_THREAD();
     devices_ = std::move(devices);
     initialised_ = true;
+    fromConfiguration_ = false;
 }
 
 void LLineApplication::Shutdown() {
     ORVIA_ASSERT_MAIN_THREAD();
     devices_ = TelephonyDevices();
     initialised_ = false;
+    fromConfiguration_ = false;
+}
+
+void LLineApplication::Refresh() {
+    ORVIA_ASSERT_MAIN_THREAD();
+    if (!fromConfiguration_)
+        return;
+    Shutdown();
+    Initialise();
 }
 
 uint32_t LLineApplication::DeviceCount() const {

@@ -39,6 +39,10 @@ public:
     // Forgets the device list; the next Initialise reads the configuration
     // again. Lines must be closed first.
     void Shutdown();
+    // Reads the configuration again when the list came from it (the settings
+    // may have changed a device); a list given by UseDevices stays. Lines
+    // must be closed first.
+    void Refresh();
 
     // Number of line devices (0 before Initialise).
     uint32_t DeviceCount() const;
@@ -53,11 +57,17 @@ public:
 
 private:
     bool initialised_ = false;
+    bool fromConfiguration_ = false;
     TelephonyDevices devices_;
 };
 
 // The telephony configuration file: the data folder's "telephony.ini".
 std::string TelephonyConfigPath();
+
+// The sections of a telephony configuration file, in file order, with their
+// keys; none when the file is missing.
+std::vector<std::pair<std::string, TelephonySettings>> ReadTelephonySections(
+    const std::string& path);
 
 // Longest device name kept (the interface copied at most 259 characters).
 inline constexpr std::size_t kDeviceNameMax = 259;

@@ -72,6 +72,9 @@ LineSetupResult SetUpLines(LLineApplication& application, const LineCellFactory&
     const std::string& settings = Store().SettingsFile();
     WriteProfileBool(settings, "state", "restart", false);
     lines->clear();
+    // The settings may have added or changed devices in the telephony
+    // configuration: the closed lines' devices are read again.
+    application.Refresh();
 
     int count = CountConfigured();
     if (count == 0)

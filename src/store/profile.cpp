@@ -197,6 +197,43 @@ bool ProfileHasKey(const std::string& file, std::string_view section, std::strin
     return ReadProfileValue(file, section, key).has_value();
 }
 
+namespace {
+
+// Sets (or, with no value, deletes) one key of a section held in text,
+// creating the section at the end when it is missing.
+void EditKey(ProfileText& text, std::string_view section, std::string_view key,
+             const std::optional<std::string>& value) {
+    const std::size_t header = FindSection(text, section);
+    if (header == std::string::npos) {
+        if (!value)
+            return;
+        text.lines.push_back("[" + std::string(section) + "]");
+        text.lines.push_back(std::string(key) + "=" + *value);
+        return;
+    }
+    const std::size_t end = SectionEnd(text, header);
+    const std::size_t at = FindKey(text, header, end, key);
+    if (!value) {
+        if (at != std::string::npos)
+            text.lines.erase(text.lines.begin() + static_cast<long>(at));
+        return;
+    }
+    if (at != std::string::npos) {
+        // Keep the key's own spelling; replace only the value.
+        const std::string existingKey(KeyOf(text.lines[at])->key);
+        text.lines[at] = existingKey + "=" + *value;
+        return;
+    }
+    // After the section's last non-blank line, before trailing blank lines.
+    std::size_t insert = end;
+    while (insert > header + 1 && TrimBlanks(text.lines[insert - 1]).empty())
+        --insert;
+    text.lines.insert(text.lines.begin() + static_cast<long>(insert),
+                      std::string(key) + "=" + *value);
+}
+
+}  // namespace
+
 bool WriteProfileString(const std::string& file, const char* section, const char* key,
                         const char* value) {
     if (section == nullptr)
@@ -205,9 +242,9 @@ bool WriteProfileString(const std::string& file, const char* section, const char
     ProfileText text = Load(file);
     if (text.failed)
         return false;
-    const std::size_t header = FindSection(text, section);
 
     if (key == nullptr) {
+        const std::size_t header = FindSection(text, section);
         if (header == std::string::npos)
             return true;
         const std::size_t end = SectionEnd(text, header);
@@ -215,35 +252,24 @@ bool WriteProfileString(const std::string& file, const char* section, const char
                          text.lines.begin() + static_cast<long>(end));
         return Store(file, text);
     }
+    const std::vector<std::string> before = text.lines;
+    EditKey(text, section, key, value ? std::optional<std::string>(value) : std::nullopt);
+    if (text.lines == before && !value)
+        return true;  // nothing to delete
+    return Store(file, text);
+}
 
-    if (header == std::string::npos) {
-        if (value == nullptr)
-            return true;
-        text.lines.push_back(std::string("[") + section + "]");
-        text.lines.push_back(std::string(key) + "=" + value);
-        return Store(file, text);
-    }
-
-    const std::size_t end = SectionEnd(text, header);
-    const std::size_t at = FindKey(text, header, end, key);
-    if (value == nullptr) {
-        if (at == std::string::npos)
-            return true;
-        text.lines.erase(text.lines.begin() + static_cast<long>(at));
-        return Store(file, text);
-    }
-    if (at != std::string::npos) {
-        // Keep the key's own spelling; replace only the value.
-        const std::string existingKey(KeyOf(text.lines[at])->key);
-        text.lines[at] = existingKey + "=" + value;
-    } else {
-        // After the section's last non-blank line, before trailing blank lines.
-        std::size_t insert = end;
-        while (insert > header + 1 && TrimBlanks(text.lines[insert - 1]).empty())
-            --insert;
-        text.lines.insert(text.lines.begin() + static_cast<long>(insert),
-                          std::string(key) + "=" + value);
-    }
+bool WriteProfileKeys(const std::string& file, std::string_view section,
+                      const std::vector<ProfileKeyEdit>& edits) {
+    std::lock_guard<std::mutex> guard(ProfileMutex());
+    ProfileText text = Load(file);
+    if (text.failed)
+        return false;
+    const std::vector<std::string> before = text.lines;
+    for (const ProfileKeyEdit& edit : edits)
+        EditKey(text, section, edit.key, edit.value);
+    if (text.lines == before)
+        return true;  // nothing changes: the file is not rewritten
     return Store(file, text);
 }
 

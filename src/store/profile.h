@@ -59,6 +59,18 @@ inline bool DeleteProfileSection(const std::string& file, std::string_view secti
     return WriteProfileString(file, s.c_str(), nullptr, nullptr);
 }
 
+// One key of a multi-key write: the value to set, or nullopt to delete the key.
+struct ProfileKeyEdit {
+    std::string key;
+    std::optional<std::string> value;
+};
+
+// Applies every edit to the section (created when missing) in one
+// replacement of the file: a reader sees all of them or none, and a failed
+// write leaves the file as it was. Keys not named keep their lines.
+bool WriteProfileKeys(const std::string& file, std::string_view section,
+                      const std::vector<ProfileKeyEdit>& edits);
+
 // The names of all sections, in file order.
 std::vector<std::string> ReadProfileSectionNames(const std::string& file);
 // The key/value pairs of a section, in file order (values cut as for reads).

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "audio/rate_conversion.h"
-#include "audio/speed_change_p.h"
+#include "audio/speed_change.h"
 #include "memory_source.h"
 
 namespace orvia {

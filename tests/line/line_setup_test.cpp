@@ -133,6 +133,29 @@ TEST_F(LineSetupTest, ConfiguredSectionsKeepTheirIndexesAndDevices) {
     EXPECT_THAT(journal, ElementsAre("0 line0:deleted", "0 line5:deleted"));
 }
 
+TEST_F(LineSetupTest, ASetUpReadsTheDevicesTheSettingsChangedMeanwhile) {
+    Telephony("[a]\ntype=simulated\n");
+    Setting("line0", "use", "true");
+    Setting("line0", "device", "1");
+    ASSERT_EQ(SetUpNow(), LineSetupResult::Lines);
+    EXPECT_FALSE(lines[0]->IsOpen());  // no device 1 yet
+
+    Telephony("[a]\ntype=simulated\n[b]\ntype=simulated\nname=Added\n");
+    ASSERT_EQ(SetUpNow(), LineSetupResult::Lines);
+    EXPECT_TRUE(lines[0]->IsOpen());
+    EXPECT_EQ(application.GetDeviceName(1), "Added");
+
+    // A list handed over by UseDevices is kept.
+    TelephonyDevices given;
+    ScriptedDeviceOptions options;
+    options.name = "given";
+    given.Add(std::make_unique<ScriptedDevice>(options));
+    application.UseDevices(std::move(given));
+    Setting("line0", "device", "0");
+    ASSERT_EQ(SetUpNow(), LineSetupResult::Lines);
+    EXPECT_EQ(application.GetDeviceName(0), "given");
+}
+
 TEST_F(LineSetupTest, OnlyTheFirstSixtyFourSectionsCount) {
     Telephony("[a]\ntype=simulated\n");
     std::string text;

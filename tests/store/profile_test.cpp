@@ -94,6 +94,28 @@ TEST_F(ProfileTest, AbsentValueDeletesKeyAbsentKeyDeletesSection) {
     EXPECT_FALSE(test::FileExists(dir.Path() + "none.ini"));
 }
 
+TEST_F(ProfileTest, SeveralKeysOfASectionChangeInOneWrite) {
+    ASSERT_TRUE(WriteFile(file, "[dev]\ntype=sip\nName=Desk\nkeep=me\nuser=old\n[other]\nx=1\n"));
+    ASSERT_TRUE(WriteProfileKeys(
+        file, "DEV", {{"name", "Front desk"}, {"user", std::nullopt}, {"password", "s"}}));
+    EXPECT_EQ(ReadFile(file),
+              "[dev]\ntype=sip\nName=Front desk\nkeep=me\npassword=s\n[other]\nx=1\n");
+    // A missing section is added at the end.
+    ASSERT_TRUE(WriteProfileKeys(file, "new", {{"type", "sip"}, {"gone", std::nullopt}}));
+    EXPECT_EQ(ReadProfileSection(file, "new").size(), 1u);
+
+    // All or nothing: an interrupted write changes none of the keys.
+    profile_testing::SetBeforeRenameHook([] { return false; });
+    EXPECT_FALSE(WriteProfileKeys(file, "dev", {{"name", "X"}, {"keep", std::nullopt}}));
+    profile_testing::SetBeforeRenameHook(nullptr);
+    EXPECT_EQ(ReadProfileString(file, "dev", "name", ""), "Front desk");
+    EXPECT_EQ(ReadProfileString(file, "dev", "keep", ""), "me");
+
+    // Deleting keys of a file that does not exist creates no file.
+    EXPECT_TRUE(WriteProfileKeys(dir.Path() + "none.ini", "s", {{"k", std::nullopt}}));
+    EXPECT_FALSE(test::FileExists(dir.Path() + "none.ini"));
+}
+
 TEST_F(ProfileTest, InterruptedWriteLeavesTheOldFileReadable) {
     ASSERT_TRUE(WriteProfileString(file, "settings", "nrings", "3"));
     profile_testing::SetBeforeRenameHook([] { return false; });  // "crash" before the rename

@@ -46,6 +46,42 @@
 #include "ui/main/message_list_view.h"
 #include "ui/main/splash_screen.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <cmath>
+#include <numbers>
+
+#include "app/startup/telephony_providers_p.h"
+#include "audio/codec/format_choice.h"
+#include "audio/codec/standard_formats.h"
+#include "engine/ivr_main.h"
+#include "line/line_application.h"
+#include "platform/wave/fast_test_device.h"
+#include "platform/wave/wave_input_source.h"
+#include "platform/wave/wave_registry.h"
+#include "speech/speech_engine.h"
+#include "ui/format/format_chooser.h"
+#include "ui/record/record_dialog.h"
+#include "ui/record/record_dialog_advanced.h"
+#include "ui/record/record_params.h"
+#include "ui/record/wave_scan.h"
+#include "ui/settings/auto_hours_page.h"
+#include "ui/settings/devices_page.h"
+#include "ui/settings/email_page.h"
+#include "ui/settings/general_page.h"
+#include "ui/settings/line_properties_dialog.h"
+#include "ui/settings/settings_messages.h"
+#include "ui/settings/settings_sheet.h"
+#include "ui/settings/simulated_device_dialog.h"
+#include "ui/settings/sip_device_dialog.h"
+#include "ui/settings/startup_registration.h"
+#include "ui/simulator/call_test_simulator.h"
+#include "ui/speech/speech_messages.h"
+#include "ui/speech/tts_input_dialog.h"
+
 namespace orvia::test {
 namespace {
 
@@ -152,6 +188,199 @@ QPixmap PictureSheet() {
         painter.drawText(QRect(x, cell * 4, cell, 20), Qt::AlignCenter, names[i]);
     }
     return sheet;
+}
+
+// The settings sheet, the line and device dialogs, the format chooser, the
+// record control, the Call Test Simulator and the speech dialogs.
+
+// Start-up registration that reports nothing registered and registers nothing.
+class NoStartup : public StartupRegistration {
+public:
+    bool IsRunAtLogon() override { return true; }
+    bool SetRunAtLogon(bool) override { return true; }
+    bool IsService() override { return false; }
+    bool SetService(bool) override { return true; }
+};
+
+// Three seconds of something like speech: tone bursts of changing loudness.
+std::vector<int16_t> SpeechLike(int rate) {
+    std::vector<int16_t> samples;
+    const double syllables[] = {0.0, 0.55, 0.9, 0.35, 0.0, 0.7, 1.0, 0.6, 0.2, 0.0, 0.8, 0.45, 0.0};
+    const int per = rate / 4;
+    for (double loudness : syllables) {
+        for (int i = 0; i < per; ++i) {
+            const double envelope = std::sin(std::numbers::pi * i / per);
+            const double wave = std::sin(2 * std::numbers::pi * 180 * i / rate) * 0.7 +
+                                std::sin(2 * std::numbers::pi * 410 * i / rate) * 0.3;
+            samples.push_back(static_cast<int16_t>(26000 * loudness * envelope * wave));
+        }
+    }
+    return samples;
+}
+
+void CapturePartThree(Shots& shots, QWidget& window, StepDispatcher& dispatcher) {
+    RegisterTelephonyProviders();
+    const std::string settings = Store().SettingsFile();
+    WriteFile(Store().DataFolder() + "telephony.ini",
+              "[office]\ntype=sip\nname=Office (SIP)\nlisten=192.168.1.20:5060\n"
+              "registrar=sip.provider.example\nuser=4930123456\npassword=secret\n"
+              "displayname=Example Ltd\n"
+              "[demo]\ntype=simulated\nname=Demo Line\n"
+              "[modem]\ntype=simulated\nname=Data Modem\nvoice=false\n");
+    WriteProfileBool(settings, "line0", "use", true);
+    WriteProfileString(settings, "line0", "name", "Main number");
+    WriteProfileInt(settings, "line0", "device", 0);
+    WriteProfileBool(settings, "line1", "use", true);
+    WriteProfileString(settings, "line1", "name", "Demo");
+    WriteProfileInt(settings, "line1", "device", 1);
+    WriteProfileString(settings, "smtp", "server", "mail.example.com:587");
+    WriteProfileString(settings, "smtp", "user", "phone@example.com");
+    WriteProfileString(settings, "smtp", "password", "secret");
+    WriteProfileString(settings, "smtp", "from", "phone@example.com");
+    WriteProfileBool(settings, "autohours", "enabled", true);
+    WriteProfileInt(settings, "autohours", "aftermode", 1);
+    WriteProfileString(settings, "autohours", "afterogm", "Out of Hours");
+
+    // Sound devices as a machine would have them.
+    auto mic = std::make_shared<FastTestDevice>("Built-in Audio Analog Stereo");
+    auto speakers = std::make_shared<FastTestDevice>("Built-in Audio Analog Stereo");
+    auto headset = std::make_shared<FastTestDevice>("USB Headset");
+    mic->SetInput(SamplesInput(SpeechLike(8000)));
+    ScopedWaveDevice in0(WaveDirection::Input, 0, mic);
+    ScopedWaveDevice in1(WaveDirection::Input, 1, headset);
+    ScopedWaveDevice out0(WaveDirection::Output, 0, speakers);
+    ScopedWaveDevice out1(WaveDirection::Output, 1, headset);
+
+    NoStartup startup;
+    const QSize sheetSize(560, 600);
+    {
+        SettingsSheet sheet(&window, SettingsServices{&startup, {}});
+        const char* names[] = {"settings_general", "settings_devices", "settings_autohours",
+                               "settings_transfer_record", "settings_email"};
+        for (int page = 0; page < 5; ++page) {
+            sheet.ShowPage(page);
+            shots.Window(names[page], sheet, sheetSize);
+        }
+        sheet.reject();
+    }
+
+    LinePropertiesDlg line(&window, 0);
+    line.Prepare();
+    shots.Window("line_properties", line);
+
+    SipDeviceDialog sip(&window, Store().DataFolder() + "telephony.ini", "office");
+    sip.Prepare();
+    shots.Window("sip_device", sip);
+
+    SimulatedDeviceDialog simulated(&window, Store().DataFolder() + "telephony.ini", "demo");
+    simulated.Prepare();
+    shots.Window("simulated_device", simulated);
+
+    FormatChooserDialog chooser(&window, Gsm610Format(8000));
+    chooser.Prepare();
+    shots.Window("format_chooser", chooser);
+
+    // The record control after a take of three seconds, scrubbing at 2.0 s.
+    {
+        LRecordParams params;
+        params.path = Store().DataFolder() + "Record.wav";
+        params.title = "Sales";
+        params.flags = LRecordParams::kReadOnlyName | LRecordParams::kAutoTrim;
+        LRecordDlg record(&window, params);
+        record.Prepare();
+        record.resize(620, 470);
+        record.show();
+        dispatcher.RunUntil([&] { return record.Position() >= 36000; }, 20000);
+        record.Stop();
+        record.GoToStart();
+        record.ScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        record.Scrub();
+        dispatcher.RunUntil(
+            [&] { return record.Scan() != nullptr && record.Scan()->Completed() > 0; }, 20000);
+        for (int i = 0; i < 5; ++i)
+            dispatcher.RunPending();
+        shots.Window("record_control", record, QSize(620, 470));
+
+        LRecordDlgAdvanced advanced(&window, params);
+        advanced.Prepare();
+        shots.Window("record_advanced", advanced);
+        record.Stop();
+    }
+
+    // The simulator during a call.
+    {
+        LCallSimLine simLine;
+        simLine.SetOwner(std::make_unique<IVRCMain>(0, nullptr));
+        LCallSimDlg simulator(&window, simLine);
+        simulator.Prepare();
+        simLine.ConnectCall();
+        dispatcher.RunPending();
+        shots.Window("call_test_simulator", simulator);
+        simLine.HangUp();
+        dispatcher.RunPending();
+    }
+
+    std::string text =
+        "Thank you for calling Example Ltd. Please leave your name and number after "
+        "the tone, and we will call you back.";
+    int engine = 0;
+    for (int index = 0; index < CountEngines(); ++index) {
+        if (EngineName(index).find("English") != std::string::npos) {
+            engine = index;
+            break;
+        }
+    }
+    LTTSInputDialog speech(&window, text, engine, Store().DataFolder() + "Synthesized.wav");
+    speech.Prepare();
+    shots.Window("synthesize_speech", speech);
+    {
+        LProgressDialog progress(&window, "Synthesize Voice", "Synthesizing Voice",
+                                 "Please wait...");
+        progress.SetPercent(60);
+        shots.Window("synthesize_progress", progress.Widget());
+    }
+
+    shots.MessageBox("confirm_remove_line", RemoveLineQuestion());
+    shots.MessageBox("device_error", DeviceNotVoiceCapableMessage());
+    shots.MessageBox("codec_defective", CodecDefectiveMessage());
+    shots.MessageBox("stereo_format_error", StereoFormatMessage());
+    shots.MessageBox("format_not_available", FormatNotAvailableMessage());
+    shots.MessageBox("device_settings_refused",
+                     DeviceSettingsRefusedMessage(
+                         "\"listen\": \"localhost:5060\" is not an IP address and port"));
+    shots.MessageBox(
+        "test_mail_sent",
+        TestMailResultMessage(true, TestMailOutcome(TransferStatus::Ok, "", "mail.example.com:587",
+                                                    "owner@example.com")));
+    shots.MessageBox(
+        "test_mail_refused",
+        TestMailResultMessage(false, TestMailOutcome(TransferStatus::LoginDenied,
+                                                     "login denied: the server answered \"535 "
+                                                     "5.7.8 Authentication credentials invalid\"",
+                                                     "mail.example.com:587", "owner@example.com")));
+    shots.MessageBox("engine_not_available", EngineNotAvailableMessage());
+
+    OpenHelp(nullptr, kHelpRecordControl);
+    shots.Window("help_record_control", *HelpBrowser()->window(), QSize(560, 480));
+    CloseHelp();
+
+    // The record control's buttons at list, button and large sizes.
+    const char* buttons[] = {kPictureRecord,  kPictureRecordPlay, kPictureScrub,
+                             kPictureStop,    kPictureGoToStart,  kPictureRewind,
+                             kPictureForward, kPictureGoToEnd,    kPictureRetake};
+    const int cell = 64;
+    QPixmap sheet(cell * static_cast<int>(std::size(buttons)), cell * 3);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    for (int i = 0; i < static_cast<int>(std::size(buttons)); ++i) {
+        const int sizes[] = {16, 24, 48};
+        for (int row = 0; row < 3; ++row)
+            painter.drawPixmap(i * cell + (cell - sizes[row]) / 2,
+                               row * cell + (cell - sizes[row]) / 2,
+                               Picture(buttons[i]).pixmap(sizes[row], sizes[row]));
+    }
+    painter.end();
+    shots.Save("pictures_record_control", sheet);
 }
 
 int Capture(const QString& folder, const std::string& dataFolder) {
@@ -262,6 +491,7 @@ int Capture(const QString& folder, const std::string& dataFolder) {
     shots.Window("new_mailbox_name", *name);
 
     shots.Save("pictures", PictureSheet());
+    CapturePartThree(shots, window, dispatcher);
     return shots.Failed() ? 1 : 0;
 }
 

@@ -23,6 +23,18 @@ constexpr TopicPage kPages[] = {
     {kHelpMainWindow, "main-window.html"},
     {kHelpCallLogs, "call-logs.html"},
     {kHelpEmail, "send-email.html"},
+    // Settings, devices, recording, the simulator and speech.
+    {kHelpSettingsGeneral, "settings-general.html"},
+    {kHelpSettingsDevices, "settings-devices.html"},
+    {kHelpSettingsAutoHours, "settings-autohours.html"},
+    {kHelpSettingsTransferRecord, "settings-transfer-record.html"},
+    {kHelpSettingsEmail, "settings-email.html"},
+    {kHelpLineProperties, "line-properties.html"},
+    {kHelpSipDevice, "device-settings.html"},
+    {kHelpFormatChooser, "compression-format.html"},
+    {kHelpRecordControl, "record-control.html"},
+    {kHelpCallTestSimulator, "call-test-simulator.html"},
+    {kHelpSpeech, "synthesize-speech.html"},
 };
 
 class HelpWindow : public QWidget {

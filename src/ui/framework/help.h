@@ -27,6 +27,14 @@ enum HelpTopic : int {
     kHelpSettingsTransferRecord = 106,
     kHelpLineProperties = 107,
     kHelpMailboxProperties = 108,
+    // The settings sheet's e-mail page and the dialogs of the settings, the
+    // record control, the simulator and the speech dialog.
+    kHelpSettingsEmail = 120,
+    kHelpSipDevice = 121,
+    kHelpFormatChooser = 122,
+    kHelpRecordControl = 123,
+    kHelpCallTestSimulator = 124,
+    kHelpSpeech = 125,
 };
 
 // The resource path of a topic's page ("qrc:/help/..."); the contents page

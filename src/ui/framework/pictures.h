@@ -24,6 +24,16 @@ inline constexpr const char* kPictureDelete = "delete";
 inline constexpr const char* kPictureDeleteIdle = "delete-idle";
 inline constexpr const char* kPictureUnread = "unread";
 inline constexpr const char* kPictureRead = "read";
+// The record control's buttons.
+inline constexpr const char* kPictureRecord = "rec-record";
+inline constexpr const char* kPictureRecordPlay = "rec-play";
+inline constexpr const char* kPictureScrub = "rec-scrub";
+inline constexpr const char* kPictureStop = "rec-stop";
+inline constexpr const char* kPictureGoToStart = "rec-start";
+inline constexpr const char* kPictureRewind = "rec-rewind";
+inline constexpr const char* kPictureForward = "rec-forward";
+inline constexpr const char* kPictureGoToEnd = "rec-end";
+inline constexpr const char* kPictureRetake = "rec-retake";
 
 // Makes the compiled-in resources (pictures and help pages) available; the
 // front end and the tests call it once before the first window.

@@ -11,6 +11,10 @@
 #include "ui/framework/pictures.h"
 #include "ui/main/desktop_view.h"
 
+#include "ui/record/desktop_new_audio.h"
+#include "ui/settings/settings_sheet.h"
+#include "ui/simulator/call_test_simulator.h"
+
 namespace orvia {
 namespace {
 
@@ -73,7 +77,13 @@ std::string DesktopPlatformList() {
 }
 
 DesktopFrontEnd::DesktopFrontEnd(int& argc, char** argv, MainWindowDialogs dialogs)
-    : argc_(argc), argv_(argv), dialogs_(std::move(dialogs)) {}
+    : argc_(argc), argv_(argv), dialogs_(std::move(dialogs)) {
+    // The settings sheet and the Call Test Simulator.
+    if (!dialogs_.settings)
+        dialogs_.settings = OpenSettingsSheet;
+    if (!dialogs_.callTestSimulator)
+        dialogs_.callTestSimulator = RunCallTestSimulator;
+}
 
 std::unique_ptr<EventLoop> DesktopFrontEnd::MakeLoop() {
     const bool askedMinimal = Lower("QT_QPA_PLATFORM").rfind(kFallbackPlatform, 0) == 0;
@@ -90,6 +100,8 @@ std::unique_ptr<EventLoop> DesktopFrontEnd::MakeLoop() {
     QApplication::setApplicationDisplayName("Orvia");
     QApplication::setDesktopFileName("orvia");
     InitUiResources();
+    // Recording and speech for the OGM and mailbox dialogs.
+    SetNewAudio(&DesktopNewAudioSources());
     return MakeQtEventLoop(std::move(app));
 }
 

@@ -383,7 +383,7 @@ void MainWindow::OpenSettings() {
 
 void MainWindow::OpenSimulator() {
     if (dialogs_.callTestSimulator)
-        dialogs_.callTestSimulator(this);
+        dialogs_.callTestSimulator(this, &app_);
 }
 
 void MainWindow::CloseToBackground() {

@@ -13,6 +13,8 @@ class QWidget;
 
 namespace orvia {
 
+class IVRCNotify;
+
 // How the OGM list dialog opens (the OGM menu's entries).
 enum class OgmListMode { OpenList = -1, New = 1, Delete = 2, Rename = 3, Properties = 4 };
 
@@ -25,7 +27,8 @@ struct MainWindowDialogs {
     // The settings sheet; the main window then tells the application core
     // (a line restart may be due).
     std::function<void(QWidget* parent)> settings;
-    std::function<void(QWidget* parent)> callTestSimulator;
+    // The Call Test Simulator; its engine reports to notify (the core).
+    std::function<void(QWidget* parent, IVRCNotify* notify)> callTestSimulator;
 };
 
 }  // namespace orvia

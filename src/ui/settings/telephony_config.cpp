@@ -1,0 +1,66 @@
+#include "ui/settings/telephony_config.h"
+
+#include <algorithm>
+
+#include "line/line_application.h"
+#include "platform/telephony/telephony.h"
+#include "platform/text/ascii_text.h"
+#include "platform/thread/thread_affinity.h"
+
+namespace orvia {
+
+TelephonyConfig TelephonyConfig::Read() {
+    return Read(TelephonyConfigPath());
+}
+
+TelephonyConfig TelephonyConfig::Read(const std::string& path) {
+    ORVIA_ASSERT_MAIN_THREAD();
+    TelephonyConfig config;
+    config.path_ = path;
+    for (auto& section : ReadTelephonySections(path)) {
+        config.sections_.push_back(AsciiLower(section.first));
+        // One section at a time through the same list builder the lines use,
+        // so a section counts as a device exactly when it does for them.
+        const TelephonyDevices one = TelephonyDevices::Build({section});
+        if (one.Count() != 1)
+            continue;
+        const TelephonyDevice& device = *one.Device(0);
+        config.devices_.push_back({section.first, AsciiLower(SettingOf(section.second, "type")),
+                                   device.Name(), device.IsVoiceCapable()});
+    }
+    return config;
+}
+
+const ConfiguredDevice* TelephonyConfig::Device(int id) const {
+    if (id < 0 || id >= Count())
+        return nullptr;
+    return &devices_[static_cast<std::size_t>(id)];
+}
+
+std::string TelephonyConfig::Name(int id) const {
+    const ConfiguredDevice* device = Device(id);
+    return device ? device->name : std::string();
+}
+
+bool TelephonyConfig::IsVoiceCapable(int id) const {
+    const ConfiguredDevice* device = Device(id);
+    return device && device->voiceCapable;
+}
+
+int TelephonyConfig::IdOfSection(const std::string& section) const {
+    for (int id = 0; id < Count(); ++id) {
+        if (AsciiLower(devices_[static_cast<std::size_t>(id)].section) == AsciiLower(section))
+            return id;
+    }
+    return -1;
+}
+
+std::string TelephonyConfig::NewSectionName(const std::string& type) const {
+    for (int n = 1;; ++n) {
+        const std::string name = AsciiLower(type) + std::to_string(n);
+        if (std::find(sections_.begin(), sections_.end(), name) == sections_.end())
+            return name;
+    }
+}
+
+}  // namespace orvia

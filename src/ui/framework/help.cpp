@@ -23,6 +23,15 @@ constexpr TopicPage kPages[] = {
     {kHelpMainWindow, "main-window.html"},
     {kHelpCallLogs, "call-logs.html"},
     {kHelpEmail, "send-email.html"},
+    // The OGM editor, the mailbox dialog and the call-flow map.
+    {kHelpMailboxProperties, "mailbox-properties.html"},
+    {kHelpOgmList, "ogm-list.html"},
+    {kHelpOgmMessage, "ogm-message.html"},
+    {kHelpOgmKeyResponse, "ogm-key-response.html"},
+    {kHelpOgmDateTime, "ogm-date-time.html"},
+    {kHelpOgmAdvanced, "ogm-advanced.html"},
+    {kHelpOgmActions, "ogm-actions.html"},
+    {kHelpCallFlowMap, "call-flow-map.html"},
 };
 
 class HelpWindow : public QWidget {

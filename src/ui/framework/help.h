@@ -27,6 +27,15 @@ enum HelpTopic : int {
     kHelpSettingsTransferRecord = 106,
     kHelpLineProperties = 107,
     kHelpMailboxProperties = 108,
+    // The OGM editor (list, the four property pages, the action details)
+    // and the call-flow map.
+    kHelpOgmList = 120,
+    kHelpOgmMessage = 121,
+    kHelpOgmKeyResponse = 122,
+    kHelpOgmDateTime = 123,
+    kHelpOgmAdvanced = 124,
+    kHelpOgmActions = 125,
+    kHelpCallFlowMap = 126,
 };
 
 // The resource path of a topic's page ("qrc:/help/..."); the contents page

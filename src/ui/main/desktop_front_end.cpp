@@ -8,8 +8,9 @@
 
 #include "app/console_view.h"
 #include "app/qt_event_loop.h"
-#include "ui/main/desktop_view.h"
 #include "ui/framework/pictures.h"
+#include "ui/main/desktop_view.h"
+#include "ui/ogm/ogm_editor_dialogs.h"
 
 namespace orvia {
 namespace {
@@ -73,7 +74,10 @@ std::string DesktopPlatformList() {
 }
 
 DesktopFrontEnd::DesktopFrontEnd(int& argc, char** argv, MainWindowDialogs dialogs)
-    : argc_(argc), argv_(argv), dialogs_(std::move(dialogs)) {}
+    : argc_(argc), argv_(argv), dialogs_(std::move(dialogs)) {
+    // The dialogs of the other UI parts, where the caller gave none.
+    InstallOgmEditorDialogs(dialogs_);
+}
 
 std::unique_ptr<EventLoop> DesktopFrontEnd::MakeLoop() {
     const bool askedMinimal = Lower("QT_QPA_PLATFORM").rfind(kFallbackPlatform, 0) == 0;

@@ -151,47 +151,47 @@ void CallFlowMapDialog::FillFindings() {
                                 Plural(warnings, "warning", "warnings"));
 }
 
-void CallFlowMapDialog::ShowFinding() {
+const CallFlowFinding* CallFlowMapDialog::CurrentFinding() const {
     const QTreeWidgetItem* item = findings_->currentItem();
     if (item == nullptr)
-        return;
-    const CallFlowAnalysis& analysis = scene_->Analysis();
+        return nullptr;
+    const std::vector<CallFlowFinding>& findings = scene_->Analysis().findings;
     const std::size_t index = item->data(0, Qt::UserRole).toULongLong();
-    if (index >= analysis.findings.size())
-        return;
-    const CallFlowFinding& finding = analysis.findings[index];
-    QGraphicsItem* shown = nullptr;
-    if (finding.edge)
-        shown = scene_->EdgeItem(*finding.edge);
-    else if (finding.node)
-        shown = scene_->NodeItem(*finding.node);
-    for (const CallFlowMailbox& mailbox : analysis.mailboxes) {
+    return index < findings.size() ? &findings[index] : nullptr;
+}
+
+const CallFlowMailbox* CallFlowMapDialog::MailboxOf(const CallFlowFinding& finding) const {
+    for (const CallFlowMailbox& mailbox : scene_->Analysis().mailboxes) {
         if (mailbox.file == finding.file)
-            shown = scene_->MailboxItem(mailbox.name);
+            return &mailbox;
     }
+    return nullptr;
+}
+
+void CallFlowMapDialog::ShowFinding() {
+    const CallFlowFinding* finding = CurrentFinding();
+    if (finding == nullptr)
+        return;
+    QGraphicsItem* shown = nullptr;
+    if (finding->edge)
+        shown = scene_->EdgeItem(*finding->edge);
+    else if (finding->node)
+        shown = scene_->NodeItem(*finding->node);
+    else if (const CallFlowMailbox* mailbox = MailboxOf(*finding))
+        shown = scene_->MailboxItem(mailbox->name);
     if (shown != nullptr)
         view_->centerOn(shown);
 }
 
 void CallFlowMapDialog::OpenFinding() {
-    const QTreeWidgetItem* item = findings_->currentItem();
-    if (item == nullptr)
+    const CallFlowFinding* finding = CurrentFinding();
+    if (finding == nullptr)
         return;
-    const CallFlowAnalysis& analysis = scene_->Analysis();
-    const std::size_t index = item->data(0, Qt::UserRole).toULongLong();
-    if (index >= analysis.findings.size())
-        return;
-    const CallFlowFinding finding = analysis.findings[index];
-    if (finding.node) {
-        OpenOgm(analysis.nodes[*finding.node].name);
-        return;
-    }
-    for (const CallFlowMailbox& mailbox : analysis.mailboxes) {
-        if (mailbox.file == finding.file) {
-            OpenMailbox(mailbox.name);
-            return;
-        }
-    }
+    // The names are copied: opening redraws the map and its analysis.
+    if (finding->node)
+        OpenOgm(scene_->Analysis().nodes[*finding->node].name);
+    else if (const CallFlowMailbox* mailbox = MailboxOf(*finding))
+        OpenMailbox(mailbox->name);
 }
 
 void CallFlowMapDialog::OpenOgm(std::string name) {

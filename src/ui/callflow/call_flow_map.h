@@ -21,6 +21,8 @@ class QTreeWidget;
 namespace orvia {
 
 class CallFlowScene;
+struct CallFlowFinding;
+struct CallFlowMailbox;
 
 class CallFlowMapDialog : public LPopupDialogBox {
     Q_OBJECT
@@ -47,6 +49,9 @@ protected:
 
 private:
     void FillFindings();
+    // The finding selected in the list and the mailbox a finding is about.
+    const CallFlowFinding* CurrentFinding() const;
+    const CallFlowMailbox* MailboxOf(const CallFlowFinding& finding) const;
     void ShowFinding();
     void OpenFinding();
     void FitMap();

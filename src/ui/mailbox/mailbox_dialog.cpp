@@ -22,18 +22,13 @@
 #include "ui/framework/number_edit.h"
 #include "ui/framework/pictures.h"
 #include "ui/ogm/new_audio_menu.h"
+#include "ui/ogm/ogm_controls.h"
 #include "ui/ogm/play_toggle.h"
 
 namespace orvia {
 namespace {
 
 constexpr const char* kMbx = kMailboxSection;
-
-QCheckBox* Check(QWidget* parent, const QString& text, const char* name) {
-    auto* check = new QCheckBox(text, parent);
-    check->setObjectName(name);
-    return check;
-}
 
 QLineEdit* Edit(QWidget* parent, const char* name, bool password = false) {
     auto* edit = new QLineEdit(parent);
@@ -68,19 +63,19 @@ MailboxDialog::MailboxDialog(QWidget* parent, std::string mailbox, const AudioSe
     : LPopupDialogBox(parent, kHelpMailboxProperties),
       name_(std::move(mailbox)),
       file_(MailboxPath(name_)),
-      remote_(Check(this, tr("&Remote Access (check messages by telephone)"), "remoteAccess")),
+      remote_(NamedCheck(this, tr("&Remote Access (check messages by telephone)"), "remoteAccess")),
       code_(Edit(this, "accessCode", true)),
       codeNote_(new QLabel(this)),
-      email_(Check(this, tr("&Email Notification or Send"), "email")),
+      email_(NamedCheck(this, tr("&Email Notification or Send"), "email")),
       address_(Edit(this, "emailAddress")),
-      audio_(Check(this, tr("Send audio file as attachment"), "emailAudio")),
-      deleteAfter_(Check(this, tr("Delete message after sending"), "emailDelete")),
-      ftp_(Check(this, tr("Upload to Internet Webpage using &FTP"), "ftp")),
+      audio_(NamedCheck(this, tr("Send audio file as attachment"), "emailAudio")),
+      deleteAfter_(NamedCheck(this, tr("Delete message after sending"), "emailDelete")),
+      ftp_(NamedCheck(this, tr("Upload to Internet Webpage using &FTP"), "ftp")),
       server_(Edit(this, "ftpServer")),
       user_(Edit(this, "ftpUser")),
       password_(Edit(this, "ftpPassword", true)),
       directory_(Edit(this, "ftpDirectory")),
-      forward_(Check(this, tr("Forward by &Telephone"), "forward")),
+      forward_(NamedCheck(this, tr("Forward by &Telephone"), "forward")),
       number_(Edit(this, "forwardNumber")),
       attempts_(MakeNumberEdit(this, NumberSign::Unsigned, 4)),
       wait_(MakeNumberEdit(this, NumberSign::Unsigned, 4)),

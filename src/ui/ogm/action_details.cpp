@@ -17,12 +17,12 @@
 #include "ui/framework/key_writer.h"
 #include "ui/framework/questions.h"
 #include "ui/ogm/action_choice.h"
+#include "ui/ogm/ogm_controls.h"
 #include "ui/ogm/ogm_files_commands.h"
 
 namespace orvia {
 namespace {
 
-constexpr const char* kAudioFilter = "Wav or Mp3 Files (*.wav *.WAV *.mp3 *.MP3 *.Wav *.Mp3)";
 constexpr const char* kWaveFilter = "Wav Files (*.wav *.WAV *.Wav)";
 
 QDialogButtonBox* OkCancel(QDialog* dialog) {
@@ -30,30 +30,6 @@ QDialogButtonBox* OkCancel(QDialog* dialog) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
-}
-
-// A list of names that also takes a typed name (a template such as
-// %number% names its target only during a call).
-QComboBox* NameChoice(QWidget* parent, const std::vector<std::string>& names) {
-    auto* combo = new QComboBox(parent);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    for (const std::string& name : names)
-        combo->addItem(QString::fromStdString(name));
-    combo->setMinimumWidth(combo->fontMetrics().averageCharWidth() * 32);
-    return combo;
-}
-
-void ShowName(QComboBox* combo, const std::string& name) {
-    const int index = combo->findText(QString::fromStdString(name), Qt::MatchFixedString);
-    if (index >= 0)
-        combo->setCurrentIndex(index);
-    combo->setEditText(index >= 0 ? combo->itemText(index) : QString::fromStdString(name));
-    combo->lineEdit()->setCursorPosition(0);
-}
-
-std::string Text(const QComboBox* combo) {
-    return combo->currentText().trimmed().toStdString();
 }
 
 // An open or save dialog starting at the stored path; the chosen path is
@@ -87,7 +63,7 @@ bool EditActionDetails(QWidget* parent, const std::string& ogmFile, const std::s
                 .Run();
         case IVRAction::Play:
             return AskPath(parent, ogmFile, key + "playfile", false,
-                           {"Play File", stored("playfile"), kAudioFilter});
+                           {"Play File", stored("playfile"), kWavOrMp3Filter});
         case IVRAction::Record:
             return AskPath(parent, ogmFile, key + "recfile", true,
                            {"Record File", stored("recfile"), kWaveFilter});
@@ -100,9 +76,8 @@ GoToOgmDialog::GoToOgmDialog(QWidget* parent, std::string ogmFile, std::string k
     : LPopupDialogBox(parent, kHelpOgmActions),
       file_(std::move(ogmFile)),
       key_(std::move(key)),
-      target_(NameChoice(this, OgmNames())) {
+      target_(NameChoice(this, "target", OgmNames())) {
     setWindowTitle("Go To OGM");
-    target_->setObjectName("target");
     auto* layout = new QFormLayout(this);
     layout->addRow(tr("Go to &OGM:"), target_);
     layout->addRow(OkCancel(this));
@@ -114,7 +89,7 @@ void GoToOgmDialog::OnInit() {
 
 bool GoToOgmDialog::OnApply() {
     KeyWriter writer(file_);
-    writer.Text(kOgmSectionIvr, key_ + "go", Text(target_));
+    writer.Text(kOgmSectionIvr, key_ + "go", ChosenName(target_));
     return writer.Confirm(this);
 }
 
@@ -122,10 +97,9 @@ LeaveMessageDialog::LeaveMessageDialog(QWidget* parent, std::string ogmFile, std
     : LPopupDialogBox(parent, kHelpOgmActions),
       file_(std::move(ogmFile)),
       key_(std::move(key)),
-      mailbox_(NameChoice(this, MailboxNames())),
+      mailbox_(NameChoice(this, "mailbox", MailboxNames())),
       greeting_(new QCheckBox(tr("Play Mailbox personal greeting"), this)) {
     setWindowTitle("Leave Message for Mailbox");
-    mailbox_->setObjectName("mailbox");
     greeting_->setObjectName("greeting");
     auto* layout = new QFormLayout(this);
     layout->addRow(tr("&Mailbox:"), mailbox_);
@@ -140,7 +114,7 @@ void LeaveMessageDialog::OnInit() {
 
 bool LeaveMessageDialog::OnApply() {
     KeyWriter writer(file_);
-    writer.Text(kOgmSectionIvr, key_ + "mbx", Text(mailbox_));
+    writer.Text(kOgmSectionIvr, key_ + "mbx", ChosenName(mailbox_));
     writer.Bool(kOgmSectionIvr, key_ + "mbxmessage", greeting_->isChecked());
     return writer.Confirm(this);
 }

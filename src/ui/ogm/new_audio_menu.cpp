@@ -7,15 +7,9 @@
 #include "store/settings_store.h"
 #include "ui/framework/new_audio.h"
 #include "ui/ogm/new_audio_conversion.h"
+#include "ui/ogm/ogm_controls.h"
 
 namespace orvia {
-namespace {
-
-// Qt's file dialogs match patterns with regard to case on Linux.
-constexpr const char* kAudioFilter = "Wav or Mp3 Files (*.wav *.WAV *.mp3 *.MP3 *.Wav *.Mp3)";
-
-}  // namespace
-
 NewAudioMenu::NewAudioMenu(QWidget* parent, NewAudioTarget target, RecordingLeveller& leveller)
     : QMenu(parent), target_(std::move(target)), leveller_(leveller) {
     record_ = addAction(tr("&Record..."));
@@ -74,7 +68,7 @@ void NewAudioMenu::Load() {
         parentWidget(),
         {target_.loadTitle,
          QString::fromStdString(ReadProfileString(settings, "settings", "wavimportdir", "")),
-         kAudioFilter});
+         kWavOrMp3Filter});
     if (!chosen)
         return;
     WriteProfileString(settings, "settings", "wavimportdir",

@@ -14,12 +14,12 @@
 #include "ui/framework/help.h"
 #include "ui/framework/key_writer.h"
 #include "ui/framework/questions.h"
+#include "ui/ogm/ogm_controls.h"
 
 namespace orvia {
 namespace {
 
 constexpr const char* kIvr = kOgmSectionIvr;
-constexpr const char* kAudioFilter = "Wav or Mp3 Files (*.wav *.WAV *.mp3 *.MP3 *.Wav *.Mp3)";
 constexpr const char* kAllFilter = "All File (*)";
 constexpr const char* kDefaultLogLine = "%date%,%time%,%linename%,%cid%";
 
@@ -34,12 +34,6 @@ QPushButton* Browse(QWidget* parent, const char* name) {
     auto* button = new QPushButton(QObject::tr("Browse"), parent);
     button->setObjectName(name);
     return button;
-}
-
-QCheckBox* Check(QWidget* parent, const QString& text, const char* name) {
-    auto* check = new QCheckBox(text, parent);
-    check->setObjectName(name);
-    return check;
 }
 
 // A group of a check box above an edit with its "Browse" button.
@@ -58,20 +52,20 @@ QGroupBox* FileGroup(QWidget* parent, QCheckBox* check, QLineEdit* edit, QPushBu
 OgmAdvancedPage::OgmAdvancedPage(const std::string& name)
     : LPropertyPage(kHelpOgmAdvanced),
       definition_(OgmDefinitionPath(name)),
-      playEx_(Check(this, tr("Play External Wav/Mp3 File"), "playExternal")),
+      playEx_(NamedCheck(this, tr("Play External Wav/Mp3 File"), "playExternal")),
       playExFile_(Edit(this, "playExternalFile")),
       browsePlayEx_(Browse(this, "browsePlayExternal")),
-      log_(Check(this, tr("Add Entry to Special Log"), "addLogEntry")),
+      log_(NamedCheck(this, tr("Add Entry to Special Log"), "addLogEntry")),
       logName_(Edit(this, "logName")),
       logLine_(Edit(this, "logLine")),
-      announce_(
-          Check(this, tr("Announce Call Through Speakers by Playing Wav/Mp3 File"), "announce")),
+      announce_(NamedCheck(this, tr("Announce Call Through Speakers by Playing Wav/Mp3 File"),
+                           "announce")),
       announceFile_(Edit(this, "announceFile")),
       browseAnnounce_(Browse(this, "browseAnnounce")),
-      open_(Check(this, tr("Open File, Run Exe or Run Orvia Plugin Process"), "open")),
+      open_(NamedCheck(this, tr("Open File, Run Exe or Run Orvia Plugin Process"), "open")),
       openFile_(Edit(this, "openFile")),
       browseOpen_(Browse(this, "browseOpen")),
-      plugin_(Check(this, tr("Is an Orvia Plugin Process"), "plugin")) {
+      plugin_(NamedCheck(this, tr("Is an Orvia Plugin Process"), "plugin")) {
     auto* logGroup = new QGroupBox(this);
     auto* logLayout = new QGridLayout(logGroup);
     logLayout->addWidget(log_, 0, 0, 1, 2);
@@ -133,7 +127,7 @@ void OgmAdvancedPage::UpdateControls() {
 
 void OgmAdvancedPage::OnCommand(QObject* control) {
     QLineEdit* edit = nullptr;
-    const char* filter = kAudioFilter;
+    const char* filter = kWavOrMp3Filter;
     if (control == browsePlayEx_) {
         edit = playExFile_;
     } else if (control == browseAnnounce_) {

@@ -21,6 +21,7 @@
 #include "ui/framework/help.h"
 #include "ui/framework/key_writer.h"
 #include "ui/framework/questions.h"
+#include "ui/ogm/ogm_controls.h"
 #include "ui/ogm/ogm_files_commands.h"
 #include "ui/ogm/ogm_messages.h"
 
@@ -45,26 +46,6 @@ QLineEdit* Edit(QWidget* parent, const char* name, int chars) {
     edit->setObjectName(name);
     edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * chars);
     return edit;
-}
-
-QComboBox* OgmChoice(QWidget* parent, const char* name) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    // A stored name that is no OGM (yet), or a %variable% template, is kept.
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    for (const std::string& ogm : OgmNames())
-        combo->addItem(QString::fromStdString(ogm));
-    combo->setMinimumWidth(combo->fontMetrics().averageCharWidth() * 26);
-    return combo;
-}
-
-void ShowName(QComboBox* combo, const std::string& name) {
-    const int index = combo->findText(QString::fromStdString(name), Qt::MatchFixedString);
-    if (index >= 0)
-        combo->setCurrentIndex(index);
-    combo->setEditText(index >= 0 ? combo->itemText(index) : QString::fromStdString(name));
-    combo->lineEdit()->setCursorPosition(0);
 }
 
 QLabel* Label(QWidget* parent, const QString& text, QWidget* buddy) {
@@ -143,13 +124,13 @@ OgmDateTimePage::OgmDateTimePage(const std::string& name)
       dayTo_(Edit(this, "dayTo", 9)),
       skip_(new QRadioButton(tr("Skip to OGM"), this)),
       refuse_(new QRadioButton(tr("Don't answer or allow this OGM"), this)),
-      failOgm_(OgmChoice(this, "failOgm")),
+      failOgm_(NameChoice(this, "failOgm", OgmNames())),
       useCallerId_(new QCheckBox(tr("Use Caller Number ID Validity Checking"), this)),
       scan_(new QComboBox(this)),
       callerId_(Edit(this, "callerId", 14)),
       cidSkip_(new QRadioButton(tr("skip to OGM"), this)),
       cidRefuse_(new QRadioButton(tr("don't allow."), this)),
-      cidOgm_(OgmChoice(this, "callerIdOgm")) {
+      cidOgm_(NameChoice(this, "callerIdOgm", OgmNames())) {
     useDateTime_->setObjectName("useDateTime");
     skip_->setObjectName("skipOnFail");
     refuse_->setObjectName("refuseOnFail");
@@ -329,12 +310,12 @@ bool OgmDateTimePage::OnApply() {
     writer.TimeOfDay(kDateTime, "todend", window[1]);
     writer.Int(kDateTime, "weekdays", weekdays);
     writer.Int(kDateTime, "failmode", skip_->isChecked() ? 1 : 2);
-    writer.Text(kDateTime, "failogm", failOgm_->currentText().trimmed().toStdString());
+    writer.Text(kDateTime, "failogm", ChosenName(failOgm_));
     writer.Bool(kCid, "enabled", useCallerId_->isChecked());
     writer.Int(kCid, "cidscanmode", scan_->currentData().toInt());
     writer.Text(kCid, "cid", callerId_->text().toStdString());
     writer.Int(kCid, "mode", cidSkip_->isChecked() ? 1 : 2);
-    writer.Text(kCid, "ogm", cidOgm_->currentText().trimmed().toStdString());
+    writer.Text(kCid, "ogm", ChosenName(cidOgm_));
     return writer.Confirm(this);
 }
 

@@ -24,23 +24,12 @@
 #include "ui/framework/questions.h"
 #include "ui/ogm/action_choice.h"
 #include "ui/ogm/action_details.h"
+#include "ui/ogm/ogm_controls.h"
 
 namespace orvia {
 namespace {
 
 constexpr int kDigitKeys = 10;  // "1" ... "0"; then "#" and "*"
-
-QRadioButton* Radio(QWidget* parent, const QString& text, const char* name) {
-    auto* radio = new QRadioButton(text, parent);
-    radio->setObjectName(name);
-    return radio;
-}
-
-QCheckBox* Check(QWidget* parent, const QString& text, const char* name) {
-    auto* check = new QCheckBox(text, parent);
-    check->setObjectName(name);
-    return check;
-}
 
 }  // namespace
 
@@ -50,21 +39,21 @@ const std::array<const char*, OgmKeyResponsePage::kKeys> OgmKeyResponsePage::kKe
 OgmKeyResponsePage::OgmKeyResponsePage(const std::string& name)
     : LPropertyPage(kHelpOgmKeyResponse),
       definition_(OgmDefinitionPath(name)),
-      menu_(Radio(this, tr("&Menu (single key press)"), "menuMode")),
-      dataEntry_(Radio(this, tr("&Data Entry (variable)"), "dataEntryMode")),
+      menu_(NamedRadio(this, tr("&Menu (single key press)"), "menuMode")),
+      dataEntry_(NamedRadio(this, tr("&Data Entry (variable)"), "dataEntryMode")),
       digitKeys_(new QWidget(this)),
       entryGroup_(new QGroupBox(tr("Data Entry"), this)),
       varName_(new QLineEdit(entryGroup_)),
       maxDigits_(MakeNumberEdit(entryGroup_, NumberSign::Unsigned, 3)),
-      limitRange_(Check(entryGroup_, tr("Limit range of acceptable values"), "limitRange")),
+      limitRange_(NamedCheck(entryGroup_, tr("Limit range of acceptable values"), "limitRange")),
       minimum_(MakeNumberEdit(entryGroup_, NumberSign::Signed, 8)),
       maximum_(MakeNumberEdit(entryGroup_, NumberSign::Signed, 8)),
-      limitList_(Check(entryGroup_, tr("Limit acceptable values using list (eg. passwords)"),
-                       "limitList")),
-      inclusive_(Radio(entryGroup_, tr("Inclusive List"), "inclusive")),
-      exclusive_(Radio(entryGroup_, tr("Exclusive List"), "exclusive")),
-      shortList_(Radio(entryGroup_, tr("Short Comma Delimited List:"), "shortList")),
-      listFile_(Radio(entryGroup_, tr("Comma Delimited Text File:"), "listFile")),
+      limitList_(NamedCheck(entryGroup_, tr("Limit acceptable values using list (eg. passwords)"),
+                            "limitList")),
+      inclusive_(NamedRadio(entryGroup_, tr("Inclusive List"), "inclusive")),
+      exclusive_(NamedRadio(entryGroup_, tr("Exclusive List"), "exclusive")),
+      shortList_(NamedRadio(entryGroup_, tr("Short Comma Delimited List:"), "shortList")),
+      listFile_(NamedRadio(entryGroup_, tr("Comma Delimited Text File:"), "listFile")),
       list_(new QLineEdit(entryGroup_)),
       listFilePath_(new QLineEdit(entryGroup_)),
       browse_(new QPushButton(tr("Browse File..."), entryGroup_)) {

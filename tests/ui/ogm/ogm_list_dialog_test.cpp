@@ -11,6 +11,7 @@
 #include "ogm/ogm_fixtures.h"
 #include "store/profile.h"
 #include "store/settings_store.h"
+#include "ui/ogm/ogm_editor_dialogs.h"
 #include "ui/ogm/ogm_files_commands.h"
 #include "ui/ogm/ogm_messages.h"
 
@@ -215,6 +216,18 @@ TEST_F(OgmListTest, TheMainWindowsModesActOnTheOgmItNamesOnly) {
     RunOgmList(nullptr, OgmListMode::New, "Sales", services_);
     EXPECT_EQ(Key("Copy", "ivr", "answer"), "true");
     EXPECT_EQ(questions_.dialogsRun.size(), 2u);
+}
+
+TEST(OgmEditorDialogs, TheFrontEndFillsOnlyTheEntriesItWasNotGiven) {
+    MainWindowDialogs dialogs;
+    bool mine = false;
+    dialogs.mailboxProperties = [&](QWidget*, const std::string&) { return mine = true; };
+    InstallOgmEditorDialogs(dialogs);
+    EXPECT_TRUE(dialogs.ogmList);
+    EXPECT_TRUE(dialogs.callFlowMap);
+    EXPECT_FALSE(dialogs.settings);
+    dialogs.mailboxProperties(nullptr, "Sales");
+    EXPECT_TRUE(mine);
 }
 
 }  // namespace

@@ -133,14 +133,15 @@ function(orvia_check_internal_headers)
 endfunction()
 
 # orvia_check_widgets_only_in_ui(): stops the configuration when a library
-# outside src/ui (and its tests, tests/ui) links Qt Widgets, directly or
+# outside src/ui (and the tests' own libraries) links Qt Widgets, directly or
 # through the libraries it links. The program runs headless (/service) and
 # must not need a display; the event loop uses QtCore only.
 function(orvia_check_widgets_only_in_ui)
     orvia_libraries(libraries)
     foreach(library IN LISTS libraries)
         get_target_property(dir ${library} SOURCE_DIR)
-        if(dir MATCHES "^${PROJECT_SOURCE_DIR}/(src|tests)/ui(/|$)")
+        # The desktop UI and the tests (never part of the program) may.
+        if(dir MATCHES "^${PROJECT_SOURCE_DIR}/(src/ui|tests)(/|$)")
             continue()
         endif()
         # Walk what the library links, through every target it reaches.

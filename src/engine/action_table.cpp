@@ -1,4 +1,4 @@
-#include "engine/action_table_p.h"
+#include "engine/action_table.h"
 
 #include "platform/text/ascii_text.h"
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <set>
 
-#include "engine/action_table_p.h"
+#include "engine/action_table.h"
 #include "engine/line_audio.h"
 #include "engine/mailbox_files.h"
 #include "engine/ogm_files.h"
@@ -143,13 +143,30 @@ public:
         MarkReachable();
         FindSilentLoops();
         CheckMailboxes();
+        AttachToNodes();
         return std::move(result_);
     }
 
 private:
     void Add(FindingSeverity severity, FindingKind kind, const std::string& file,
              const std::string& section, const std::string& key, const std::string& text) {
-        result_.findings.push_back({severity, kind, file, section, key, text});
+        result_.findings.push_back({severity, kind, file, section, key, text, {}, {}});
+    }
+
+    // The findings from index first on are about the edge at index edge.
+    void AttachToEdge(std::size_t first, std::size_t edge) {
+        for (std::size_t i = first; i < result_.findings.size(); ++i)
+            result_.findings[i].edge = edge;
+    }
+
+    // Each finding about an OGM's definition names its node.
+    void AttachToNodes() {
+        for (CallFlowFinding& finding : result_.findings) {
+            for (std::size_t i = 0; i < result_.nodes.size(); ++i) {
+                if (finding.file == result_.nodes[i].definition)
+                    finding.node = i;
+            }
+        }
     }
 
     void ReadNodes() {
@@ -319,6 +336,7 @@ private:
     void AddActionEdges(std::size_t index, const std::string& key, FlowEdgeKind kind,
                         const std::string& label, int depth) {
         const std::string def = result_.nodes[index].definition;
+        const std::size_t firstFinding = result_.findings.size();
         const bool atEnd = kind == FlowEdgeKind::End;
         const std::string value = ReadProfileString(def, kOgmSectionIvr, key, "");
         const IVRAction action = ParseAction(value);
@@ -399,6 +417,7 @@ private:
                 break;
         }
         result_.edges.push_back(edge);
+        AttachToEdge(firstFinding, result_.edges.size() - 1);
         if (action == IVRAction::TransferConfirmed && depth < kMaxFailDepth)
             AddActionEdges(index, key + "transferfail", FlowEdgeKind::TransferFail, label + " fail",
                            depth + 1);
@@ -442,6 +461,7 @@ private:
         edge.target = FlowTarget::Ogm;
         edge.argument = ReadProfileString(def, section, key, "");
         edge.dynamic = IsTemplate(edge.argument);
+        const std::size_t firstFinding = result_.findings.size();
         const std::string consequence = "calls for " + Quoted(result_.nodes[index].name) +
                                         " are refused whenever the condition sends them on";
         if (edge.argument.empty())
@@ -450,6 +470,7 @@ private:
         else if (!edge.dynamic)
             edge.to = ResolveOgm(edge.argument, def, section, key, "redirection to", consequence);
         result_.edges.push_back(edge);
+        AttachToEdge(firstFinding, result_.edges.size() - 1);
     }
 
     void ReadAnswerOgms() {

@@ -123,6 +123,12 @@ struct CallFlowFinding {
     std::string section;  // empty: the file as a whole
     std::string key;      // empty: the section as a whole
     std::string text;
+    // Where the graph shows it: the OGM whose definition the finding is
+    // about, and the edge of the action it concerns (a key's or the end's,
+    // with its arguments); nullopt for settings.ini and mailbox files, and
+    // for findings about an OGM as a whole.
+    std::optional<std::size_t> node;
+    std::optional<std::size_t> edge;
 };
 
 struct CallFlowAnalysis {

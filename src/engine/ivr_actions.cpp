@@ -1,7 +1,7 @@
 // IVRCMain: keys of the current OGM, number entry and the OGM actions.
 #include "engine/ivr_main.h"
 
-#include "engine/action_table_p.h"
+#include "engine/action_table.h"
 #include "engine/number_entry.h"
 #include "engine/ogm_files.h"
 #include "store/profile.h"

@@ -148,13 +148,15 @@ protected:
         return FileExists(mails_.Path() + "mail" + std::to_string(index));
     }
 
-    // Files of the MailBoxes folder that are not mailboxes or messages.
+    // Files of the MailBoxes folder that are not mailboxes or messages: the
+    // temporary files of a conversion or an upload left behind.
     std::vector<std::string> StrayFiles() const {
         std::vector<std::string> names;
         DIR* dir = ::opendir(Store().MailBoxes().c_str());
         while (const dirent* entry = ::readdir(dir)) {
             const std::string name = entry->d_name;
-            if (name.rfind("tmp", 0) == 0)
+            const bool hidden = name.size() > 2 && name[0] == '.';
+            if (name.rfind("tmp", 0) == 0 || hidden)
                 names.push_back(name);
         }
         ::closedir(dir);

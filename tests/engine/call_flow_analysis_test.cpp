@@ -141,6 +141,45 @@ TEST_F(CallFlowAnalysisTest, TheGraphHasEveryOgmAndEveryActionWithItsKeyAndTarge
     EXPECT_TRUE(analysis_.mailboxes[0].email);
 }
 
+TEST_F(CallFlowAnalysisTest, FindingsNameTheNodeAndTheEdgeAMapMarks) {
+    struct Case {
+        const char* file;
+        const char* key;
+        const char* node;  // null: none
+        const char* edge;  // label of the edge from that node; null: none
+    } cases[] = {
+        {"OGMs/Main.ini", "press1go", "Main", "1"},
+        {"OGMs/Main.ini", "press2mbx", "Main", "2"},
+        {"OGMs/Main.ini", "press3playfile", "Main", "3"},
+        {"OGMs/Main.ini", "press4transfer", "Main", "4"},
+        // A value that is no action makes no edge; an OGM-wide value neither.
+        {"OGMs/Main.ini", "press5", "Main", nullptr},
+        {"OGMs/Main.ini", "repeat", "Main", nullptr},
+        {"OGMs/Loop A.ini", "", "Loop A", nullptr},
+        {"OGMs/Orphan.ini", "", "Orphan", nullptr},
+        {"settings.ini", "ogm", nullptr, nullptr},
+        {"MailBoxes/Sales.mbx", "emailaddress", nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.key);
+        const CallFlowFinding* found = nullptr;
+        for (const CallFlowFinding& f : analysis_.findings) {
+            if (f.file == dir_.Path() + c.file && f.key == c.key)
+                found = &f;
+        }
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found->node, c.node ? analysis_.FindNode(c.node) : std::nullopt);
+        if (c.edge) {
+            const CallFlowEdge* edge = Edge(c.node, c.edge);
+            ASSERT_NE(edge, nullptr);
+            ASSERT_TRUE(found->edge.has_value());
+            EXPECT_EQ(&analysis_.edges[*found->edge], edge);
+        } else {
+            EXPECT_FALSE(found->edge.has_value());
+        }
+    }
+}
+
 TEST(CallFlowAnalysis, TemplateTargetsAreDynamicAndNotCheckedAndAnEmptyFolderHasNoFlow) {
     test::TempDir dir;
     SetStore(SettingsStore::ForDataFolder(dir.Path()));

@@ -2,7 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/action_table_p.h"
+#include "engine/action_table.h"
 #include "engine/ivr_variables.h"
 #include "engine/safe_name.h"
 #include "engine/template.h"

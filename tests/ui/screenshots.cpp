@@ -5,6 +5,7 @@
 //     orvia_screenshots OUTPUT_FOLDER
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFont>
 #include <QInputDialog>
@@ -45,6 +46,20 @@
 #include "ui/main/main_window.h"
 #include "ui/main/message_list_view.h"
 #include "ui/main/splash_screen.h"
+// The OGM editor, the mailbox dialog and the call-flow map.
+#include "engine/mailbox_files.h"
+#include "engine/ogm_files.h"
+#include "engine/recording_leveller.h"
+#include "ui/callflow/call_flow_map.h"
+#include "ui/framework/key_writer.h"
+#include "ui/mailbox/mailbox_dialog.h"
+#include "ui/ogm/action_details.h"
+#include "ui/ogm/new_audio_menu.h"
+#include "ui/ogm/ogm_editor_dialogs.h"
+#include "ui/ogm/ogm_list_dialog.h"
+#include "ui/ogm/ogm_message_page.h"
+#include "ui/ogm/ogm_messages.h"
+#include "ui/ogm/ogm_properties.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -383,6 +398,172 @@ void CapturePartThree(Shots& shots, QWidget& window, StepDispatcher& dispatcher)
     shots.Save("pictures_record_control", sheet);
 }
 
+// A level-control queue that only takes note (the pictures change no file).
+class NoLeveller : public RecordingLeveller {
+public:
+    void Enqueue(const std::string&) override {}
+};
+
+// The OGM editor, the mailbox dialog and the call-flow map, over a small
+// call flow with a few broken references.
+void CaptureOgmEditor(Shots& shots, QWidget& window) {
+    RecordingPlayback playback;
+    NoLeveller leveller;
+    const AudioServices services{playback, leveller};
+    const std::string answer = OgmDefinitionPath("Default Answering Message");
+    const std::string sales = OgmDefinitionPath("Sales Menu");
+    const std::pair<const char*, const char*> answerKeys[] = {{"press1", "go"},
+                                                              {"press1go", "Sales Menu"},
+                                                              {"press2", "mailbox"},
+                                                              {"press2mbx", "Complaints"},
+                                                              {"press3", "go"},
+                                                              {"press3go", "Technical Help"},
+                                                              {"press0", "mailboxaccess"},
+                                                              {"press*", "transfer"},
+                                                              {"press*transfer", "200"},
+                                                              {"playcomplete", "mailbox"},
+                                                              {"playcompletembx", "Default"}};
+    for (const auto& [key, value] : answerKeys)
+        WriteProfileString(answer, "ivr", key, value);
+    const std::pair<const char*, const char*> salesKeys[] = {
+        {"press1", "transferconfirmed"},
+        {"press1transfer", "204"},
+        {"press1transferfail", "mailbox"},
+        {"press1transferfailmbx", "Sales"},
+        {"press2", "play"},
+        {"press2playfile", "/srv/orvia/prices.wav"},
+        {"press3", "go"},
+        {"press3go", "Order Status"},
+        {"press9", "go"},
+        {"press9go", "Default Answering Message"},
+        {"playcomplete", "goodbye"},
+        {"wait", "8"},
+        {"repeat", "1"}};
+    for (const auto& [key, value] : salesKeys)
+        WriteProfileString(sales, "ivr", key, value);
+    test::WriteFile(OgmFileWithExtension(sales, ".txt"),
+                    "Thank you for calling the sales line.\nPress 1 to speak to an adviser, "
+                    "2 for our prices, 3 for the status of an order, 9 for the main menu.\n");
+    // A number entry without a recording of its own.
+    const std::string status = OgmDefinitionPath("Order Status");
+    const std::pair<const char*, const char*> statusKeys[] = {{"type", "enternumber"},
+                                                              {"varname", "order"},
+                                                              {"maxdigits", "6"},
+                                                              {"varlimit", "true"},
+                                                              {"varlimitmin", "1000"},
+                                                              {"varlimitmax", "999999"},
+                                                              {"varlimitlistenabled", "true"},
+                                                              {"varlimitlistexclude", "true"},
+                                                              {"varlimitlist", "0, 9"},
+                                                              {"press#", "go"},
+                                                              {"press#go", "%order%"},
+                                                              {"press*", "go"},
+                                                              {"press*go", "Sales Menu"},
+                                                              {"answer", "false"}};
+    for (const auto& [key, value] : statusKeys)
+        WriteProfileString(status, "ivr", key, value);
+    const std::string hours = OgmDefinitionPath("Out of Hours");
+    WriteProfileString(hours, "datetime", "enabled", "true");
+    WriteProfileString(hours, "datetime", "commence", "01/01/24-00:00:00");
+    WriteProfileString(hours, "datetime", "todstart", "18:00:00");
+    WriteProfileString(hours, "datetime", "todend", "08:00:00");
+    WriteProfileString(hours, "datetime", "weekdays", "62");
+    WriteProfileString(hours, "datetime", "failmode", "1");
+    WriteProfileString(hours, "datetime", "failogm", "Default Answering Message");
+    WriteProfileString(hours, "cid", "enabled", "true");
+    WriteProfileString(hours, "cid", "cid", "0044");
+    WriteProfileString(hours, "ivr", "log", "true");
+    WriteProfileString(hours, "ivr", "logname", "After Hours");
+    const std::string support = MailboxPath("Support");
+    WriteProfileString(support, "mbx", "remoteaccess", "true");
+    WriteProfileString(support, "mbx", "sendemail", "true");
+    WriteProfileString(support, "mbx", "emailaddress", "support@example.com");
+    WriteProfileString(support, "mbx", "sendftp", "true");
+    WriteProfileString(support, "mbx", "ftpserver", "ftp.example.com");
+    WriteProfileString(support, "mbx", "ftpuser", "orvia");
+    WriteProfileString(support, "mbx", "ftppass", "secret");
+    WriteProfileString(support, "mbx", "ftpdir", "/voicemail");
+
+    OgmListDialog list(&window, "Sales Menu", services);
+    list.Prepare();
+    shots.Window("ogm_list", list);
+
+    OgmPropertiesSheet sheet(&window, "Sales Menu", services);
+    const char* pages[] = {"ogm_message", "ogm_key_response", "ogm_date_time", "ogm_advanced"};
+    for (int page = 0; page < 4; ++page) {
+        sheet.ShowPage(page);
+        shots.Window(pages[page], sheet);
+    }
+    OgmPropertiesSheet entry(&window, "Order Status", services);
+    entry.ShowPage(1);
+    shots.Window("ogm_key_response_data_entry", entry);
+    OgmPropertiesSheet conditions(&window, "Out of Hours", services);
+    conditions.ShowPage(2);
+    shots.Window("ogm_date_time_conditions", conditions);
+    conditions.ShowPage(3);
+    shots.Window("ogm_advanced_log", conditions);
+    sheet.ShowPage(0);
+    sheet.show();
+    shots.Menu("ogm_audio_menu", *sheet.Message()->AudioMenu());
+    sheet.hide();
+
+    GoToOgmDialog go(&window, sales, "press3");
+    go.Prepare();
+    shots.Window("ogm_go_to", go);
+    LeaveMessageDialog mailbox(&window, answer, "playcomplete");
+    mailbox.Prepare();
+    shots.Window("ogm_leave_message", mailbox);
+    TransferDialog confirmed(&window, sales, "press1", true);
+    confirmed.Prepare();
+    shots.Window("ogm_transfer_confirmed", confirmed);
+    TransferDialog blind(&window, answer, "press*", false);
+    blind.Prepare();
+    shots.Window("ogm_transfer_blind", blind);
+
+    {
+        LProgressDialog progress(&window, "Process Audio File", "Process Audio", "Please wait...");
+        progress.SetPercent(65);
+        shots.Window("process_audio_progress", progress.Widget());
+    }
+    const std::unique_ptr<QInputDialog> name =
+        MakeTextDialog(&window, "Enter New OGM Name", "OGM 1");
+    shots.Window("new_ogm_name", *name);
+    shots.MessageBox("confirm_delete_ogm", DeleteOgmQuestion());
+    shots.MessageBox("rename_ogm_warning", RenameOgmWarning());
+    shots.MessageBox("rename_ogm_fail", RenameOgmFailed());
+    shots.MessageBox("confirm_clear_audio", ClearOgmAudioQuestion());
+    shots.MessageBox("new_audio_not_readable", NewAudioNotReadable("/home/me/notes.wav"));
+    shots.MessageBox("new_audio_not_written",
+                     NewAudioNotWritten(OgmFileWithExtension(sales, ".wav")));
+    shots.MessageBox("invalid_date", InvalidDateTime("commencement date and time", "31/02/24"));
+    shots.MessageBox("save_failed", SaveFailedQuestion(sales));
+
+    MailboxDialog box(&window, "Support", services);
+    box.Prepare();
+    shots.Window("mailbox_properties", box);
+    MailboxDialog open(&window, "Sales", services);
+    open.Prepare();
+    open.RemoteAccess()->click();
+    shots.Window("mailbox_properties_open_access", open);
+    box.show();
+    shots.Menu("mailbox_greeting_menu", *box.GreetingMenu());
+    box.hide();
+    shots.MessageBox("invalid_email", EmailAddressRequired());
+    shots.MessageBox("invalid_server", FtpServerRequired());
+
+    CallFlowMapDialog map(&window, services);
+    map.Prepare();
+    shots.Window("call_flow_map", map, QSize(1420, 820));
+
+    for (const auto& [topic, picture] : {std::pair<int, const char*>{kHelpOgmList, "help_ogm_list"},
+                                         {kHelpMailboxProperties, "help_mailbox_properties"},
+                                         {kHelpCallFlowMap, "help_call_flow_map"}}) {
+        OpenHelp(nullptr, topic);
+        shots.Window(picture, *HelpBrowser()->window(), QSize(560, 480));
+    }
+    CloseHelp();
+}
+
 int Capture(const QString& folder, const std::string& dataFolder) {
     Shots shots(folder);
     DataFolder data(dataFolder);
@@ -411,7 +592,10 @@ int Capture(const QString& folder, const std::string& dataFolder) {
     for (const char* log : {"Log 24-03-05.txt", "Log 24-03-06.txt", "Orders.txt"})
         test::WriteFile(Store().Logs() + log, "Log\r\nCreated by Orvia\r\n");
 
-    DesktopView view(lines, out, false, MainWindowDialogs{});
+    MainWindowDialogs dialogs;
+    // The OGM editor, the mailbox dialog and the call-flow map.
+    InstallOgmEditorDialogs(dialogs);
+    DesktopView view(lines, out, false, dialogs);
     MainDialog app({dispatcher, view, lines, playback}, false);
     app.Create();
     dispatcher.RunPending();
@@ -489,6 +673,8 @@ int Capture(const QString& folder, const std::string& dataFolder) {
     const std::unique_ptr<QInputDialog> name =
         MakeTextDialog(&window, "Enter New Mailbox Name", "Mailbox 1");
     shots.Window("new_mailbox_name", *name);
+
+    CaptureOgmEditor(shots, window);
 
     shots.Save("pictures", PictureSheet());
     CapturePartThree(shots, window, dispatcher);

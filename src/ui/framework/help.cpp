@@ -35,6 +35,15 @@ constexpr TopicPage kPages[] = {
     {kHelpRecordControl, "record-control.html"},
     {kHelpCallTestSimulator, "call-test-simulator.html"},
     {kHelpSpeech, "synthesize-speech.html"},
+    // The OGM editor, the mailbox dialog and the call-flow map.
+    {kHelpMailboxProperties, "mailbox-properties.html"},
+    {kHelpOgmList, "ogm-list.html"},
+    {kHelpOgmMessage, "ogm-message.html"},
+    {kHelpOgmKeyResponse, "ogm-key-response.html"},
+    {kHelpOgmDateTime, "ogm-date-time.html"},
+    {kHelpOgmAdvanced, "ogm-advanced.html"},
+    {kHelpOgmActions, "ogm-actions.html"},
+    {kHelpCallFlowMap, "call-flow-map.html"},
 };
 
 class HelpWindow : public QWidget {

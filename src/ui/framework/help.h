@@ -35,6 +35,15 @@ enum HelpTopic : int {
     kHelpRecordControl = 123,
     kHelpCallTestSimulator = 124,
     kHelpSpeech = 125,
+    // The OGM editor (list, the four property pages, the action details)
+    // and the call-flow map.
+    kHelpOgmList = 130,
+    kHelpOgmMessage = 131,
+    kHelpOgmKeyResponse = 132,
+    kHelpOgmDateTime = 133,
+    kHelpOgmAdvanced = 134,
+    kHelpOgmActions = 135,
+    kHelpCallFlowMap = 136,
 };
 
 // The resource path of a topic's page ("qrc:/help/..."); the contents page

@@ -16,8 +16,12 @@ LPropertyPage::LPropertyPage(int helpTopic, QWidget* parent)
     ORVIA_ASSERT_MAIN_THREAD();
 }
 
-LPropertySheet::LPropertySheet(QWidget* parent, const QString& caption, ApplyButton apply)
-    : QDialog(parent), tabs_(new QTabWidget(this)), buttons_(new QDialogButtonBox(this)) {
+LPropertySheet::LPropertySheet(QWidget* parent, const QString& caption, ApplyButton apply,
+                               PageWrites writes)
+    : QDialog(parent),
+      tabs_(new QTabWidget(this)),
+      buttons_(new QDialogButtonBox(this)),
+      writes_(writes) {
     ORVIA_ASSERT_MAIN_THREAD();
     setWindowTitle(caption);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -73,7 +77,7 @@ LPropertyPage* LPropertySheet::CurrentPage() const {
 void LPropertySheet::OnTabChanged(int index) {
     if (switching_)
         return;
-    LPropertyPage* leaving = CurrentPage();
+    LPropertyPage* leaving = writes_ == PageWrites::OnLeave ? CurrentPage() : nullptr;
     if (leaving != nullptr && !leaving->OnApply()) {
         // The page refuses to be left: it stays current.
         switching_ = true;
@@ -85,8 +89,17 @@ void LPropertySheet::OnTabChanged(int index) {
 }
 
 bool LPropertySheet::Apply() {
-    LPropertyPage* page = CurrentPage();
-    return page == nullptr || page->OnApply();
+    if (writes_ == PageWrites::OnLeave) {
+        LPropertyPage* page = CurrentPage();
+        return page == nullptr || page->OnApply();
+    }
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        if (pages_[i]->IsPrepared() && !pages_[i]->OnApply()) {
+            ShowPage(static_cast<int>(i));
+            return false;
+        }
+    }
+    return true;
 }
 
 void LPropertySheet::accept() {

@@ -7,6 +7,9 @@
 // and every watched control signal, OnApply reads the controls and writes the settings whenever the
 // user leaves the page (another tab, OK, Apply) and keeps the page current by returning false,
 // OnReset runs on Cancel for every page shown, OnHelp on Help or F1 opens the page's help topic.
+// A sheet whose pages write only when it is confirmed (PageWrites::OnConfirm)
+// calls OnApply of every page shown, in page order, on OK and Apply only; a
+// page that refuses becomes current and the sheet stays open.
 //
 // The sheet is a QDialog with a QTabWidget and a QDialogButtonBox: OK,
 // Cancel, Apply when asked for, and Help. Run() runs it through the
@@ -40,9 +43,11 @@ class LPropertySheet : public QDialog {
 
 public:
     enum class ApplyButton { Without, With };
+    enum class PageWrites { OnLeave, OnConfirm };
 
     LPropertySheet(QWidget* parent, const QString& caption,
-                   ApplyButton apply = ApplyButton::Without);
+                   ApplyButton apply = ApplyButton::Without,
+                   PageWrites writes = PageWrites::OnLeave);
 
     // The sheet does not own pages' settings, but owns the page widgets.
     void AddPage(LPropertyPage* page, const QString& title);
@@ -69,6 +74,7 @@ private:
     QTabWidget* tabs_;
     QDialogButtonBox* buttons_;
     std::vector<LPropertyPage*> pages_;
+    PageWrites writes_;
     int current_ = -1;
     bool switching_ = false;
 };

@@ -34,6 +34,8 @@ QMessageBox::StandardButtons BoxButtons(QuestionButtons buttons) {
             return QMessageBox::Yes | QMessageBox::No;
         case QuestionButtons::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case QuestionButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
         case QuestionButtons::Ok:
             break;
     }

@@ -22,7 +22,7 @@ class QWidget;
 namespace orvia {
 
 enum class QuestionIcon { None, Information, Warning, Question, Exclamation };
-enum class QuestionButtons { Ok, YesNo, YesNoCancel };
+enum class QuestionButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Yes, No, Cancel };
 
 // A message box: its caption (title), text, icon and buttons.

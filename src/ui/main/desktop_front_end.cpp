@@ -10,7 +10,7 @@
 #include "app/qt/qt_event_loop.h"
 #include "ui/framework/pictures.h"
 #include "ui/main/desktop_view.h"
-
+#include "ui/ogm/ogm_editor_dialogs.h"
 #include "ui/record/desktop_new_audio.h"
 #include "ui/settings/settings_sheet.h"
 #include "ui/simulator/call_test_simulator.h"
@@ -83,6 +83,9 @@ DesktopFrontEnd::DesktopFrontEnd(int& argc, char** argv, MainWindowDialogs dialo
         dialogs_.settings = OpenSettingsSheet;
     if (!dialogs_.callTestSimulator)
         dialogs_.callTestSimulator = RunCallTestSimulator;
+
+    // The dialogs of the other UI parts, where the caller gave none.
+    InstallOgmEditorDialogs(dialogs_);
 }
 
 std::unique_ptr<EventLoop> DesktopFrontEnd::MakeLoop() {

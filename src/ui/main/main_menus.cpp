@@ -5,8 +5,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "ui/main/banner.h"
 #include "ui/framework/desktop_handoff.h"
+#include "ui/main/banner.h"
 
 namespace orvia {
 namespace {
@@ -47,6 +47,7 @@ MainActions BuildMainMenus(QObject* owner, QMenuBar* bar) {
     a.ogmDelete = Add(a.ogmMenu, "&Delete OGM...", "ogmDelete");
     a.ogmList = Add(a.ogmMenu, "OGM &List...", "ogmList");
     a.ogmProperties = Add(a.ogmMenu, "&Properties...", "ogmProperties");
+    a.ogmMap = Add(a.ogmMenu, "Call-Flow &Map...", "ogmMap");
     a.ogmMenu->addSeparator();
     a.ogmPlay = Add(a.ogmMenu, "Play OGM\tCtrl+F9", "ogmPlay");
     a.ogmStop = Add(a.ogmMenu, "Stop", "ogmStop");

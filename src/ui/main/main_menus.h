@@ -29,6 +29,7 @@ struct MainActions {
     QAction* ogmDelete = nullptr;
     QAction* ogmList = nullptr;
     QAction* ogmProperties = nullptr;
+    QAction* ogmMap = nullptr;
     QAction* ogmPlay = nullptr;
     QAction* ogmStop = nullptr;
     QAction* on = nullptr;

@@ -163,6 +163,7 @@ void MainWindow::ConnectCommands() {
     connect(a.ogmList, &QAction::triggered, this, [this] { OpenOgmList(OgmListMode::OpenList); });
     connect(a.ogmProperties, &QAction::triggered, this,
             [this] { OpenOgmList(OgmListMode::Properties); });
+    connect(a.ogmMap, &QAction::triggered, this, &MainWindow::OpenCallFlowMap);
     connect(a.ogmPlay, &QAction::triggered, this, &MainWindow::PlaySelectedOgm);
     connect(a.ogmStop, &QAction::triggered, this, &MainWindow::StopPlaying);
     connect(a.on, &QAction::triggered, this, [this] { SetAnswering(true); });
@@ -184,6 +185,7 @@ void MainWindow::ConnectCommands() {
     a.simulator->setEnabled(static_cast<bool>(dialogs_.callTestSimulator));
     for (QAction* ogm : {a.ogmNew, a.ogmRename, a.ogmDelete, a.ogmList, a.ogmProperties})
         ogm->setEnabled(static_cast<bool>(dialogs_.ogmList));
+    a.ogmMap->setEnabled(static_cast<bool>(dialogs_.callFlowMap));
 
     // Context menus over the controls: the menu bar's menus.
     const std::pair<QWidget*, QMenu*> contexts[] = {
@@ -372,6 +374,13 @@ void MainWindow::OpenOgmList(OgmListMode mode) {
         return;
     dialogs_.ogmList(this, mode, SelectedOgm());
     FillOgmList();
+}
+
+void MainWindow::OpenCallFlowMap() {
+    if (!dialogs_.callFlowMap)
+        return;
+    dialogs_.callFlowMap(this);
+    FillLists();
 }
 
 void MainWindow::OpenSettings() {

@@ -66,6 +66,7 @@ public:
     void ShowHelp();
     void ShowLinksMenu();
     void OpenOgmList(OgmListMode mode);
+    void OpenCallFlowMap();
     void OpenSettings();
     void OpenSimulator();
     void CloseToBackground();

@@ -24,6 +24,9 @@ struct MainWindowDialogs {
     std::function<void(QWidget* parent, OgmListMode mode, const std::string& ogm)> ogmList;
     // The mailbox dialog for a mailbox; true when it was closed with OK.
     std::function<bool(QWidget* parent, const std::string& mailbox)> mailboxProperties;
+    // The call-flow map (OGM menu). The main window refills its lists
+    // afterwards (OGMs and mailboxes may have been edited from the map).
+    std::function<void(QWidget* parent)> callFlowMap;
     // The settings sheet; the main window then tells the application core
     // (a line restart may be due).
     std::function<void(QWidget* parent)> settings;

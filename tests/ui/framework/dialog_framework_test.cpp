@@ -152,6 +152,47 @@ TEST(PropertySheetTest, CancelResetsThePagesShownAndApplyStaysOpen) {
     EXPECT_EQ(journal, (Journal{"message init", "message apply", "message reset"}));
 }
 
+TEST(PropertySheetTest, ASheetThatWritesOnConfirmAppliesEveryPageShownOnlyOnOkOrApply) {
+    ScriptedQuestions questions;
+    Journal journal;
+    LPropertySheet sheet(nullptr, "OGM Properties", LPropertySheet::ApplyButton::With,
+                         LPropertySheet::PageWrites::OnConfirm);
+    auto* message = new Page("message", journal);
+    auto* keys = new Page("keys", journal);
+    auto* advanced = new Page("advanced", journal);
+    sheet.AddPage(message, "Message");
+    sheet.AddPage(keys, "Key Response");
+    sheet.AddPage(advanced, "Advanced");
+    questions.QueueDialog([&](QDialog&) {
+        QTabBar* tabs = sheet.Tabs()->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(1).center());
+        EXPECT_EQ(journal, (Journal{"message init", "keys init"}));
+        // A refusing page becomes current; the pages before it have written.
+        message->refuse = true;
+        QTest::mouseClick(sheet.Buttons()->button(QDialogButtonBox::Apply), Qt::LeftButton);
+        EXPECT_EQ(sheet.Tabs()->currentIndex(), 0);
+        message->refuse = false;
+        QTest::mouseClick(sheet.Buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_TRUE(sheet.Run());
+    EXPECT_EQ(journal, (Journal{"message init", "keys init", "message refuses", "message apply",
+                                "keys apply"}));
+
+    // Cancel after moving between pages writes nothing.
+    journal.clear();
+    LPropertySheet cancelled(nullptr, "OGM Properties", LPropertySheet::ApplyButton::With,
+                             LPropertySheet::PageWrites::OnConfirm);
+    cancelled.AddPage(new Page("message", journal), "Message");
+    cancelled.AddPage(new Page("keys", journal), "Key Response");
+    questions.QueueDialog([&](QDialog&) {
+        QTabBar* tabs = cancelled.Tabs()->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(1).center());
+        QTest::mouseClick(cancelled.Buttons()->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+    });
+    EXPECT_FALSE(cancelled.Run());
+    EXPECT_EQ(journal, (Journal{"message init", "keys init", "message reset", "keys reset"}));
+}
+
 TEST(ProgressDialogTest, CancelStopsTheProcessBetweenSteps) {
     int steps = 0;
     QTimer::singleShot(0, [] {

@@ -55,7 +55,7 @@ std::unique_ptr<ServerProcess> ServerProcess::Start(const std::string& script,
         *error = std::string(kPython) + " is missing: install python3 (scripts/install-deps)";
         return nullptr;
     }
-    const std::string scriptPath = std::string(ORVIA_DELIVERY_TEST_DIR) + "/" + script;
+    const std::string scriptPath = std::string(ORVIA_TEST_SERVERS_DIR) + "/" + script;
     std::vector<std::string> argv = {kPython, "-u", scriptPath};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargv;

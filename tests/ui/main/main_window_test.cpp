@@ -17,12 +17,12 @@
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
+#include "ui/framework/help.h"
+#include "ui/framework/pictures.h"
 #include "ui/main/caller_id_flash.h"
 #include "ui/main/email_dialog.h"
-#include "ui/framework/help.h"
 #include "ui/main/main_window.h"
 #include "ui/main/message_list_view.h"
-#include "ui/framework/pictures.h"
 #include "ui_fixtures.h"
 
 namespace orvia::test {
@@ -522,6 +522,7 @@ TEST_F(MainWindowTest, EntriesOfDialogsNotYetThereAreGreyed) {
     for (QAction* action : {a.settings, a.simulator, a.ogmNew, a.ogmRename, a.ogmDelete, a.ogmList,
                             a.ogmProperties, a.mailboxProperties})
         EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+    EXPECT_FALSE(a.ogmMap->isEnabled());
     for (QAction* action : {a.callLogs, a.about, a.helpContents, a.mailboxNew, a.mailboxRename,
                             a.mailboxDelete, a.exit, a.closeToBackground})
         EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();

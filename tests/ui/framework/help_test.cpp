@@ -21,7 +21,12 @@ QString Page(const QString& url) {
 }
 
 TEST(HelpTest, EveryTopicOfThisPartHasItsPageAndEveryLinkLeadsToAPage) {
-    for (int topic : {kHelpContents, kHelpMainWindow, kHelpCallLogs, kHelpEmail}) {
+    const std::vector<int> topics = {kHelpContents, kHelpMainWindow, kHelpCallLogs, kHelpEmail,
+                                     // The OGM editor, the mailbox dialog and the call-flow map.
+                                     kHelpOgmList, kHelpOgmMessage, kHelpOgmKeyResponse,
+                                     kHelpOgmDateTime, kHelpOgmAdvanced, kHelpOgmActions,
+                                     kHelpMailboxProperties, kHelpCallFlowMap};
+    for (int topic : topics) {
         const QString url = HelpPageUrl(topic);
         EXPECT_NE(url, topic == kHelpContents ? QString() : HelpPageUrl(kHelpContents)) << topic;
         const QString html = Page(url);

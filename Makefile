@@ -23,7 +23,7 @@ run: build
 
 # The Release build installed under $(PREFIX); DESTDIR= stages it elsewhere.
 install: build
-	cmake --install $(RELEASE_DIR) --prefix $(PREFIX)
+	cmake --install $(RELEASE_DIR) --prefix $(PREFIX) --strip
 
 # A Debian package installing to /usr: build/package/orvia_<version>_<arch>.deb.
 package: deps

@@ -4,9 +4,12 @@ RELEASE_DIR := build/release
 TEST_DIR := build/test
 BENCH_DIR := build/bench
 FUZZ_DIR := build/fuzz
+PACKAGE_DIR := build/package
 CMAKE_GEN := -G Ninja
+# Where `make install` puts Orvia (bin/, share/, lib/systemd/ under it).
+PREFIX ?= /usr/local
 
-.PHONY: run test deps build format bench fuzz clean screenshots
+.PHONY: run test deps build install package format bench fuzz clean screenshots
 
 deps:
 	@scripts/install-deps
@@ -17,6 +20,17 @@ build: deps
 
 run: build
 	$(RELEASE_DIR)/src/app/orvia $(ARGS)
+
+# The Release build installed under $(PREFIX); DESTDIR= stages it elsewhere.
+install: build
+	cmake --install $(RELEASE_DIR) --prefix $(PREFIX) --strip
+
+# A Debian package installing to /usr: build/package/orvia_<version>_<arch>.deb.
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DORVIA_TESTS=OFF \
+		-DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(PACKAGE_DIR) -j$(JOBS)
+	cd $(PACKAGE_DIR) && cpack -G DEB
 
 test: deps
 	cmake -S . -B $(TEST_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DORVIA_SANITIZE=ON

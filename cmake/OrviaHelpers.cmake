@@ -46,13 +46,15 @@ function(orvia_library name)
     target_link_libraries(orvia_${name} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_DEPS})
 endfunction()
 
-# orvia_test([PART part] SOURCES files... DEPS targets...): one GoogleTest
-# executable whose tests CTest discovers. Its name comes from its folder under
-# tests/: tests/platform/sip gives orvia_platform_sip_tests, and with PART
-# peers orvia_platform_sip_peers_tests (a second executable of the folder).
-# The name is also left in ORVIA_TEST_TARGET for the caller.
+# orvia_test([PART part] SOURCES files... DEPS targets... [PROPERTIES name
+# value...]): one GoogleTest executable whose tests CTest discovers. Its name
+# comes from its folder under tests/: tests/platform/sip gives
+# orvia_platform_sip_tests, and with PART peers orvia_platform_sip_peers_tests
+# (a second executable of the folder). PROPERTIES are CTest properties of
+# every discovered test (a fixture they need, a longer timeout). The name is
+# also left in ORVIA_TEST_TARGET for the caller.
 function(orvia_test)
-    cmake_parse_arguments(ARG "" "PART" "SOURCES;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "PART" "SOURCES;DEPS;PROPERTIES" ${ARGN})
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "orvia_test: unexpected ${ARG_UNPARSED_ARGUMENTS} (the name "
                             "comes from the folder; a second executable takes PART)")
@@ -67,7 +69,8 @@ function(orvia_test)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} orvia_testsupport GTest::gtest
                                           GTest::gmock GTest::gtest_main)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                         PROPERTIES ENVIRONMENT "ORVIA_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+                         PROPERTIES ENVIRONMENT "ORVIA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+                                    ${ARG_PROPERTIES})
     set(ORVIA_TEST_TARGET ${name} PARENT_SCOPE)
 endfunction()
 

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/startup/installed_data_p.h"
 #include "audio/pcm_file_sink.h"
@@ -63,6 +64,23 @@ bool WriteTone(const std::string& path, int ms) {
         block[i] = (i / 8) % 2 ? 60000 : -60000;
     sink->Write(block.data(), static_cast<int32_t>(block.size()));
     return true;
+}
+
+void PrepareExampleData(const std::string& exampleFolder, const std::string& dataFolder) {
+    namespace fs = std::filesystem;
+    const SettingsStore store = SettingsStore::ForDataFolder(dataFolder);
+    ASSERT_TRUE(store.CreateFolders());
+    for (const SystemPromptText& prompt : SystemPromptTexts())
+        ASSERT_TRUE(WriteTone(store.SystemPrompts() + prompt.name + ".wav", 1000));
+    ASSERT_TRUE(WriteFile(store.DataFolder() + "telephony.ini", "[demo]\ntype=simulated\n"));
+    std::error_code error;
+    fs::copy_file(exampleFolder + "settings.ini", store.SettingsFile(), error);
+    ASSERT_FALSE(error) << exampleFolder << "settings.ini: " << error.message();
+    for (const char* folder : {"OGMs", "MailBoxes"}) {
+        fs::copy(exampleFolder + folder, store.DataFolder() + folder, fs::copy_options::recursive,
+                 error);
+        ASSERT_FALSE(error) << exampleFolder << folder << ": " << error.message();
+    }
 }
 
 void ProgramFolderTest::SetUp() {

@@ -61,6 +61,13 @@ ProgramRun RunProgramToEnd(const std::vector<std::string>& args);
 // A WAVE file that plays: a square tone, 8000 Hz mono 16-bit, ms long.
 bool WriteTone(const std::string& path, int ms);
 
+// Makes dataFolder hold a worked example of the call-flow guide: the
+// example's settings.ini, OGMs and mailboxes (from exampleFolder, ending in
+// "/"), one-second tones as the system prompts (so transcripts do not depend
+// on a speech engine) and a simulated line. Fails the test when a file
+// cannot be copied or written.
+void PrepareExampleData(const std::string& exampleFolder, const std::string& dataFolder);
+
 // A data folder with stand-ins for the installed data (so the program does
 // not spend its start on speech synthesis) and a simulated line; ORVIA_DATA,
 // ORVIA_FOLDERS, XDG_RUNTIME_DIR and XDG_CONFIG_HOME point into the test's

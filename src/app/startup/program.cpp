@@ -25,6 +25,7 @@
 #include "platform/diagnostics/diagnostic_sinks.h"
 #include "platform/diagnostics/diagnostics.h"
 #include "platform/dispatch/dispatcher.h"
+#include "platform/files/program_location.h"
 #include "platform/files/text_file.h"
 #include "platform/files/user_paths.h"
 #include "store/profile.h"
@@ -185,6 +186,10 @@ int RunProgram(const std::vector<std::string>& args, FrontEnd& frontEnd, const P
     switch (options.mode) {
         case StartMode::Help:
             *io.out << UsageText();
+            // An installed program also has its manual page and help pages.
+            if (const std::string data = ProgramDataFolder(); !data.empty())
+                *io.out << "\nSee the manual page orvia(1) and the help pages in " << data
+                        << "help/.\n";
             return 0;
         case StartMode::Invalid:
             *io.err << "orvia: " << options.error << "\n\n" << UsageText();

@@ -1,5 +1,7 @@
 #include "platform/desktop/autostart.h"
 
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/files/program_location.h"
 #include "platform/files/text_file.h"
 #include "platform/files/user_paths.h"
 
@@ -34,7 +36,7 @@ std::string ExecArgument(const std::string& path) {
 }  // namespace
 
 AutostartPaths DefaultAutostartPaths() {
-    return {UserConfigHome(), ProgramPath()};
+    return {UserConfigHome(), FindProgramToStart().path};
 }
 
 std::string AutostartEntryText(const std::string& programPath) {
@@ -81,7 +83,12 @@ bool IsRunAtLogon() {
 }
 
 bool SetRunAtLogon(bool on) {
-    return LogonAutostart(DefaultAutostartPaths()).SetRunAtLogon(on);
+    const ProgramToStart program = FindProgramToStart();
+    if (on && program.path.empty()) {
+        ReportError("program", "start at logon not set up: " + program.problem);
+        return false;
+    }
+    return LogonAutostart({UserConfigHome(), program.path}).SetRunAtLogon(on);
 }
 
 }  // namespace orvia

@@ -16,7 +16,8 @@ struct AutostartPaths {
     std::string programPath;  // absolute path of the program
 };
 
-// UserConfigHome() and ProgramPath().
+// UserConfigHome() and the program to start (FindProgramToStart: the running
+// program, or the installed one when this runs from a build folder).
 AutostartPaths DefaultAutostartPaths();
 
 // The entry's text for a program, or empty when the path cannot be written
@@ -39,7 +40,9 @@ private:
     AutostartPaths paths_;
 };
 
-// The same for the running program and the real user folders.
+// The same for the running program and the real user folders. Setting it
+// from a build folder names the installed program; without one it fails and
+// reports why.
 bool IsRunAtLogon();
 bool SetRunAtLogon(bool on);
 

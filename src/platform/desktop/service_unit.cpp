@@ -2,6 +2,10 @@
 
 #include <unistd.h>
 
+#include <utility>
+
+#include "platform/diagnostics/diagnostics.h"
+#include "platform/files/program_location.h"
 #include "platform/files/text_file.h"
 #include "platform/files/user_paths.h"
 
@@ -32,7 +36,7 @@ std::string ExecStartArgument(const std::string& path) {
 
 ServicePaths DefaultServicePaths() {
     ServicePaths paths;
-    paths.programPath = ProgramPath();
+    paths.programPath = FindProgramToStart().path;
     if (::geteuid() == 0) {
         paths.unitFolder = "/etc/systemd/system/";
         paths.userUnit = false;
@@ -126,8 +130,13 @@ bool IsService() {
 }
 
 bool SetService(bool on) {
+    ServicePaths paths = DefaultServicePaths();
+    if (on && paths.programPath.empty()) {
+        ReportError("program", "service not set up: " + FindProgramToStart().problem);
+        return false;
+    }
     ProcessSystemdRunner runner;
-    return ServiceRegistration(DefaultServicePaths(), runner).SetService(on);
+    return ServiceRegistration(std::move(paths), runner).SetService(on);
 }
 
 }  // namespace orvia

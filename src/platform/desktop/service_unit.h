@@ -24,7 +24,9 @@ struct ServicePaths {
     bool userUnit = true;     // "systemctl --user" and WantedBy=default.target
 };
 
-// A system unit for root, else a user unit; the running program's path.
+// A system unit for root, else a user unit; the program to start
+// (FindProgramToStart: the running program, or the installed one when this
+// runs from a build folder).
 ServicePaths DefaultServicePaths();
 
 // The unit's text, or empty when the program path cannot be written into a
@@ -59,6 +61,8 @@ private:
 };
 
 // The same for the running program, the real unit folder and systemctl.
+// Registering from a build folder names the installed program; without one it
+// fails and reports why.
 bool IsService();
 bool SetService(bool on);
 

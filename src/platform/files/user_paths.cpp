@@ -82,18 +82,4 @@ bool EnsurePrivateFolder(const std::string& folder) {
     return ok;
 }
 
-std::string ProgramPath() {
-    std::vector<char> buf(4096);
-    for (;;) {
-        const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
-        if (n < 0)
-            return {};
-        if (static_cast<std::size_t>(n) < buf.size())
-            return std::string(buf.data(), static_cast<std::size_t>(n));
-        if (buf.size() >= (1u << 16))
-            return {};
-        buf.resize(buf.size() * 2);
-    }
-}
-
 }  // namespace orvia

@@ -1,4 +1,5 @@
-// Where the program and the user's per-user files are.
+// Where the user's per-user files are (the program's own place:
+// program_location.h).
 // Any thread may call these; they read the environment at each call.
 #pragma once
 
@@ -21,8 +22,5 @@ std::string UserRuntimeDir();
 // it is the user's own. False when it belongs to someone else or is not a
 // folder: in a shared folder such as /tmp anyone may create the name first.
 bool EnsurePrivateFolder(const std::string& path);
-
-// The running program's full path (from /proc/self/exe); empty when unknown.
-std::string ProgramPath();
 
 }  // namespace orvia

@@ -1,10 +1,14 @@
 #include "ui/framework/help.h"
 
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QPointer>
+#include <QPushButton>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "platform/files/program_location.h"
 #include "platform/thread/thread_affinity.h"
 #include "ui/framework/desktop_handoff.h"
 #include "ui/framework/pictures.h"
@@ -64,9 +68,25 @@ public:
             else
                 CurrentHandoff().Open(target.toString().toStdString());
         });
+        // The installed pages open in the desktop's browser as well.
+        auto* inBrowser = new QPushButton(QObject::tr("Open in &Browser"), this);
+        inBrowser->setObjectName("helpOpenInBrowser");
+        const std::string dataFolder = ProgramDataFolder();
+        connect(inBrowser, &QPushButton::clicked, this, [this, dataFolder] {
+            const QString file = InstalledHelpFile(dataFolder, browser_->source());
+            if (!file.isEmpty())
+                CurrentHandoff().Open(file.toStdString());
+        });
+        auto* bar = new QWidget(this);
+        auto* buttons = new QHBoxLayout(bar);
+        buttons->addStretch();
+        buttons->addWidget(inBrowser);
+        bar->setVisible(!dataFolder.empty());
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
         layout->addWidget(browser_);
+        layout->addWidget(bar);
         const int em = fontMetrics().averageCharWidth();
         resize(em * 80, fontMetrics().height() * 34);
     }
@@ -87,6 +107,14 @@ QString HelpPageUrl(int topic) {
             return QString("qrc:/help/") + page.page;
     }
     return "qrc:/help/index.html";
+}
+
+QString InstalledHelpFile(const std::string& dataFolder, const QUrl& page) {
+    if (dataFolder.empty() || page.scheme() != "qrc" || !page.path().startsWith("/help/"))
+        return {};
+    const QString file =
+        QString::fromStdString(dataFolder) + "help/" + QFileInfo(page.path()).fileName();
+    return QFileInfo(file).isFile() ? file : QString();
 }
 
 void OpenHelp(QWidget*, int topic) {

@@ -2,14 +2,18 @@
 // ui resources, from src/ui/help), one page per dialog, each addressed by
 // its topic number. OpenHelp shows a page in the help window, a small
 // browser of its own that follows the links between the pages and hands
-// links to other sites to the desktop.
+// links to other sites to the desktop. An installed program also has the
+// pages as files (<data folder>help/), which the window's "Open in Browser"
+// hands to the desktop's browser.
 //
 // Main thread only.
 #pragma once
 
 #include <QString>
+#include <string>
 
 class QTextBrowser;
+class QUrl;
 class QWidget;
 
 namespace orvia {
@@ -49,6 +53,11 @@ enum HelpTopic : int {
 // The resource path of a topic's page ("qrc:/help/..."); the contents page
 // for a topic without a page of its own.
 QString HelpPageUrl(int topic);
+
+// The installed file of the help page a URL shows (dataFolder + "help/" +
+// its file name); empty when dataFolder is empty, the URL is not a help page
+// or the file is not there.
+QString InstalledHelpFile(const std::string& dataFolder, const QUrl& page);
 
 // Shows the topic's page in the help window (created on first use, raised
 // when it exists).

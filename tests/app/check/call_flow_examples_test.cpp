@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "app/startup/installed_data_p.h"
 #include "program_runner.h"
 
 namespace orvia {
@@ -22,7 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::ReadFile;
 using test::RunProgramToEnd;
-using test::WriteFile;
 
 constexpr const char* kExamples[] = {"departments", "business-hours", "number-check"};
 
@@ -37,15 +35,7 @@ protected:
     void Prepare(const std::string& example, const std::string& folderName) {
         const std::string data = dir_.Path() + folderName + "/";
         Set("ORVIA_DATA", data);
-        const SettingsStore store = SettingsStore::ForDataFolder(data);
-        ASSERT_TRUE(store.CreateFolders());
-        for (const SystemPromptText& prompt : SystemPromptTexts())
-            ASSERT_TRUE(test::WriteTone(store.SystemPrompts() + prompt.name + ".wav", 1000));
-        ASSERT_TRUE(WriteFile(data + "telephony.ini", "[demo]\ntype=simulated\n"));
-        const std::string from = ExamplesFolder() + example + "/";
-        fs::copy_file(from + "settings.ini", store.SettingsFile());
-        for (const char* folder : {"OGMs", "MailBoxes"})
-            fs::copy(from + folder, data + folder, fs::copy_options::recursive);
+        test::PrepareExampleData(ExamplesFolder() + example + "/", data);
     }
 };
 

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
+#include "diagnostics_capture.h"
 #include "platform/files/user_paths.h"
 #include "temp_dir.h"
 #include "wait_until.h"
@@ -76,6 +79,31 @@ TEST(AutostartEntry, UnusableProgramPathOrNoConfigHomeWritesNothing) {
     EXPECT_FALSE(homeless.IsRunAtLogon());
 }
 
+TEST(AutostartEntry, FromABuildFolderItNamesTheInstalledProgramOrIsNotWritten) {
+    // This test runs from the build folder: the entry must not name it.
+    TempDir dir;
+    ScopedEnv config("XDG_CONFIG_HOME", (dir.Path() + "cfg").c_str());
+    ScopedEnv path("PATH", (dir.Path() + "bin").c_str());
+    const std::string entry = dir.Path() + "cfg/autostart/orvia.desktop";
+    {
+        DiagnosticsCapture events;
+        EXPECT_FALSE(SetRunAtLogon(true));
+        EXPECT_FALSE(FileExists(entry));
+        EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "program",
+                               {"start at logon not set up", "build folder", "make install"}))
+            << events.AllText();
+    }
+    const std::string installed = dir.Path() + "bin/orvia";
+    std::filesystem::create_directories(dir.Path() + "bin");
+    ASSERT_TRUE(test::WriteFile(installed, "#!/bin/sh\n"));
+    ASSERT_EQ(::chmod(installed.c_str(), 0755), 0);
+    ASSERT_TRUE(SetRunAtLogon(true));
+    EXPECT_TRUE(IsRunAtLogon());
+    EXPECT_EQ(ReadFile(entry), AutostartEntryText(installed));
+    EXPECT_TRUE(SetRunAtLogon(false));
+    EXPECT_FALSE(FileExists(entry));
+}
+
 TEST(UserConfigHome, FromXdgConfigHomeElseHome) {
     {
         ScopedEnv xdg("XDG_CONFIG_HOME", "/srv/cfg");
@@ -92,13 +120,6 @@ TEST(UserConfigHome, FromXdgConfigHomeElseHome) {
         EXPECT_EQ(UserConfigHome(), "/home/bob/.config/");
         EXPECT_EQ(DefaultAutostartPaths().configHome, "/home/bob/.config/");
     }
-}
-
-TEST(ProgramPath, IsTheRunningExecutable) {
-    const std::string path = ProgramPath();
-    ASSERT_FALSE(path.empty());
-    EXPECT_EQ(path[0], '/');
-    EXPECT_NE(path.find("orvia_platform_desktop_tests"), std::string::npos) << path;
 }
 
 }  // namespace

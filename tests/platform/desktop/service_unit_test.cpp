@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <set>
 
+#include "diagnostics_capture.h"
 #include "temp_dir.h"
+#include "wait_until.h"
 
 namespace orvia {
 namespace {
@@ -67,6 +71,23 @@ TEST(ServiceUnit, ExactTextForUserAndSystemUnits) {
         << quoted;
     for (const char* bad : {"", "orvia", "/opt/$HOME/orvia", "/opt/a\nExecStart=/bin/evil"})
         EXPECT_EQ(ServiceUnitText({"/x/", bad, true}), "") << bad;
+}
+
+TEST(ServiceUnit, FromABuildFolderWithoutAnInstalledProgramNothingIsRegistered) {
+    // This test runs from the build folder, and no orvia is on PATH: the unit
+    // would name a program that the next rebuild replaces.
+    TempDir dir;
+    test::ScopedEnv config("XDG_CONFIG_HOME", (dir.Path() + "cfg").c_str());
+    test::ScopedEnv path("PATH", (dir.Path() + "bin").c_str());
+    EXPECT_EQ(DefaultServicePaths().programPath, "");
+    DiagnosticsCapture events;
+    EXPECT_FALSE(SetService(true));
+    EXPECT_TRUE(
+        events.Has(DiagnosticLevel::Error, "program", {"service not set up", "build folder"}))
+        << events.AllText();
+    if (::geteuid() != 0) {
+        EXPECT_FALSE(FileExists(dir.Path() + "cfg/systemd/user/orvia.service"));
+    }
 }
 
 class ServiceRegistrationTest : public ::testing::Test {

@@ -1,12 +1,16 @@
-// The help pages: every topic a dialog opens has its page, and every link
-// between the pages leads to a page that exists.
+// The help pages: every topic a dialog opens has its page, every link
+// between the pages leads to a page that exists, and installed pages are
+// found for the desktop's browser.
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QUrl>
+#include <filesystem>
 
+#include "temp_dir.h"
 #include "ui/framework/help.h"
 #include "ui_fixtures.h"
 
@@ -56,6 +60,28 @@ TEST(HelpTest, LinksInsideFollowAndOthersGoToTheDesktop) {
     EXPECT_EQ(handoff.opened, (std::vector<std::string>{"https://example.com/"}));
     CloseHelp();
     EXPECT_EQ(HelpBrowser(), nullptr);
+}
+
+TEST(HelpTest, InstalledPagesAreTheFilesTheBrowserOpens) {
+    TempDir dir;
+    const std::string data = dir.Path();
+    std::filesystem::create_directories(data + "help");
+    ASSERT_TRUE(WriteFile(data + "help/call-logs.html", "<h1>Call logs</h1>"));
+    EXPECT_EQ(InstalledHelpFile(data, QUrl("qrc:/help/call-logs.html")),
+              QString::fromStdString(data + "help/call-logs.html"));
+    EXPECT_EQ(InstalledHelpFile(data, QUrl("qrc:/help/index.html")), "");  // not installed
+    EXPECT_EQ(InstalledHelpFile("", QUrl("qrc:/help/call-logs.html")), "");
+    EXPECT_EQ(InstalledHelpFile(data, QUrl("https://example.com/help/call-logs.html")), "");
+    EXPECT_EQ(InstalledHelpFile(data, QUrl("qrc:/icons/call-logs.html")), "");
+
+    // Run from the build folder the program has no installed pages: the
+    // window offers no browser.
+    OpenHelp(nullptr, kHelpContents);
+    QWidget* window = HelpBrowser()->window();
+    auto* inBrowser = window->findChild<QPushButton*>("helpOpenInBrowser");
+    ASSERT_NE(inBrowser, nullptr);
+    EXPECT_FALSE(inBrowser->isVisibleTo(window));
+    CloseHelp();
 }
 
 }  // namespace

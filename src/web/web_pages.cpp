@@ -189,7 +189,7 @@ body{margin:0;font:16px/1.45 system-ui,-apple-system,"Segoe UI",Roboto,sans-seri
 header{display:flex;flex-wrap:wrap;align-items:center;gap:.25rem 1rem;padding:.6rem 1rem;background:var(--accent);color:#fff}
 header a,header .link{color:#fff}
 header nav{display:flex;gap:1rem;flex:1}
-header nav a{text-decoration:none}
+header nav a{text-decoration:none;white-space:nowrap}
 header nav a[aria-current]{text-decoration:underline;font-weight:600}
 .brand{font-weight:700;text-decoration:none}
 main{max-width:48rem;margin:0 auto;padding:1rem}

@@ -15,7 +15,6 @@
 #include "program_runner.h"
 #include "store/encodings.h"
 #include "store/profile.h"
-#include "test_recording.h"
 
 namespace orvia::test {
 namespace {
@@ -31,7 +30,7 @@ protected:
         char digits[16];
         std::snprintf(digits, sizeof digits, " ICM%.6d", number);
         const std::string base = store_.MailBoxes() + "Sales" + digits;
-        ASSERT_TRUE(WriteTone(base + ".wav", static_cast<int32_t>(seconds * 8000)));
+        ASSERT_TRUE(WriteTone(base + ".wav", static_cast<int>(seconds * 1000)));
         if (gsm) {
             ASSERT_TRUE(WriteConvertedFile(OpenWaveSource(base + ".wav"), Gsm610Format(8000),
                                            base + ".wav"));
@@ -78,7 +77,7 @@ TEST_F(WebBrowserTest, ChromiumSignsInAndShowsTheMessageListOnAPhone) {
     EXPECT_TRUE(Contains(page, "02.03.2024, 16:45")) << page;
     // The plain --dump-dom of the same page with the session of that profile.
     const std::string dump = ReadFile(dir_.Path() + "mailbox-dump.html");
-    for (const std::string& text :
+    for (const char* text :
          {"5551234", "Jane Doe", "5559876", "Bob &lt;b&gt;Builder&lt;/b&gt;", "Unknown caller",
           "0:12", "0:42", "0:05", "Mark read", "Delete", "Download"})
         EXPECT_TRUE(Contains(dump, text)) << text << "\n" << dump;

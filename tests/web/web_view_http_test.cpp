@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "app/status/program_status.h"
 #include "audio/mp3/mp3_source.h"
 #include "audio/wave_source.h"
 #include "diagnostics_capture.h"
@@ -51,6 +52,14 @@ double DecodedSeconds(const LSoundSource& source) {
 
 TEST_F(WebViewTest, SignInIsRefusedAndAcceptedWithStrictCookiesAndLimited) {
     Mailbox("Sales");
+    LineStatus line;
+    line.name = "Line 1";
+    line.deviceName = "Front desk";
+    line.open = true;
+    line.phase = LinePhase::Connected;
+    line.since = MakeLocalSeconds({2024, 1, 15, 10, 0, 7});
+    line.callerNumber = "5551234";
+    lines_.lines.push_back(line);
     StartWeb({{"wrongsigninsperhour", "3"}});
 
     // Nothing but the sign-in page (and its style and script) without a session.
@@ -105,6 +114,15 @@ TEST_F(WebViewTest, SignInIsRefusedAndAcceptedWithStrictCookiesAndLimited) {
     EXPECT_EQ(reply.Header("x-content-type-options"), "nosniff");
     EXPECT_EQ(reply.Header("x-frame-options"), "DENY");
     EXPECT_EQ(reply.Header("cache-control"), "no-store");
+    // The call logs show the day's entries, the refused sign-ins among them;
+    // the lines page shows what `orvia status` says of each line.
+    reply = Get("/logs");
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_TRUE(Contains(reply.body, "Web 127.0.0.1 [Wrong Sign-in] admin")) << reply.body;
+    reply = Get("/lines");
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_TRUE(Contains(reply.body, "Front desk")) << reply.body;
+    EXPECT_TRUE(Contains(reply.body, FormatLineState(lines_.lines[0]))) << reply.body;
 
     // The third wrong sign-in within the hour locks sign-in: now even the
     // right password is refused, and the session still works.

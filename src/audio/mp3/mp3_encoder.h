@@ -22,7 +22,7 @@ namespace orvia {
 inline constexpr int32_t kMp3MessageRate = 8000;
 inline constexpr int kMp3MessageKbps = 8;
 // A message longer than this is cut (a recording is at most minutes long).
-inline constexpr int32_t kMp3MaxSeconds = 3 * 3600;
+inline constexpr int32_t kMp3MaxSeconds = 3600;
 
 // The MP3 file of mono 16-bit audio at kMp3MessageRate. Nothing when LAME
 // refuses the settings or the audio is not mono at that rate.

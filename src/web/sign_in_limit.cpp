@@ -1,11 +1,9 @@
 #include "web/sign_in_limit.h"
 
-#include <cstdio>
-
 #include "platform/diagnostics/diagnostics.h"
 #include "platform/text/utf8_text.h"
-#include "platform/time/clock.h"
 #include "store/call_log.h"
+#include "store/date_text.h"
 #include "store/settings_store.h"
 
 namespace orvia {
@@ -15,13 +13,6 @@ namespace {
 std::string Shown(const std::string& user) {
     const std::string shown = PrintableUtf8(user, 64);
     return shown.empty() ? "(none)" : shown;
-}
-
-std::string Clock(int64_t localSeconds) {
-    const LocalFields t = BreakDown(localSeconds);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-    return text;
 }
 
 }  // namespace
@@ -51,7 +42,7 @@ bool NoteRefusedSignIn(const std::string& user, const std::string& client, bool 
         ReportWarning("web", "sign-in as " + who + " refused: wrong user name or password; " +
                                  std::to_string(settings.wrongSignInsPerHour) +
                                  " wrong sign-ins within an hour: sign-in is refused until " +
-                                 Clock(now + int64_t{settings.signInLockMinutes} * 60));
+                                 FormatTimeText(now + int64_t{settings.signInLockMinutes} * 60));
     else
         ReportWarning("web", "sign-in as " + who + " refused: wrong user name or password (" +
                                  std::to_string(RecentWrongAttempts(record, now)) + " of " +

@@ -376,12 +376,11 @@ WebResponse WebApp::Mailbox(const WebSession& session, const WebSettings& settin
                                   MessagesContent(row, rows, session.csrf, "")));
 }
 
-std::optional<std::string> WebApp::FindMessage(const WebSettings& settings, const std::string& id,
-                                               const std::string& number, bool* busy) {
-    *busy = false;
+std::optional<WebResponse> WebApp::FindMessage(const WebSettings& settings, const std::string& id,
+                                               const std::string& number, std::string* messageIni) {
     const std::optional<std::string> name = MailboxOfWebId(id);
     if (!name || !IsMessageNumber(number))
-        return std::nullopt;
+        return NotFound(true);
     const std::string mailbox = *name;
     const std::optional<std::string> found =
         calls_.Call<std::string>([settings, mailbox, number](MainDialog&) {
@@ -396,13 +395,12 @@ std::optional<std::string> WebApp::FindMessage(const WebSettings& settings, cons
             }
             return std::string();
         });
-    if (!found) {
-        *busy = true;
-        return std::nullopt;
-    }
+    if (!found)
+        return Busy();
     if (found->empty())
-        return std::nullopt;
-    return found;
+        return NotFound(true);
+    *messageIni = *found;
+    return std::nullopt;
 }
 
 std::shared_ptr<const std::string> WebApp::EncodedAudio(const std::string& audioPath,
@@ -439,14 +437,11 @@ std::shared_ptr<const std::string> WebApp::EncodedAudio(const std::string& audio
 WebResponse WebApp::MessageAudio(const WebRequest& request, const WebSettings& settings,
                                  const std::string& id, const std::string& number,
                                  const std::string& kind) {
-    bool busy = false;
-    const std::optional<std::string> messageIni = FindMessage(settings, id, number, &busy);
-    if (busy)
-        return Busy();
-    if (!messageIni)
-        return NotFound(true);
+    std::string messageIni;
+    if (std::optional<WebResponse> refused = FindMessage(settings, id, number, &messageIni))
+        return *refused;
     // The stored recording is only read: MP3 or 16-bit PCM is made from it.
-    const std::string audioPath = MessageAudioPath(*messageIni);
+    const std::string audioPath = MessageAudioPath(messageIni);
     const std::shared_ptr<const std::string> data =
         EncodedAudio(audioPath, kind == "wav" ? "wav" : "mp3");
     if (!data) {
@@ -455,20 +450,17 @@ WebResponse WebApp::MessageAudio(const WebRequest& request, const WebSettings& s
     }
     WebResponse response;
     if (kind == "download")
-        response.headers.emplace_back("Content-Disposition", DownloadDisposition(*messageIni));
+        response.headers.emplace_back("Content-Disposition", DownloadDisposition(messageIni));
     ServeBytes(request, kind == "wav" ? "audio/wav" : "audio/mpeg", *data, response);
     return response;
 }
 
 WebResponse WebApp::MessageAction(const WebSettings& settings, const std::string& id,
                                   const std::string& number, const std::string& action) {
-    bool busy = false;
-    const std::optional<std::string> messageIni = FindMessage(settings, id, number, &busy);
-    if (busy)
-        return Busy();
-    if (!messageIni)
-        return NotFound(true);
-    const std::string ini = *messageIni;
+    std::string messageIni;
+    if (std::optional<WebResponse> refused = FindMessage(settings, id, number, &messageIni))
+        return *refused;
+    const std::string ini = messageIni;
     const bool remove = action == "delete";
     // The main window's own functions, then the notice its list follows.
     const std::optional<bool> done = calls_.Call<bool>([ini, remove](MainDialog& app) {

@@ -65,10 +65,11 @@ private:
                                              const WebSettings& settings);
     std::string CookieName(const char* base) const;
     std::string Cookie(const char* base, const std::string& value, int64_t maxAge) const;
-    // The message's ".ini" path when id and number name a message the web
-    // view shows; empty when not (the main thread looks it up).
-    std::optional<std::string> FindMessage(const WebSettings& settings, const std::string& id,
-                                           const std::string& number, bool* busy);
+    // Sets *messageIni when id and number name a message the web view shows
+    // (the main thread looks it up in the lists); otherwise the answer to
+    // give (not found, busy).
+    std::optional<WebResponse> FindMessage(const WebSettings& settings, const std::string& id,
+                                           const std::string& number, std::string* messageIni);
     std::shared_ptr<const std::string> EncodedAudio(const std::string& audioPath,
                                                     const std::string& kind);
 

@@ -114,12 +114,17 @@ std::vector<std::string> HttpReply::Headers(const std::string& lowerName) const 
     return values;
 }
 
-std::string HttpReply::Cookie(const std::string& name) const {
+std::string HttpReply::SetCookie(const std::string& name) const {
     for (const std::string& cookie : Headers("set-cookie")) {
         if (cookie.rfind(name + "=", 0) == 0)
-            return cookie.substr(name.size() + 1, cookie.find(';') - name.size() - 1);
+            return cookie;
     }
     return "";
+}
+
+std::string HttpReply::Cookie(const std::string& name) const {
+    const std::string cookie = SetCookie(name);
+    return cookie.empty() ? "" : cookie.substr(name.size() + 1, cookie.find(';') - name.size() - 1);
 }
 
 void WebViewTest::SetUp() {

@@ -54,6 +54,8 @@ struct HttpReply {
     std::vector<std::string> Headers(const std::string& lowerName) const;
     // The value a Set-Cookie of the reply gives the cookie.
     std::string Cookie(const std::string& name) const;
+    // That Set-Cookie header whole, with its attributes.
+    std::string SetCookie(const std::string& name) const;
 };
 
 struct HttpCall {

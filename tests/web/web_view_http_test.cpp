@@ -94,11 +94,7 @@ TEST_F(WebViewTest, SignInIsRefusedAndAcceptedWithStrictCookiesAndLimited) {
     reply = SignIn(kUser, kPassword);
     EXPECT_EQ(reply.status, 303);
     EXPECT_EQ(reply.Header("location"), "/");
-    std::string cookie;
-    for (const std::string& c : reply.Headers("set-cookie")) {
-        if (c.rfind("orvia-session=", 0) == 0)
-            cookie = c;
-    }
+    const std::string cookie = reply.SetCookie("orvia-session");
     EXPECT_TRUE(Contains(cookie, "; HttpOnly")) << cookie;
     EXPECT_TRUE(Contains(cookie, "; SameSite=Strict")) << cookie;
     EXPECT_TRUE(Contains(cookie, "; Max-Age=3600")) << cookie;
@@ -294,11 +290,7 @@ TEST_F(WebViewTest, HttpsWithACertificateMadeNowAndItsCookiesAreSecure) {
 
     const HttpReply reply = SignIn(kUser, kPassword);
     ASSERT_EQ(reply.status, 303) << reply.error;
-    std::string cookie;
-    for (const std::string& c : reply.Headers("set-cookie")) {
-        if (c.rfind("__Host-orvia-session=", 0) == 0)
-            cookie = c;
-    }
+    const std::string cookie = reply.SetCookie("__Host-orvia-session");
     EXPECT_TRUE(Contains(cookie, "; Secure")) << cookie;
     EXPECT_TRUE(Contains(cookie, "; HttpOnly")) << cookie;
     EXPECT_TRUE(Contains(cookie, "; SameSite=Strict")) << cookie;

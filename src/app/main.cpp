@@ -1,6 +1,9 @@
 // The orvia program: the sub-commands, then the program itself (program.h)
 // on the desktop front end when a display is named and the start is not the
-// service's, else headless.
+// service's, else headless, with the web view beside it when it is switched
+// on.
+#include <unistd.h>
+
 #include <algorithm>
 #include <iostream>
 #include <memory>
@@ -14,6 +17,8 @@
 #include "app/startup/program.h"
 #include "app/status/status_command.h"
 #include "ui/main/desktop_front_end.h"
+#include "web/web_password_command.h"
+#include "web/web_view.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The sanitized test build on a real desktop: libdbus (under Qt's desktop
@@ -33,6 +38,8 @@ int main(int argc, char** argv) {
         return orvia::StatusCommand(rest, std::cout, std::cerr);
     if (command == "check")
         return orvia::CheckCommand(rest, std::cout, std::cerr);
+    if (command == "web-password")
+        return orvia::WebPasswordCommand(rest, std::cin, std::cout, std::cerr, STDIN_FILENO);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const orvia::ProgramIo io{&std::cin, &std::cout, &std::cerr};
     std::unique_ptr<orvia::FrontEnd> frontEnd;
@@ -40,5 +47,5 @@ int main(int argc, char** argv) {
         frontEnd = std::make_unique<orvia::DesktopFrontEnd>(argc, argv);
     else
         frontEnd = std::make_unique<orvia::ConsoleFrontEnd>(argc, argv);
-    return orvia::RunProgram(args, *frontEnd, io);
+    return orvia::RunProgram(args, *frontEnd, io, orvia::StartWebViewCompanion);
 }

@@ -97,15 +97,21 @@ bool IsCompleteOnDisk(const std::string& path) {
 
 }  // namespace
 
-LSoundSource ConvertForSink(const LSoundSource& source, const LSoundSinkBase& sink) {
+LSoundSource ConvertFormat(const LSoundSource& source, uint16_t channelCount, int32_t sampleRate,
+                           uint32_t maxSample) {
     LSoundSource channels;
-    LSPConvChannels(sink.channels).Apply(channels, source);
+    LSPConvChannels(channelCount).Apply(channels, source);
     LSoundSource rate = channels;
-    if (!IsInvalid(channels) && static_cast<uint32_t>(channels->sampleRate) != sink.sampleRate)
-        LSPConvertRate(static_cast<int32_t>(sink.sampleRate)).Apply(rate, channels);
+    if (!IsInvalid(channels) && channels->sampleRate != sampleRate)
+        LSPConvertRate(sampleRate).Apply(rate, channels);
     LSoundSource limited;
-    LSPPeakLimit(static_cast<int32_t>(sink.maxSample)).Apply(limited, rate);
+    LSPPeakLimit(static_cast<int32_t>(maxSample)).Apply(limited, rate);
     return limited;
+}
+
+LSoundSource ConvertForSink(const LSoundSource& source, const LSoundSinkBase& sink) {
+    return ConvertFormat(source, sink.channels, static_cast<int32_t>(sink.sampleRate),
+                         sink.maxSample);
 }
 
 bool WriteConvertedFile(const LSoundSource& source, const WaveFormat& format,

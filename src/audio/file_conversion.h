@@ -24,8 +24,12 @@ using ConversionStop = std::function<bool()>;
 // the result (both in the sink's rate).
 using ConversionProgress = std::function<void(int32_t done, int32_t length)>;
 
-// The source converted to the sink's channels, sample rate and sample range;
-// the rate stage only where the rates differ.
+// The source converted to channels, sampleRate and the sample range
+// maxSample (the peak limiter keeps it there); the rate stage only where the
+// rates differ.
+LSoundSource ConvertFormat(const LSoundSource& source, uint16_t channels, int32_t sampleRate,
+                           uint32_t maxSample);
+// The source converted to the sink's channels, sample rate and sample range.
 LSoundSource ConvertForSink(const LSoundSource& source, const LSoundSinkBase& sink);
 
 // Writes the whole source, converted to format, into destination: in blocks

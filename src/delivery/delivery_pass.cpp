@@ -5,6 +5,7 @@
 #include "delivery/mail_sender.h"
 #include "delivery/mail_texts.h"
 #include "delivery/message_compression.h"
+#include "delivery/mp3_attachment.h"
 #include "engine/mailbox_files.h"
 #include "platform/diagnostics/diagnostics.h"
 #include "platform/files/folder_listing.h"
@@ -70,10 +71,23 @@ void DeliveryPass::MailOne(const std::string& mailboxFile, const std::string& ad
     MailMessage mail;
     mail.address = address;
     if (withAudio) {
-        CompressMessage(messageIni, control_.stop);
-        if (Stopped()) {
-            WriteProfileBool(messageIni, kMessage, "sentemail", false);
-            return;
+        if (MailsAsMp3(mailboxFile)) {
+            mail.madeAttachment = Mp3AttachmentOf(messageIni);
+            if (!mail.madeAttachment)
+                ReportWarning("delivery", "Mailbox \"" + MailboxNameOf(mailboxFile) +
+                                              "\": the recording of message " +
+                                              FileStemOf(messageIni) +
+                                              " could not be made into MP3; it is mailed as it is "
+                                              "stored");
+        }
+        // The MP3 is made from the recording as it was recorded; only a
+        // WAVE attachment is compressed first.
+        if (!mail.madeAttachment) {
+            CompressMessage(messageIni, control_.stop);
+            if (Stopped()) {
+                WriteProfileBool(messageIni, kMessage, "sentemail", false);
+                return;
+            }
         }
         mail.subject = kAudioMailSubject;
         mail.body = AudioMailBody(details, links);

@@ -58,33 +58,6 @@ std::string Footer(const WebLinks& links) {
 
 }  // namespace
 
-std::string EscapeHtml(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string BuildIndexPage(const std::string& mailboxName, const WebLinks& links, DateOrder order) {
     std::string page = kPageHeader;
     for (const std::string& messageIni : ListMessageFiles(mailboxName)) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "delivery/delivery_settings.h"
+#include "platform/text/html_text.h"
 #include "store/date_text.h"
 
 namespace orvia {
@@ -13,8 +14,5 @@ namespace orvia {
 // number order. Caller ids are untrusted and are escaped for HTML.
 std::string BuildIndexPage(const std::string& mailboxName, const WebLinks& links,
                            DateOrder order = UserDateOrder());
-
-// Text escaped for HTML content and attribute values (& < > " ').
-std::string EscapeHtml(const std::string& text);
 
 }  // namespace orvia

@@ -71,6 +71,15 @@ bool BuildParts(curl_mime* mime, const std::string& body, const MailMessage& mes
         curl_mime_type(text, "text/plain; charset=utf-8") != CURLE_OK ||
         curl_mime_encoder(text, encoder) != CURLE_OK)
         return false;
+    if (message.madeAttachment) {
+        const MailAttachment& made = *message.madeAttachment;
+        curl_mimepart* part = curl_mime_addpart(mime);
+        return part != nullptr &&
+               curl_mime_data(part, made.data.data(), made.data.size()) == CURLE_OK &&
+               curl_mime_filename(part, made.fileName.c_str()) == CURLE_OK &&
+               curl_mime_type(part, made.type.c_str()) == CURLE_OK &&
+               curl_mime_encoder(part, "base64") == CURLE_OK;
+    }
     if (!message.attachment)
         return true;
     curl_mimepart* audio = curl_mime_addpart(mime);
@@ -124,7 +133,7 @@ TransferStatus SendMailMessage(const MailMessage& message, const TransferControl
         return Failure(TransferStatus::InvalidInput,
                        "the subject, [smtp] \"user\" or \"password\" holds control characters",
                        failure);
-    if (message.attachment && !IsRegularFile(*message.attachment))
+    if (!message.madeAttachment && message.attachment && !IsRegularFile(*message.attachment))
         return Failure(TransferStatus::Failed,
                        "the recording " + *message.attachment + " is not there to attach", failure);
     if (StopNow(control.stop))

@@ -12,15 +12,25 @@
 
 namespace orvia {
 
+// An attachment made in memory (an MP3 of the recording, say).
+struct MailAttachment {
+    std::string fileName;  // the name the recipient sees
+    std::string type;      // MIME type, "audio/mpeg"
+    std::string data;
+};
+
 struct MailMessage {
     std::string address;  // recipient, as the mailbox or the dialog holds it
     std::string subject;
     std::string body;                       // lines ending in CR LF
     std::optional<std::string> attachment;  // a ".wav" file to attach, or none
+    // Attached instead of the file when set.
+    std::optional<MailAttachment> madeAttachment;
 };
 
 // Sends a multipart MIME mail: the body as text/plain, the attachment as
-// audio/wav in base64 under its file name, with Date and Message-ID headers.
+// audio/wav in base64 under its file name (or the made attachment under its
+// own name and type), with Date and Message-ID headers.
 // NotConfigured at once when settings.ini has no "smtp"/"server";
 // InvalidInput for an address that is not a plain SMTP address (any header
 // or command injection is refused here) or an unusable subject, sender or

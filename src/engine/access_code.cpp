@@ -30,10 +30,10 @@ int64_t ParseSeconds(std::string_view text) {
     return std::strtoll(owned.c_str(), nullptr, 10);
 }
 
-// The wrong codes of the mailbox that lie within the hour before now.
-std::vector<int64_t> RecentWrongCodes(const std::string& mbxPath, int64_t now) {
+// The attempts of the record that lie within the hour before now.
+std::vector<int64_t> RecentAttempts(const AttemptRecord& record, int64_t now) {
     std::vector<int64_t> times;
-    const std::string list = ReadProfileString(mbxPath, kMailboxSection, kWrongCodeTimes, "");
+    const std::string list = ReadProfileString(record.file, record.section, record.timesKey, "");
     std::size_t start = 0;
     while (start < list.size()) {
         std::size_t comma = list.find(',', start);
@@ -47,6 +47,10 @@ std::vector<int64_t> RecentWrongCodes(const std::string& mbxPath, int64_t now) {
     return times;
 }
 
+AttemptRecord MailboxRecord(const std::string& mbxPath) {
+    return {mbxPath, kMailboxSection, kWrongCodeTimes, kLockedUntil};
+}
+
 }  // namespace
 
 AccessCodeLimits ReadAccessCodeLimits() {
@@ -58,8 +62,35 @@ AccessCodeLimits ReadAccessCodeLimits() {
     return limits;
 }
 
+bool IsAttemptLocked(const AttemptRecord& record, int64_t now) {
+    return now < ParseSeconds(ReadProfileString(record.file, record.section, record.lockKey, "0"));
+}
+
+int RecentWrongAttempts(const AttemptRecord& record, int64_t now) {
+    return static_cast<int>(RecentAttempts(record, now).size());
+}
+
+bool CountWrongAttempt(const AttemptRecord& record, int64_t now, int perHour, int lockMinutes) {
+    std::vector<int64_t> times = RecentAttempts(record, now);
+    times.push_back(now);
+    if (static_cast<int64_t>(times.size()) >= std::min(perHour, kMaxPerHour)) {
+        WriteProfileInt(record.file, record.section, record.lockKey,
+                        now + static_cast<int64_t>(lockMinutes) * 60);
+        DeleteProfileKey(record.file, record.section, record.timesKey);
+        return true;
+    }
+    std::string list;
+    for (int64_t when : times) {
+        if (!list.empty())
+            list += ',';
+        list += std::to_string(when);
+    }
+    WriteProfileString(record.file, record.section, record.timesKey, list);
+    return false;
+}
+
 bool IsAccessLocked(const std::string& mbxPath, int64_t now) {
-    return now < ParseSeconds(ReadProfileString(mbxPath, kMailboxSection, kLockedUntil, "0"));
+    return IsAttemptLocked(MailboxRecord(mbxPath), now);
 }
 
 AccessAttempt TryAccessCode(std::string_view digits, int64_t now) {
@@ -86,24 +117,7 @@ AccessAttempt TryAccessCode(std::string_view digits, int64_t now) {
 }
 
 bool CountWrongCode(const std::string& mbxPath, int64_t now, const AccessCodeLimits& limits) {
-    std::vector<int64_t> times = RecentWrongCodes(mbxPath, now);
-    times.push_back(now);
-    if (static_cast<int64_t>(times.size()) >= limits.perHour) {
-        // The lock is written before the count is cleared: a failure in
-        // between leaves the mailbox locked, never open with a cleared count.
-        WriteProfileInt(mbxPath, kMailboxSection, kLockedUntil,
-                        now + static_cast<int64_t>(limits.lockMinutes) * 60);
-        DeleteProfileKey(mbxPath, kMailboxSection, kWrongCodeTimes);
-        return true;
-    }
-    std::string list;
-    for (int64_t when : times) {
-        if (!list.empty())
-            list += ',';
-        list += std::to_string(when);
-    }
-    WriteProfileString(mbxPath, kMailboxSection, kWrongCodeTimes, list);
-    return false;
+    return CountWrongAttempt(MailboxRecord(mbxPath), now, limits.perHour, limits.lockMinutes);
 }
 
 }  // namespace orvia

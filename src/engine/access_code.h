@@ -48,6 +48,27 @@ struct AccessAttempt {
 // What the entered digits open at date-time now. Changes no file.
 AccessAttempt TryAccessCode(std::string_view digits, int64_t now);
 
+// Where a count of wrong attempts and its lock are kept: an INI file's
+// section with the key of the attempts' date-times (the last hour's, comma
+// separated) and the key of the date-time the lock ends. The mailbox's
+// access codes use the mailbox file; the web view's sign-in uses settings.ini.
+struct AttemptRecord {
+    std::string file;
+    std::string section;
+    std::string timesKey;
+    std::string lockKey;
+};
+
+// True while the record's lock lasts at now.
+bool IsAttemptLocked(const AttemptRecord& record, int64_t now);
+// Counts a wrong attempt at now; once perHour (at most 20) fell within the
+// hour, locks for lockMinutes and returns true. The lock is written before
+// the count is cleared: a failure in between leaves it locked, never open
+// with a cleared count.
+bool CountWrongAttempt(const AttemptRecord& record, int64_t now, int perHour, int lockMinutes);
+// Wrong attempts counted within the hour before now.
+int RecentWrongAttempts(const AttemptRecord& record, int64_t now);
+
 // True while the mailbox refuses remote access after too many wrong codes.
 bool IsAccessLocked(const std::string& mbxPath, int64_t now);
 

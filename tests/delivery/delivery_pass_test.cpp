@@ -11,6 +11,9 @@
 
 #include "audio/codec/format_choice.h"
 #include "audio/codec/standard_formats.h"
+#include "audio/file_conversion.h"
+#include "audio/mp3/mp3_source.h"
+#include "audio/wave_source.h"
 #include "delivery/bg_task.h"
 #include "delivery/delivery_settings.h"
 #include "delivery/mail_texts.h"
@@ -502,6 +505,47 @@ TEST_F(BGTaskTest, RequestDuringAPassIsServedByOneMorePass) {
     ASSERT_TRUE(MailStored(0));
     EXPECT_EQ(MailFile(0, "envelope_to"), "owner@example.com");
     EXPECT_EQ(Key(late, "message", "sentemail"), "true");
+}
+
+}  // namespace
+}  // namespace orvia
+
+namespace orvia {
+namespace {
+
+// A mailbox with "sendemailmp3": a minute's message, stored in GSM 6.10, is
+// mailed as an MP3 that decodes back to the message's length, the whole mail
+// stays under 100 KB, and the stored recording is not touched.
+TEST_F(DeliveryPassTest, Mp3MailboxesGetAnMp3OfTheRecordingUnderTheSizeGoal) {
+    StartSmtp();
+    const std::string mbx = Mailbox("Sales", "owner@example.com");
+    ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "sendemailmp3", true));
+    const std::string ini = Message("Sales", 3, {"sentemail"});
+    ASSERT_TRUE(test::WriteTone(Wav(ini), 60 * 8000));
+    ASSERT_TRUE(WriteConvertedFile(OpenWaveSource(Wav(ini)), Gsm610Format(8000), Wav(ini)));
+    ASSERT_TRUE(WriteProfileBool(ini, "message", "compressed", false));
+    const std::string stored = ReadFile(Wav(ini));
+    RunPass();
+
+    ASSERT_TRUE(MailStored(0));
+    EXPECT_LT(MailFile(0, "raw.eml").size(), 100u * 1000u);
+    EXPECT_EQ(MailFile(0, "part1.type"), "audio/mpeg");
+    EXPECT_EQ(MailFile(0, "part1.filename"), "Sales ICM000003.mp3");
+    const std::string mp3 = work_.Path() + "attached.mp3";
+    ASSERT_TRUE(test::WriteFile(mp3, MailFile(0, "part1.data")));
+    const LSoundSource decoded = OpenMP3Source(mp3);
+    ASSERT_FALSE(IsInvalid(decoded));
+    EXPECT_EQ(decoded->channels, 1);
+    EXPECT_EQ(decoded->sampleRate, 8000);
+    std::vector<int32_t> block(kMaxBlockFrames);
+    while (decoded->GetPosition() < decoded->GetLength())
+        decoded->Read(block.data(), kMaxBlockFrames);
+    // The encoder's delay and padding add a fraction of a second.
+    EXPECT_NEAR(decoded->GetLength() / 8000.0, 60.0, 0.3);
+    // Not compressed, not changed: the MP3 was made from it as it is.
+    EXPECT_EQ(ReadFile(Wav(ini)), stored);
+    EXPECT_EQ(Key(ini, "message", "compressed"), "false");
+    EXPECT_EQ(Key(ini, "message", "sentemail"), "true");
 }
 
 }  // namespace

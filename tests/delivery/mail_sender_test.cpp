@@ -95,8 +95,9 @@ TEST_F(MailSenderTest, AudioMailCarriesTheRecordingByteForByte) {
     const MessageDetails details{"Sales Dept", "12/24/09", "07:05:09", "5551234"};
     const std::string body = AudioMailBody(details, WebLinks{"https://orvia.example/", ""});
 
-    ASSERT_EQ(SendMailMessage({"SMTP:owner@example.com", kAudioMailSubject, body, wav}, control_),
-              TransferStatus::Ok);
+    ASSERT_EQ(
+        SendMailMessage({"SMTP:owner@example.com", kAudioMailSubject, body, wav, {}}, control_),
+        TransferStatus::Ok);
 
     const ReceivedMail mail = Mail(0);
     EXPECT_EQ(mail.File("envelope_from"), "orvia@example.org");
@@ -163,7 +164,7 @@ TEST_F(MailSenderTest, EightBitNoteWithBareLineFeedsArrivesIntact) {
 }
 
 TEST_F(MailSenderTest, NoServerConfiguredFailsAtOnce) {
-    EXPECT_EQ(SendMailMessage({"owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt}),
+    EXPECT_EQ(SendMailMessage({"owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt, {}}),
               TransferStatus::NotConfigured);
     EXPECT_FALSE(SendMail("owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt));
 }
@@ -172,7 +173,7 @@ TEST_F(MailSenderTest, UnreachableServerFailsSayingWhere) {
     const int port = test::ClosedLoopbackPort();
     Configure(port, "none");
     std::string failure;
-    EXPECT_EQ(SendMailMessage({"owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt},
+    EXPECT_EQ(SendMailMessage({"owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt, {}},
                               control_, &failure),
               TransferStatus::Unreachable);
     // No server reply to give: libcurl's own words and the server's address.
@@ -209,8 +210,9 @@ TEST_F(MailSenderTest, RefusedMailsStoreNothing) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(DeleteProfileSection(Store().SettingsFile(), "smtp"));
         Configure(server_->Port(), c.security, "owner", c.password);
-        EXPECT_EQ(SendMailMessage({c.address, kAudioMailSubject, "x\r\n", c.attachment}, control_),
-                  c.expected);
+        EXPECT_EQ(
+            SendMailMessage({c.address, kAudioMailSubject, "x\r\n", c.attachment, {}}, control_),
+            c.expected);
         EXPECT_FALSE(AnyMailStored());
     }
 }
@@ -228,7 +230,7 @@ TEST_F(MailSenderTest, StopSignalAbortsAMailInProgress) {
         stop.Set();
     });
     auto sending = std::async(std::launch::async, [&] {
-        return SendMailMessage({"stall@example.com", kAudioMailSubject, "x\r\n", std::nullopt},
+        return SendMailMessage({"stall@example.com", kAudioMailSubject, "x\r\n", std::nullopt, {}},
                                control_);
     });
     // A hang guard far above the second or so a stop takes, and far below
@@ -246,9 +248,9 @@ TEST_F(MailSenderTest, SetStopSignalSendsNothing) {
     LSignalObject stop;
     stop.Set();
     control_.stop = StopOnSignal(&stop);
-    EXPECT_EQ(
-        SendMailMessage({"owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt}, control_),
-        TransferStatus::Aborted);
+    EXPECT_EQ(SendMailMessage({"owner@example.com", kAudioMailSubject, "x\r\n", std::nullopt, {}},
+                              control_),
+              TransferStatus::Aborted);
     EXPECT_FALSE(AnyMailStored());
 }
 

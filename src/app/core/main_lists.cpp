@@ -55,11 +55,13 @@ MessageItem ReadMessageItem(const std::string& messageIni, const std::string& ma
     if (ProfileHasKey(messageIni, "message", "datetime")) {
         const int64_t when = ReadProfileDateTime(messageIni, "message", "datetime", -1);
         if (when >= 0) {
+            item.when = when;
             item.date = FormatDateText(when);
             item.time = FormatTimeText(when);
         }
     }
     item.callerId = ReadProfileString(messageIni, "message", "cid", "");
+    item.callerName = ReadProfileString(messageIni, "message", "cidname", "");
     item.read = ReadProfileBool(messageIni, "message", "read", false);
     return item;
 }

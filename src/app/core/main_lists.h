@@ -4,6 +4,7 @@
 // Main thread (any thread may call them; they only read files).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ struct MessageItem {
     std::string date;        // "datetime" as a date text; empty when missing
     std::string time;        // "datetime" as a time text; empty when missing
     std::string callerId;    // "cid"
+    std::string callerName;  // "cidname"
+    int64_t when = -1;       // "datetime" (local date-time); -1 when missing
     bool read = false;       // "read"
 };
 

@@ -11,6 +11,7 @@
 #include "delivery/mail_sender.h"
 #include "delivery/mail_texts.h"
 #include "delivery/message_compression.h"
+#include "delivery/mp3_attachment.h"
 #include "platform/files/file_modes.h"
 #include "platform/files/file_replacement.h"
 #include "platform/files/path_names.h"
@@ -65,6 +66,11 @@ bool PlayMessage(DesktopPlayback& playback, const std::string& messageIni) {
     return true;
 }
 
+bool MarkMessageRead(const std::string& messageIni) {
+    MarkMessagesSeen();
+    return FileIsPresent(messageIni) && WriteProfileBool(messageIni, "message", "read", true);
+}
+
 std::string SaveDialogStart(const std::string& messageIni) {
     std::string folder = ReadProfileString(Store().SettingsFile(), "settings", "saveaspath", "");
     if (!folder.empty() && folder.back() != '/')
@@ -94,9 +100,15 @@ ManualEmailResult EmailMessages(const ManualEmail& email) {
     MarkMessagesSeen();
     WriteProfileString(Store().SettingsFile(), "settings", "sendemail", email.address);
     const WebLinks links = ReadWebLinks();
+    const bool mp3 = MailsAsMp3(MailboxPath(email.mailboxName));
     for (const std::string& messageIni : email.messageInis) {
         const std::string audio = MessageAudioPath(messageIni);
-        if (!ReadProfileBool(messageIni, "message", "compressed", true)) {
+        // An MP3 is made from the recording as it is; only a WAVE
+        // attachment is compressed first.
+        std::optional<MailAttachment> made;
+        if (mp3)
+            made = Mp3AttachmentOf(messageIni);
+        if (!made && !ReadProfileBool(messageIni, "message", "compressed", true)) {
             ConvertProgress progress;
             if (email.progress) {
                 progress = [&](int32_t done, int32_t length) {
@@ -113,7 +125,8 @@ ManualEmailResult EmailMessages(const ManualEmail& email) {
         const MessageDetails details = ReadMessageDetails(email.mailboxName, messageIni);
         const std::string body = ManualMailBody(email.note, details, links);
         ++result.sent;
-        if (SendMail(email.address, kManualMailSubject, body, audio))
+        const MailMessage mail{email.address, kManualMailSubject, body, audio, std::move(made)};
+        if (SendMailMessage(mail) == TransferStatus::Ok)
             ++result.accepted;
     }
     return result;

@@ -24,6 +24,11 @@ void MarkMessagesSeen();
 // then not marked).
 bool PlayMessage(DesktopPlayback& playback, const std::string& messageIni);
 
+// Marks the message read ("message"/"read" = "true") without playing it.
+// False when the message is gone (no file is made for it) or the flag cannot
+// be written.
+bool MarkMessageRead(const std::string& messageIni);
+
 // Where the save dialog starts for a message: "settings"/"saveaspath" with
 // the recording's file name.
 std::string SaveDialogStart(const std::string& messageIni);
@@ -58,9 +63,10 @@ struct ManualEmailResult {
 // The address last used ("settings"/"sendemail") for the dialog to show.
 std::string LastEmailAddress();
 // Writes the address back to "sendemail" and sends each message with the
-// manual subject and body, converting first the audio of a message whose
-// "compressed" key says "false" (missing: true here) to the format chosen in
-// the format-choice file.
+// manual subject and body. A mailbox with "sendemailmp3" gets the recording
+// as MP3 (mp3_attachment.h); otherwise the audio of a message whose
+// "compressed" key says "false" (missing: true here) is first converted to
+// the format chosen in the format-choice file.
 ManualEmailResult EmailMessages(const ManualEmail& email);
 
 }  // namespace orvia

@@ -84,7 +84,8 @@ int Uninstall(const StartOptions& options, const ProgramIo& io) {
     return RunUninstall(Store(), context);
 }
 
-int Run(const StartOptions& options, FrontEnd& frontEnd, const ProgramIo& io) {
+int Run(const StartOptions& options, FrontEnd& frontEnd, const ProgramIo& io,
+        const CompanionStarter& companionStarter) {
     std::ostream& out = *io.out;
     std::ostream& err = *io.err;
     // Before any thread exists: from here on the signals are the exit request.
@@ -168,7 +169,10 @@ int Run(const StartOptions& options, FrontEnd& frontEnd, const ProgramIo& io) {
         statusService.Attach(&app);
         out << "Orvia running (pid " << ::getpid() << "): data in " << Store().DataFolder()
             << ", lines from " << TelephonyConfigPath() << std::endl;
+        std::unique_ptr<ProgramCompanion> companion =
+            companionStarter ? companionStarter(dispatcher, app, out) : nullptr;
         loop->Run();
+        companion.reset();
         statusService.Attach(nullptr);
         if (app.IsCreated())
             status = 1;  // the loop ended without the window closing
@@ -180,7 +184,8 @@ int Run(const StartOptions& options, FrontEnd& frontEnd, const ProgramIo& io) {
 
 }  // namespace
 
-int RunProgram(const std::vector<std::string>& args, FrontEnd& frontEnd, const ProgramIo& io) {
+int RunProgram(const std::vector<std::string>& args, FrontEnd& frontEnd, const ProgramIo& io,
+               const CompanionStarter& companion) {
     const StartOptions options = ParseStartOptions(args);
     RegisterTelephonyProviders();
     switch (options.mode) {
@@ -204,7 +209,7 @@ int RunProgram(const std::vector<std::string>& args, FrontEnd& frontEnd, const P
         case StartMode::Service:
             break;
     }
-    return Run(options, frontEnd, io);
+    return Run(options, frontEnd, io, companion);
 }
 
 }  // namespace orvia

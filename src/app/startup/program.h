@@ -13,6 +13,7 @@
 // Main thread (the thread of main()).
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -23,15 +24,32 @@
 
 namespace orvia {
 
+class Dispatcher;
+class MainDialog;
+
 struct ProgramIo {
     std::istream* in = nullptr;
     std::ostream* out = nullptr;
     std::ostream* err = nullptr;
 };
 
+// What runs beside the application object while the program runs (the web
+// view): started once the window is created, destroyed on the main thread
+// when the event loop has ended, before the application object.
+class ProgramCompanion {
+public:
+    virtual ~ProgramCompanion() = default;
+};
+// Starts the companion, or returns null when it is off or cannot start (it
+// says why on out or in the program events).
+using CompanionStarter = std::function<std::unique_ptr<ProgramCompanion>(
+    Dispatcher& dispatcher, MainDialog& app, std::ostream& out)>;
+
 // args are the arguments after the program name. frontEnd makes the main
 // thread's event loop and the main window's view (only when the program
-// runs). Returns the process exit status.
-int RunProgram(const std::vector<std::string>& args, FrontEnd& frontEnd, const ProgramIo& io);
+// runs); companion, when given, starts what runs beside it. Returns the
+// process exit status.
+int RunProgram(const std::vector<std::string>& args, FrontEnd& frontEnd, const ProgramIo& io,
+               const CompanionStarter& companion = {});
 
 }  // namespace orvia

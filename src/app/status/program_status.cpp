@@ -72,7 +72,13 @@ std::string LineText(const LineStatus& line) {
         text += " \"" + line.deviceName + "\"";
     if (!line.deviceStatus.address.empty())
         text += " at " + line.deviceStatus.address;
-    text += ": ";
+    return text + ": " + FormatLineState(line) + "\n";
+}
+
+}  // namespace
+
+std::string FormatLineState(const LineStatus& line) {
+    std::string text;
     switch (line.phase) {
         case LinePhase::Closed:
             text += "closed (" + (line.closedReason.empty() ? "not open" : line.closedReason) + ")";
@@ -105,10 +111,8 @@ std::string LineText(const LineStatus& line) {
                     "), next try at " + TimeText(reg.nextTry, ' ');
             break;
     }
-    return text + "\n";
+    return text;
 }
-
-}  // namespace
 
 const char* LinePhaseName(LinePhase phase) {
     switch (phase) {

@@ -33,6 +33,10 @@ const char* LinePhaseName(LinePhase phase);
 // "none", "registering", "registered", "failed".
 const char* RegistrationStateName(RegistrationState state);
 
+// One line's state for people: "idle since 2026-12-10 06:33:42",
+// "connected with 5551234 Jane Doe since ...", the registration after "; ".
+std::string FormatLineState(const LineStatus& line);
+
 // For people: a few lines of text.
 std::string FormatStatusText(const ProgramStatus& status);
 // For scripts and monitoring: one JSON object (times as local

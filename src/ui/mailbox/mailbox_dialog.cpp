@@ -70,6 +70,7 @@ MailboxDialog::MailboxDialog(QWidget* parent, std::string mailbox, const AudioSe
       address_(Edit(this, "emailAddress")),
       audio_(NamedCheck(this, tr("Send audio file as attachment"), "emailAudio")),
       deleteAfter_(NamedCheck(this, tr("Delete message after sending"), "emailDelete")),
+      mp3_(NamedCheck(this, tr("Send the recording as MP3 (plays on phones)"), "emailMp3")),
       ftp_(NamedCheck(this, tr("Upload to Internet Webpage using &FTP"), "ftp")),
       server_(Edit(this, "ftpServer")),
       user_(Edit(this, "ftpUser")),
@@ -125,7 +126,8 @@ MailboxDialog::MailboxDialog(QWidget* parent, std::string mailbox, const AudioSe
     mailLayout->addWidget(addressLabel_, 1, 0);
     mailLayout->addWidget(address_, 1, 1);
     mailLayout->addWidget(audio_, 2, 1);
-    mailLayout->addWidget(deleteAfter_, 3, 1);
+    mailLayout->addWidget(mp3_, 3, 1);
+    mailLayout->addWidget(deleteAfter_, 4, 1);
     mailLayout->setColumnStretch(1, 1);
 
     auto* upload = new QGroupBox(this);
@@ -215,6 +217,7 @@ void MailboxDialog::OnInit() {
     address_->setText(text("emailaddress"));
     audio_->setChecked(flag("sendemailaudio", true));
     deleteAfter_->setChecked(flag("sendemaildelete", false));
+    mp3_->setChecked(flag("sendemailmp3", false));
     ftp_->setChecked(flag("sendftp", false));
     server_->setText(text("ftpserver"));
     user_->setText(text("ftpuser"));
@@ -237,6 +240,7 @@ void MailboxDialog::UpdateControls() {
     addressLabel_->setEnabled(email);
     address_->setEnabled(email);
     audio_->setEnabled(email);
+    mp3_->setEnabled(email && audio_->isChecked());
     deleteAfter_->setEnabled(email && audio_->isChecked());
     for (QWidget* control : ftpControls_)
         control->setEnabled(ftp_->isChecked());
@@ -267,6 +271,7 @@ bool MailboxDialog::OnApply() {
     writer.Bool(kMbx, "sendemail", email_->isChecked());
     writer.Text(kMbx, "emailaddress", address_->text().trimmed().toStdString());
     writer.Bool(kMbx, "sendemailaudio", audio_->isChecked());
+    writer.Bool(kMbx, "sendemailmp3", mp3_->isChecked());
     writer.Bool(kMbx, "sendemaildelete", deleteAfter_->isChecked());
     if (ftp_->isChecked() && server_->text().trimmed().isEmpty()) {
         CurrentQuestions().Ask(this, FtpServerRequired());

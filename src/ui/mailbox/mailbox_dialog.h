@@ -42,6 +42,7 @@ public:
     QLineEdit* EmailAddress() const { return address_; }
     QCheckBox* EmailAudio() const { return audio_; }
     QCheckBox* EmailDelete() const { return deleteAfter_; }
+    QCheckBox* EmailMp3() const { return mp3_; }
     QCheckBox* Ftp() const { return ftp_; }
     QLineEdit* FtpServer() const { return server_; }
     QLineEdit* FtpUser() const { return user_; }
@@ -75,6 +76,7 @@ private:
     QLineEdit* address_;
     QCheckBox* audio_;
     QCheckBox* deleteAfter_;
+    QCheckBox* mp3_;
     QCheckBox* ftp_;
     QLineEdit* server_;
     QLineEdit* user_;

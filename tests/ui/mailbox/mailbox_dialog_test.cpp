@@ -35,6 +35,7 @@ TEST_F(MailboxDialogTest, MissingKeysShowTheirDefaultsAndOkWritesEveryKey) {
         EXPECT_EQ(dialog.AccessCode()->echoMode(), QLineEdit::Password);
         EXPECT_TRUE(dialog.EmailAudio()->isChecked());
         EXPECT_FALSE(dialog.EmailDelete()->isChecked());
+        EXPECT_FALSE(dialog.EmailMp3()->isChecked());
         EXPECT_EQ(dialog.FtpPassword()->echoMode(), QLineEdit::Password);
         EXPECT_EQ(dialog.ForwardAttempts()->text(), "2");
         EXPECT_EQ(dialog.ForwardWait()->text(), "20");
@@ -43,6 +44,7 @@ TEST_F(MailboxDialogTest, MissingKeysShowTheirDefaultsAndOkWritesEveryKey) {
         QTest::keyClicks(dialog.AccessCode(), "4711");
         ClickBox(dialog.Email());
         QTest::keyClicks(dialog.EmailAddress(), "sales@example.com");
+        ClickBox(dialog.EmailMp3());
         ClickBox(dialog.Ftp());
         QTest::keyClicks(dialog.FtpServer(), "ftp.example.com");
         QTest::keyClicks(dialog.FtpUser(), "web");
@@ -62,6 +64,7 @@ TEST_F(MailboxDialogTest, MissingKeysShowTheirDefaultsAndOkWritesEveryKey) {
         {"emailaddress", "sales@example.com"},
         {"sendemailaudio", "true"},
         {"sendemaildelete", "false"},
+        {"sendemailmp3", "true"},
         {"sendftp", "true"},
         {"ftpserver", "ftp.example.com"},
         {"ftpuser", "web"},
@@ -81,7 +84,7 @@ TEST_F(MailboxDialogTest, EachBoxEnablesItsFieldsAndDeleteNeedsTheAttachment) {
     MailboxDialog dialog(nullptr, "Sales", services_);
     dialog.Prepare();
     const std::vector<QWidget*> email = {dialog.EmailAddress(), dialog.EmailAudio(),
-                                         dialog.EmailDelete()};
+                                         dialog.EmailDelete(), dialog.EmailMp3()};
     const std::vector<QWidget*> ftp = {dialog.FtpServer(), dialog.FtpUser(), dialog.FtpPassword(),
                                        dialog.FtpDirectory()};
     const std::vector<QWidget*> forward = {dialog.ForwardNumber(), dialog.ForwardAttempts(),
@@ -101,6 +104,7 @@ TEST_F(MailboxDialogTest, EachBoxEnablesItsFieldsAndDeleteNeedsTheAttachment) {
     dialog.EmailDelete()->setChecked(true);
     ClickBox(dialog.EmailAudio());
     EXPECT_FALSE(dialog.EmailDelete()->isEnabled());
+    EXPECT_FALSE(dialog.EmailMp3()->isEnabled());
     EXPECT_TRUE(dialog.EmailDelete()->isChecked());  // greyed, not changed
 }
 

@@ -1,5 +1,5 @@
-// Recordings for the delivery tests: a tone written as a WAVE file the way
-// the line's recorder writes messages, and files read back as frames.
+// Recordings for the delivery and web view tests: a tone written as a WAVE
+// file the way the line's recorder writes messages, and files read back as frames.
 #pragma once
 
 #include <cstdint>

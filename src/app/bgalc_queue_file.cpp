@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <map>
 
+#include "platform/file_open.h"
 #include "platform/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -73,7 +74,7 @@ bool SaveBGALCQueue(const std::string& queueFile, const std::vector<std::string>
         ::unlink(tmp.c_str());
         return false;
     }
-    const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dfd = OpenFolder(folder);
     if (dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/file_open.h"
+
 namespace orvia {
 namespace {
 
@@ -16,8 +18,8 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-void SyncPath(const std::string& path, int flags) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
+void SyncPath(const std::string& path, bool folder) {
+    const int fd = folder ? OpenFolder(path) : OpenRegularFile(path, O_RDONLY);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -45,7 +47,7 @@ std::optional<FileStamp> StampOf(const std::string& path) {
 }
 
 bool IsFileInUse(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = OpenRegularFile(path, O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return false;
     // Should another open race with the lease, its break is announced by a
@@ -73,10 +75,10 @@ std::string CreateFileBeside(const std::string& target) {
 
 bool ReplaceFile(const std::string& replacement, const std::string& target, mode_t mode) {
     ::chmod(replacement.c_str(), mode);
-    SyncPath(replacement, 0);
+    SyncPath(replacement, false);
     if (::rename(replacement.c_str(), target.c_str()) != 0)
         return false;
-    SyncPath(FolderOf(target), O_DIRECTORY);
+    SyncPath(FolderOf(target), true);
     return true;
 }
 

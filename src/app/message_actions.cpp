@@ -12,6 +12,7 @@
 #include "delivery/mail_sender.h"
 #include "delivery/mail_texts.h"
 #include "delivery/message_compression.h"
+#include "platform/file_open.h"
 #include "platform/text_file.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -38,12 +39,11 @@ std::string FolderOf(const std::string& path) {
 // failed copy leaves to as it was. The copy is readable by others (0644), as
 // a file the user saves normally is.
 bool CopyFile(const std::string& from, const std::string& to) {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = OpenRegularFile(from, O_RDONLY);
     if (in < 0)
         return false;
     const std::string temporary = CreateFileBeside(to);
-    const int out =
-        temporary.empty() ? -1 : ::open(temporary.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    const int out = temporary.empty() ? -1 : OpenRegularFile(temporary, O_WRONLY | O_TRUNC);
     bool ok = out >= 0;
     char buffer[65536];
     while (ok) {

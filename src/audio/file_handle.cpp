@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/file_open.h"
+
 namespace orvia {
 
 FileHandle::~FileHandle() {
@@ -22,30 +24,15 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
 }
 
 FileHandle FileHandle::OpenForReading(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        // Only regular files: a FIFO or device would block or never end.
-        struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return FileHandle();
-        }
+    // Only regular files: a FIFO or device would block or never end.
+    const int fd = OpenRegularFile(path, O_RDONLY);
+    if (fd >= 0)
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    }
     return FileHandle(fd);
 }
 
 FileHandle FileHandle::OpenForWriting(const std::string& path, bool truncate) {
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0);
-    const int fd = ::open(path.c_str(), flags, 0666);
-    if (fd >= 0) {
-        struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return FileHandle();
-        }
-    }
-    return FileHandle(fd);
+    return FileHandle(OpenRegularFile(path, O_WRONLY | O_CREAT | (truncate ? O_TRUNC : 0), 0666));
 }
 
 void FileHandle::Close() {

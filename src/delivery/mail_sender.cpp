@@ -1,8 +1,10 @@
 #include "delivery/mail_sender.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <ctime>
 
 #include "delivery/curl_easy.h"
@@ -10,6 +12,7 @@
 #include "delivery/mail_address.h"
 #include "delivery/mail_headers.h"
 #include "delivery/server_address.h"
+#include "platform/file_open.h"
 
 namespace orvia {
 namespace {
@@ -26,9 +29,35 @@ bool HasControlChar(const std::string& text) {
     return false;
 }
 
-bool IsRegularFile(const std::string& path) {
+// The attachment, opened here rather than by libcurl so that only a regular
+// file is read and a FIFO in its place cannot hold the delivery thread.
+std::FILE* OpenAttachment(const std::string& path, curl_off_t* size) {
+    const int fd = OpenRegularFile(path, O_RDONLY);
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr)
+        ::close(fd);
+    *size = static_cast<curl_off_t>(st.st_size);
+    return file;
+}
+
+std::size_t ReadAttachment(char* buffer, std::size_t size, std::size_t count, void* file) {
+    return std::fread(buffer, size, count, static_cast<std::FILE*>(file));
+}
+
+int SeekAttachment(void* file, curl_off_t offset, int origin) {
+    return std::fseek(static_cast<std::FILE*>(file), static_cast<long>(offset), origin) == 0
+               ? CURL_SEEKFUNC_OK
+               : CURL_SEEKFUNC_FAIL;
+}
+
+void CloseAttachment(void* file) {
+    std::fclose(static_cast<std::FILE*>(file));
 }
 
 std::string BaseName(const std::string& path) {
@@ -86,7 +115,15 @@ bool BuildParts(curl_mime* mime, const std::string& body, const MailMessage& mes
     if (!message.attachment)
         return true;
     curl_mimepart* audio = curl_mime_addpart(mime);
-    return audio != nullptr && curl_mime_filedata(audio, message.attachment->c_str()) == CURLE_OK &&
+    if (audio == nullptr)
+        return false;
+    curl_off_t size = 0;
+    std::FILE* file = OpenAttachment(*message.attachment, &size);
+    if (file == nullptr)
+        return false;
+    // From here the part owns the file and closes it.
+    return curl_mime_data_cb(audio, size, ReadAttachment, SeekAttachment, CloseAttachment, file) ==
+               CURLE_OK &&
            curl_mime_filename(audio, BaseName(*message.attachment).c_str()) == CURLE_OK &&
            curl_mime_type(audio, "audio/wav") == CURLE_OK &&
            curl_mime_encoder(audio, "base64") == CURLE_OK;
@@ -107,7 +144,7 @@ TransferStatus SendMailMessage(const MailMessage& message, const TransferControl
         HasControlChar(settings.password))
         return TransferStatus::InvalidInput;
     if (message.attachment && !IsRegularFile(*message.attachment))
-        return TransferStatus::Failed;
+        return TransferStatus::Failed;  // and not worth a connection
     if (StopNow(control.stop))
         return TransferStatus::Aborted;
 

@@ -15,6 +15,7 @@
 #include "audio/wave_sink.h"
 #include "audio/wave_source.h"
 #include "delivery/message_files.h"
+#include "platform/file_open.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 
@@ -102,7 +103,7 @@ bool CopyInBlocks(LSoundSourceBase& source, LSoundSinkBase& sink, const StopChec
 // write that failed part-way, on a full disk say, leaves it shorter), after
 // its data has reached the disk.
 bool IsCompleteOnDisk(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0)
         return false;
     struct stat st {};

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "engine/ogm_files.h"
+#include "platform/file_open.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/text.h"
@@ -31,7 +32,7 @@ int64_t DigitsValue(std::string_view digits) {
 // Up to kNumberListFileMax bytes of the file; nullopt when it cannot be
 // opened (a directory or unreadable file included).
 std::optional<std::string> ReadListFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0)
         return std::nullopt;
     std::string data(kNumberListFileMax, '\0');

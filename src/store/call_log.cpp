@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "platform/clock.h"
+#include "platform/file_open.h"
 #include "platform/text_file.h"
 #include "store/settings_store.h"
 
@@ -27,12 +28,14 @@ std::mutex& LogMutex() {
 // entry goes out in one write so a concurrent writer never splits it.
 void Append(const std::string& path, const std::string& header, const std::string& entry) {
     std::lock_guard<std::mutex> guard(LogMutex());
-    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    // Regular files only: a FIFO there would hold the writer until someone
+    // reads it.
+    int fd = OpenRegularFile(path, O_WRONLY | O_APPEND | O_NOFOLLOW);
     std::string data;
     if (fd < 0) {
         if (errno != ENOENT)
             return;
-        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        fd = OpenRegularFile(path, O_WRONLY | O_APPEND | O_CREAT | O_EXCL, 0644);
         if (fd < 0)
             return;
         data = header;

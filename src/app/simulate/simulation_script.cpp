@@ -1,9 +1,11 @@
 #include "app/simulate/simulation_script.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <fstream>
+#include <cerrno>
 #include <memory>
 #include <sstream>
 
@@ -11,6 +13,7 @@
 #include "audio/rate_conversion.h"
 #include "audio/wave_source.h"
 #include "platform/clock.h"
+#include "platform/file_open.h"
 
 namespace orvia {
 namespace {
@@ -365,17 +368,23 @@ bool ParseSimulationScript(std::string_view text, const std::string& folder,
 
 bool LoadSimulationScript(const std::string& path, const VoiceLoader& loadVoice,
                           SimulationScript* script, std::string* error) {
-    std::error_code ec;
-    std::ifstream in;
-    if (std::filesystem::is_regular_file(path, ec))
-        in.open(path, std::ios::binary);
-    if (!in.is_open()) {
+    const int fd = OpenRegularFile(path, O_RDONLY);
+    if (fd < 0) {
         *error = path + ": cannot be read";
         return false;
     }
     std::string text(kMaxScriptBytes + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    text.resize(done);
     if (text.size() > kMaxScriptBytes) {
         *error = path + ": longer than " + std::to_string(kMaxScriptBytes) + " bytes";
         return false;

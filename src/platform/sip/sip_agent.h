@@ -14,10 +14,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/sip/call_audio.h"
 #include "platform/sip/line_sink.h"
 #include "platform/sip/sip_settings.h"
+#include "platform/sip/sip_stack.h"
 
 struct sip;
 struct sipsess_sock;
@@ -30,14 +32,14 @@ namespace orvia::sip {
 class SipCall;
 class SipLoop;
 
-class SipAgent {
+class SipAgent : private SipStackOwner {
 public:
     // Null with a reason in *error when the stack cannot start (the address
     // is in use, say).
     static std::unique_ptr<SipAgent> Create(const SipDeviceSettings& settings, SipLoop* loop,
                                             LineSink* sink, CallAudioFactory audio,
                                             std::string* error);
-    ~SipAgent();
+    ~SipAgent() override;
     SipAgent(const SipAgent&) = delete;
     SipAgent& operator=(const SipAgent&) = delete;
 
@@ -49,50 +51,52 @@ public:
     void GenerateDigits(CallHandle call, const std::string& digits);
 
     // "ip:port" the stack listens on.
-    std::string LocalAddress() const;
+    std::string LocalAddress() const { return stack_->LocalAddress(); }
     bool Registered() const { return registered_; }
 
     // For the calls.
     const SipDeviceSettings& Settings() const { return settings_; }
     LineSink* Sink() const { return sink_; }
     struct sip* Stack() const {
-        return sip_;
+        return stack_->Sip();
     }
     struct sipsess_sock* Sessions() const {
-        return sessions_;
+        return stack_->Sessions();
     }
     struct sip_auth* Auth() const {
-        return auth_;
+        return stack_->Auth();
     }
+    // The argument of SipStack::AuthHandler for the calls' sessions.
+    void* AuthArg() const { return stack_; }
     // Where RTP is bound and the address the SDP names.
-    const struct sa& MediaAddress() const;
+    const struct sa& MediaAddress() const { return stack_->MediaAddress(); }
     std::unique_ptr<CallAudio> NewCallAudio() const;
-    // The call ended; it is deleted once its handler has returned.
+    // The call ended; it is deleted once its handler has returned, and at the
+    // latest with the agent, never after it.
     void CallEnded(SipCall* call);
-    static int AuthHandler(char** user, char** password, const char* realm, void* arg);
 
 private:
     SipAgent(const SipDeviceSettings& settings, SipLoop* loop, LineSink* sink,
              CallAudioFactory audio);
-    int Start();
-    int StartRegistration();
     SipCall* Find(CallHandle call) const;
 
-    static void OnIncomingCall(const struct sip_msg* msg, void* arg);
-    static bool OnRequest(const struct sip_msg* msg, void* arg);
-    static void OnRegisterResponse(int err, const struct sip_msg* msg, void* arg);
+    // SipStackOwner
+    void OnIncomingCall(const struct sip_msg* msg) override;
+    void OnRegisterResponse(int err, const struct sip_msg* msg) override;
     static void OnKeepaliveTimer(void* arg);
 
     SipDeviceSettings settings_;
     SipLoop* loop_;
     LineSink* sink_;
     CallAudioFactory audio_;
-    struct sip* sip_ = nullptr;
-    struct sipsess_sock* sessions_ = nullptr;
-    struct sip_auth* auth_ = nullptr;
+    SipStack* stack_ = nullptr;  // retired (not deleted) with the agent
     struct Handles;
     std::unique_ptr<Handles> handles_;
     std::unique_ptr<SipCall> call_;
+    // Calls that have ended, waiting to be deleted.
+    std::vector<std::unique_ptr<SipCall>> ended_;
+    // Lets a deletion posted to the loop know whether the agent still exists.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     CallHandle nextHandle_ = 1;
     bool registered_ = false;
     bool closing_ = false;

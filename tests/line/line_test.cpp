@@ -239,6 +239,29 @@ TEST_F(LLineTest, HangUpsFollowTheDisconnectMode) {
     }
 }
 
+// End-of-call detection off: the caller's hang-up during the record tone is
+// ignored, the recording starts when the tone ends, and the call then goes
+// idle while it records. The recording is stopped, and its file finished,
+// before the cells hear that the call is over.
+TEST_F(LLineTest, ACallThatGoesIdleWhileRecordingStopsTheRecorderFirst) {
+    ASSERT_TRUE(Open(LLine::kIgnoreDisconnectWhilePlaying));
+    owner->onConnected = [&] { line->Play(MakeSilence(8000, 8000, 1)); };
+    // A silence limit longer than the network takes to clear the call.
+    owner->onPlayComplete = [&] { line->Record(Sink(), 0, -30, 900000); };
+    bool recordingAtTheEnd = true;
+    std::size_t stopsAtTheEnd = 0;
+    owner->onDisconnected = [&] {
+        recordingAtTheEnd = line->IsRecording();
+        stopsAtTheEnd = records.stops.size();
+    };
+    script.actions = {Talk(0, 400), At(500, CallerActionKind::HangUp)};
+    ASSERT_TRUE(Call());
+    EXPECT_THAT(AfterRings(), Contains("1000 owner:playcomplete"));
+    EXPECT_FALSE(recordingAtTheEnd);
+    EXPECT_EQ(stopsAtTheEnd, 1u);
+    EXPECT_FALSE(line->IsRecording());
+}
+
 TEST_F(LLineTest, FaxToneWithoutAFaxApplicationReachesTheOwner) {
     ASSERT_TRUE(Open());
     owner->onConnected = [&] { line->Wait(100000); };

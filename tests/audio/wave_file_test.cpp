@@ -6,6 +6,8 @@
 
 #include "audio/pcm_file_sink.h"
 #include "audio/wave_source.h"
+#include "diagnostics_capture.h"
+#include "file_size_limit.h"
 #include "temp_dir.h"
 #include "wave_bytes.h"
 
@@ -343,6 +345,43 @@ TEST_F(WaveFileTest, SinkThatCannotOpenItsFileOnlyCounts) {
     EXPECT_EQ(sink->position, 50);
     EXPECT_TRUE(CreatePCMWaveSink(dir.Path() + "zero.wav", 8000, 0, 16, 0)->IsInvalid());
     EXPECT_TRUE(CreatePCMWaveSink(dir.Path() + "norate.wav", 0, 1, 16, 0)->IsInvalid());
+}
+
+// The disk fills up while a file is written (here: the file size limit is
+// reached in the middle of a frame). The sink stops at once: the file keeps
+// the whole frames that reached it, its header says exactly that, later
+// writes and cuts change nothing, and the failure is reported.
+TEST_F(WaveFileTest, AFailedWriteEndsTheFileWithWhatReachedItAndIsReported) {
+    DiagnosticsCapture events;
+    const std::string path = dir.Path() + "full.wav";
+    LSoundSink sink = CreatePCMWaveSink(path, 8000, 1, 16, 0);
+    ASSERT_FALSE(IsInvalid(sink));
+    std::vector<int32_t> block(800);
+    for (size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<int32_t>((i % 100) * 16);
+    {
+        test::ScopedFileSizeLimit full(46 + 2001);  // 1000 frames and one byte
+        for (int i = 0; i < 3; ++i)
+            sink->Write(block.data(), 800);
+    }
+    EXPECT_TRUE(sink->IsInvalid());
+    EXPECT_EQ(sink->position, 1000);
+    sink->Write(block.data(), 800);
+    sink->Truncate(500);
+    EXPECT_EQ(sink->position, 1000);
+    sink.reset();
+
+    const std::string bytes = test::ReadFile(path);
+    ASSERT_EQ(bytes.size(), 46u + 2000u);
+    uint32_t dataBytes = 0;
+    std::memcpy(&dataBytes, bytes.data() + 42, 4);
+    EXPECT_EQ(dataBytes, 2000u);
+    const LSoundSource file = OpenWaveSource(path);
+    ASSERT_FALSE(IsInvalid(file));
+    EXPECT_EQ(file->GetLength(), 1000);
+    const std::vector<int32_t> frames = ReadFrames(file, 1000);
+    EXPECT_EQ(frames[999], block[199]);
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "audio", {"full.wav"})) << events.AllText();
 }
 
 }  // namespace

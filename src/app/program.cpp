@@ -14,6 +14,7 @@
 #include "app/install_commands.h"
 #include "app/installed_data.h"
 #include "app/main_dialog.h"
+#include "app/recording_repair.h"
 #include "app/telephony_line_bank.h"
 #include "app/telephony_providers.h"
 #include "platform/alsa/sound_cards.h"
@@ -118,6 +119,10 @@ int Run(const StartOptions& options, const std::function<std::unique_ptr<EventLo
     const InstalledDataReport installed = InstallMissingData(Store());
     for (const std::string& path : installed.failed)
         err << "Orvia: could not create " << path << std::endl;
+    // Before any line records: messages a crash cut short count all of
+    // their audio again.
+    for (const std::string& repaired : RepairCrashedRecordings(Store().MailBoxes()))
+        out << "Orvia: " << repaired << std::endl;
 
     int status = 0;
     {

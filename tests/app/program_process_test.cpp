@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "app/installed_data.h"
+#include "audio/wave_header.h"
 #include "platform/clock.h"
 #include "platform/process_child.h"
 #include "store/call_log.h"
@@ -212,6 +213,28 @@ TEST_F(ProgramProcessTest, HelpAndUnknownSwitches) {
     Program bad({"--frobnicate"});
     EXPECT_EQ(bad.Finish(), 2);
     EXPECT_EQ(TodaysLog().find("Orvia Run"), std::string::npos);
+}
+
+// A message that a crash cut short (its header last written 4 s into 7.65 s
+// of audio) counts all of its audio again once the program has started, and
+// the program says so.
+TEST_F(ProgramProcessTest, StartUpRepairsRecordingsACrashCutShort) {
+    const auto stale = MakePcmWaveHeader(1, 8000, 2, 2 * 32000);
+    const std::string audio(2 * 61200, '\x11');
+    const std::string message = store_.MailBoxes() + "Default ICM000007.wav";
+    ASSERT_TRUE(WriteFile(message, std::string(stale.begin(), stale.end()) + audio));
+    ASSERT_TRUE(WriteFile(store_.MailBoxes() + "Default ICM000007.ini", "[message]\nread=false\n"));
+
+    Program service({"/service"});
+    ASSERT_TRUE(service.WaitForOutput("Orvia running")) << service.Output();
+    EXPECT_NE(service.Output().find("Orvia: repaired Default ICM000007.wav (its header counted "
+                                    "4.00 s of the 7.65 s it holds)"),
+              std::string::npos)
+        << service.Output();
+    const auto repaired = MakePcmWaveHeader(1, 8000, 2, 2 * 61200);
+    EXPECT_EQ(ReadFile(message), std::string(repaired.begin(), repaired.end()) + audio);
+    ASSERT_EQ(::kill(service.Pid(), SIGTERM), 0);
+    EXPECT_EQ(service.Finish(), 0) << service.Output();
 }
 
 // A free loopback port for UDP and TCP (taken a moment ago, so another

@@ -1,3 +1,7 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,6 +9,8 @@
 #include <vector>
 
 #include "audio/pcm_file_sink.h"
+#include "audio/wave_header.h"
+#include "audio/wave_repair.h"
 #include "audio/wave_source.h"
 #include "diagnostics_capture.h"
 #include "file_size_limit.h"
@@ -255,6 +261,28 @@ TEST_F(WaveFileTest, LengthNeverExceedsWhatTheFileHolds) {
     EXPECT_EQ(src->GetLength(), 10);
 }
 
+// A recording of ours that a crash ended: its header was last written four
+// seconds ago and the file holds more. The reader gives every whole frame
+// the file holds. A file laid out otherwise keeps to its header, since what
+// follows its data there need not be audio.
+TEST_F(WaveFileTest, OurRecordingsArePlayedToTheEndOfTheFileWhateverTheHeaderSays) {
+    const auto header = MakePcmWaveHeader(1, 8000, 2, 2 * 100);
+    const std::string crashed = std::string(header.begin(), header.end()) + Pcm16(Ramp(250)) + "x";
+    LSoundSource src = OpenWaveSource(Put("crashed.wav", crashed));
+    ASSERT_FALSE(IsInvalid(src));
+    EXPECT_EQ(src->GetLength(), 250);
+    const auto block = ReadFrames(src, 260);
+    EXPECT_EQ(block[249], 250 * 16);
+    EXPECT_EQ(block[250], 0);
+
+    const std::string foreign =
+        RiffWave(Chunk("fmt ", FmtPayload(1, 1, 8000, 16)) + Chunk("data", Pcm16(Ramp(100))) +
+                 Chunk("LIST", "INFOISFT" + LE32(6) + "Other\0"));
+    LSoundSource other = OpenWaveSource(Put("foreign.wav", foreign));
+    ASSERT_FALSE(IsInvalid(other));
+    EXPECT_EQ(other->GetLength(), 100);
+}
+
 TEST_F(WaveFileTest, ReaderFollowsAGrowingFile) {
     const std::string path = dir.Path() + "grow.wav";
     const int32_t rate = 8000, block = 800;
@@ -382,6 +410,56 @@ TEST_F(WaveFileTest, AFailedWriteEndsTheFileWithWhatReachedItAndIsReported) {
     const std::vector<int32_t> frames = ReadFrames(file, 1000);
     EXPECT_EQ(frames[999], block[199]);
     EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "audio", {"full.wav"})) << events.AllText();
+}
+
+// A recording whose writer was killed mid-way (kill -9 after 7.65 s of
+// audio; the header was last written at 4 s) is read to its end, and the
+// repair makes its header count every whole frame. Sound files and files of
+// other layouts are left alone.
+TEST_F(WaveFileTest, ARecordingCutShortByACrashIsRepairedToEveryFrameItHolds) {
+    const std::string path = dir.Path() + "crashed.wav";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        LSoundSink sink = CreatePCMWaveSink(path, 8000, 1, 16, 0);
+        std::vector<int32_t> block(850);
+        for (int i = 0; i < 72; ++i) {  // 61200 frames, 7.65 s
+            std::fill(block.begin(), block.end(), (i + 1) * 16);
+            sink->Write(block.data(), 850);
+        }
+        ::raise(SIGKILL);  // no destructor: the header stays as it was
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const std::string before = test::ReadFile(path);
+    ASSERT_EQ(before.size(), 46u + 61200u * 2);
+    EXPECT_LT(LoadLE32(reinterpret_cast<const uint8_t*>(before.data()) + 42), 61200u * 2);
+
+    EXPECT_EQ(OpenWaveSource(path)->GetLength(), 61200);  // read to the end as it is
+    const RecordingRepair repair = RepairRecordingHeader(path);
+    EXPECT_EQ(repair.result, RecordingRepair::Result::Repaired);
+    EXPECT_EQ(repair.claimedFrames, 32300);  // the header as rewritten at 4.04 s
+    EXPECT_EQ(repair.heldFrames, 61200);
+    const std::string after = test::ReadFile(path);
+    ASSERT_EQ(after.size(), before.size());
+    const auto header = MakePcmWaveHeader(1, 8000, 2, 61200 * 2);
+    EXPECT_EQ(after.substr(0, 46), std::string(header.begin(), header.end()));
+    EXPECT_EQ(after.substr(46), before.substr(46));
+    EXPECT_EQ(RepairRecordingHeader(path).result, RecordingRepair::Result::Sound);
+
+    // A partial frame at the end is not counted; a foreign layout is not ours.
+    const auto stale = MakePcmWaveHeader(1, 8000, 2, 20);
+    const std::string odd = std::string(stale.begin(), stale.end()) + Pcm16(Ramp(30)) + "x";
+    const std::string oddPath = Put("odd.wav", odd);
+    EXPECT_EQ(RepairRecordingHeader(oddPath).heldFrames, 30);
+    EXPECT_EQ(test::ReadFile(oddPath).size(), 46u + 60u);
+    const std::string foreign =
+        RiffWave(Chunk("fmt ", FmtPayload(1, 1, 8000, 16)) + Chunk("data", Pcm16(Ramp(100))) +
+                 Chunk("LIST", "INFOISFT" + LE32(6) + "Other\0"));
+    const std::string foreignPath = Put("foreign.wav", foreign);
+    EXPECT_EQ(RepairRecordingHeader(foreignPath).result, RecordingRepair::Result::Sound);
+    EXPECT_EQ(test::ReadFile(foreignPath), foreign);
 }
 
 }  // namespace

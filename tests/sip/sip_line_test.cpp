@@ -190,6 +190,27 @@ TEST_F(SipLineTest, T38ReinviteIsRefusedAndReportedAsFax) {
               HandoffResult::TargetNotFound);
 }
 
+// A re-INVITE whose offer has no codec we can use is refused with 488, and
+// the call's media goes on as it was in both directions: our tone still
+// reaches the caller and comes back through sipp's echo to the line.
+TEST_F(SipLineTest, ARefusedReinviteLeavesTheMediaAsItWas) {
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
+    events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };
+    const std::string g729 = "      m=audio [media_port] RTP/AVP 18\n      a=rtpmap:18 G729/8000\n";
+    PeerProcess sipp;
+    ASSERT_NO_FATAL_FAILURE(StartSipp(
+        sipp, "unusable",
+        Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") + Ack() +
+                 Pause(500) + Reinvite(2, g729) + Expect("488") + Ack(2, 2) + Pause(2000) + Bye(3)),
+        MediaArgs(true)));
+    ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); })) << sipp.Log();
+    EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
+    EXPECT_EQ(events_.States(), "Offering Connected Disconnected Idle");
+    // From a second after the connection (well after the re-INVITE) on.
+    ASSERT_GT(audio_->Received().size(), 8000u * 2);
+    EXPECT_GT(audio_->ShareAt(1000, 8000), 0.5);
+}
+
 TEST_F(SipLineTest, TakesCallsOverTcp) {
     ASSERT_NO_FATAL_FAILURE(OpenLine({{"transport", "tcp"}}));
     events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };

@@ -96,6 +96,7 @@ void IVRCMain::RecordTo(const std::string& path) {
     // its audio whole.
     RemoveFileIfPresent(path);
     LSoundSink sink = CreatePCMWaveSink(path, kRecordRate, kRecordChannels, kRecordBits, 0);
+    heardSinceOgm_ = true;  // the caller is recorded
     if (Line())
         Line()->Record(sink, maxTicks, static_cast<int8_t>(detectDb), kRecordSilenceTicks);
 }

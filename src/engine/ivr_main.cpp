@@ -63,6 +63,8 @@ bool IVRCMain::OnRing(int32_t count) {
         return false;
     variables_.Clear();
     state_ = IVRState::Accepted;
+    silentSteps_ = 0;
+    heardSinceOgm_ = false;
     return true;
 }
 
@@ -82,6 +84,7 @@ void IVRCMain::OnConnected() {
 
 void IVRCMain::OnDigit(char key) {
     ORVIA_ASSERT_MAIN_THREAD();
+    heardSinceOgm_ = true;
     switch (state_) {
         case IVRState::Ogm:
         case IVRState::InvalidPrompt:
@@ -138,6 +141,7 @@ void IVRCMain::OnDialComplete() {
 
 void IVRCMain::OnPlayComplete() {
     ORVIA_ASSERT_MAIN_THREAD();
+    ++audioEnded_;
     ReadPluginOutput();
     switch (state_) {
         case IVRState::Ogm:
@@ -207,6 +211,7 @@ void IVRCMain::OnPlayComplete() {
 
 void IVRCMain::OnWaitComplete() {
     ORVIA_ASSERT_MAIN_THREAD();
+    ++audioEnded_;
     switch (state_) {
         case IVRState::Ogm:
             if (counter_ > 0) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -59,6 +60,9 @@ private:
     void PlayPrompt(std::string_view name);
     void PlaySource(const LSoundSource& source);
     void WaitTicks(int64_t ticks);
+    // Runs a line operation that plays something audible (or not); it counts
+    // as heard when the line has not ended it before returning.
+    void StartAudio(bool audible, const std::function<void()>& start);
     void Goodbye();
     void InvalidOption();
     void InvalidNumber();
@@ -152,6 +156,12 @@ private:
     // Standard output of a plug-in started by "open"; read at the next end of
     // a play.
     PluginPipe plugin_;
+    // OGMs entered in a row with nothing heard, and whether anything was
+    // heard (played, keyed or recorded) since the last OGM began.
+    int silentSteps_ = 0;
+    bool heardSinceOgm_ = false;
+    // Plays and waits the line has reported ended.
+    uint32_t audioEnded_ = 0;
 };
 
 }  // namespace orvia

@@ -237,6 +237,25 @@ TEST_F(ProgramProcessTest, StartUpRepairsRecordingsACrashCutShort) {
     EXPECT_EQ(service.Finish(), 0) << service.Output();
 }
 
+// Two OGMs that go to each other with nothing to play: the simulated call
+// ends with the goodbye prompt within a bounded number of steps, instead of
+// printing for ever.
+TEST_F(ProgramProcessTest, SimulateEndsACallFlowThatLoopsWithoutAudio) {
+    ASSERT_TRUE(WriteFile(store_.SettingsFile(), "[settings]\nogm=A\nnrings=1\n"));
+    ASSERT_TRUE(
+        WriteFile(store_.OGMs() + "A.ini", "[ivr]\nwait=0\nplaycomplete=go\nplaycompletego=B\n"));
+    ASSERT_TRUE(
+        WriteFile(store_.OGMs() + "B.ini", "[ivr]\nwait=0\nplaycomplete=go\nplaycompletego=A\n"));
+    ASSERT_TRUE(WriteFile(dir_.Path() + "call.txt", "caller 5551234\nlimit 60\n"));
+    Program simulate({"simulate", dir_.Path() + "call.txt"});
+    EXPECT_EQ(simulate.Finish(20000), 0) << simulate.Output().substr(0, 2000);
+    const std::string& out = simulate.Output();
+    EXPECT_NE(out.find("play (missing) System Prompts/GoodBye.wav\nT+0000.000 hangup system"),
+              std::string::npos)
+        << out.substr(0, 2000);
+    EXPECT_LT(out.size(), 10000u);
+}
+
 // A free loopback port for UDP and TCP (taken a moment ago, so another
 // program could still take it first).
 int FreeLoopbackPort() {

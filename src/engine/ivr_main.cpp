@@ -85,6 +85,10 @@ void IVRCMain::OnConnected() {
 void IVRCMain::OnDigit(char key) {
     ORVIA_ASSERT_MAIN_THREAD();
     heardSinceOgm_ = true;
+    if (waitingForPlugin_) {
+        heldKeys_.push_back(key);
+        return;
+    }
     switch (state_) {
         case IVRState::Ogm:
         case IVRState::InvalidPrompt:
@@ -142,7 +146,11 @@ void IVRCMain::OnDialComplete() {
 void IVRCMain::OnPlayComplete() {
     ORVIA_ASSERT_MAIN_THREAD();
     ++audioEnded_;
-    ReadPluginOutput();
+    if (!ReadPluginOutput())
+        HandlePlayComplete();
+}
+
+void IVRCMain::HandlePlayComplete() {
     switch (state_) {
         case IVRState::Ogm:
             WaitTicks(static_cast<int64_t>(ReadOgmInt("wait", 6)) * kTicksPerSecond);
@@ -257,6 +265,8 @@ void IVRCMain::OnDisconnected() {
     mode_ = IVRMode::None;
     state_ = IVRState::Idle;
     plugin_.Close();
+    waitingForPlugin_ = false;
+    heldKeys_.clear();
     HandOffRecordPath();
 }
 

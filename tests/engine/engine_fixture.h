@@ -18,6 +18,7 @@
 #include "engine/ivr_main.h"
 #include "engine/ivr_notify.h"
 #include "platform/clock.h"
+#include "platform/step_dispatcher.h"
 #include "scripted_line.h"
 #include "temp_dir.h"
 
@@ -113,6 +114,9 @@ protected:
     ScopedFixedClock clock;
     RecordingNotify notify;
     RecordingQueue levelled;
+    // Plug-in output comes back through it; it outlives the line.
+    StepDispatcher dispatcher;
+    ScopedCurrentDispatcher current{&dispatcher};
     ScriptedLine line;
 };
 

@@ -1,7 +1,7 @@
 // Remote mailbox access: the access code, the message and set-up menus, the
 // greeting, and the forwarding call's menu.
-#include <algorithm>
 #include <dirent.h>
+#include <algorithm>
 
 #include <string>
 #include <vector>

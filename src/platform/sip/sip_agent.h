@@ -6,8 +6,8 @@
 // while the line has one (486 Busy Here). With a registrar it registers the
 // account (digest authentication, refreshed before it expires) and sends a
 // keep-alive to the registrar every "natkeepalive" seconds while registered.
-// Closing ends the call (BYE, 486 or CANCEL), removes the registration and
-// closes the stack.
+// Closing ends the call (BYE, 486 or CANCEL) and removes the registration;
+// the stack (SipStack) stays until those last transactions are done.
 //
 // Threads: the SIP loop thread only (made and destroyed there too).
 #pragma once

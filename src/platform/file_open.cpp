@@ -51,6 +51,29 @@ int OpenFolder(const std::string& path) {
     return fd;
 }
 
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t maxBytes) {
+    const int fd = OpenRegularFile(path, O_RDONLY);
+    if (fd < 0)
+        return std::nullopt;
+    std::string data(maxBytes, '\0');
+    std::size_t done = 0;
+    bool failed = false;
+    while (done < data.size()) {
+        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        failed = n < 0;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (failed)
+        return std::nullopt;
+    data.resize(done);
+    return data;
+}
+
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -13,6 +13,8 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
 namespace orvia {
@@ -29,5 +31,9 @@ int OpenFolder(const std::string& path);
 
 // True when path names a regular file (symbolic links followed).
 bool IsRegularFile(const std::string& path);
+
+// Up to maxBytes of a regular file, opened as OpenRegularFile opens it;
+// nullopt when it cannot be opened or a read fails.
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t maxBytes);
 
 }  // namespace orvia

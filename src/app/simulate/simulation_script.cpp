@@ -1,11 +1,7 @@
 #include "app/simulate/simulation_script.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <memory>
 #include <sstream>
 
@@ -368,23 +364,12 @@ bool ParseSimulationScript(std::string_view text, const std::string& folder,
 
 bool LoadSimulationScript(const std::string& path, const VoiceLoader& loadVoice,
                           SimulationScript* script, std::string* error) {
-    const int fd = OpenRegularFile(path, O_RDONLY);
-    if (fd < 0) {
+    const std::optional<std::string> read = ReadRegularFile(path, kMaxScriptBytes + 1);
+    if (!read) {
         *error = path + ": cannot be read";
         return false;
     }
-    std::string text(kMaxScriptBytes + 1, '\0');
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    text.resize(done);
+    const std::string& text = *read;
     if (text.size() > kMaxScriptBytes) {
         *error = path + ": longer than " + std::to_string(kMaxScriptBytes) + " bytes";
         return false;

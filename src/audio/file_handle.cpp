@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/files/file_modes.h"
+#include "platform/files/file_open.h"
 
 namespace orvia {
 
@@ -24,32 +25,18 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
 }
 
 FileHandle FileHandle::OpenForReading(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        // Only regular files: a FIFO or device would block or never end.
-        struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return FileHandle();
-        }
+    // Only regular files: a FIFO or device would block or never end.
+    const int fd = OpenRegularFile(path, O_RDONLY);
+    if (fd >= 0)
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    }
     return FileHandle(fd);
 }
 
 FileHandle FileHandle::OpenForWriting(const std::string& path, bool truncate) {
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0);
     // Recordings hold callers' messages: a new file is private, an existing
-    // one keeps its mode.
-    const int fd = ::open(path.c_str(), flags, CreationMode(FileAccess::Private));
-    if (fd >= 0) {
-        struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return FileHandle();
-        }
-    }
-    return FileHandle(fd);
+    // one keeps its mode. Only a regular file is opened, without blocking.
+    return FileHandle(OpenRegularFile(path, O_WRONLY | O_CREAT | (truncate ? O_TRUNC : 0),
+                                      CreationMode(FileAccess::Private)));
 }
 
 void FileHandle::Close() {

@@ -5,6 +5,11 @@
 // WAVE file whose header lags its data by at most about four seconds, and a
 // reader can follow it. The destructor writes the final header.
 //
+// A write that fails (a full disk, say) ends the file at once: it keeps the
+// whole frames that reached it, with a header that says so, the failure is
+// reported, and the sink marks itself invalid; from then on writes and cuts
+// change nothing, so position stays what the file holds.
+//
 // Not thread-safe: one producer at a time.
 #pragma once
 
@@ -36,12 +41,18 @@ protected:
     // runs out.
     void WriteData(const uint8_t* data, int32_t frames);
     int BlockAlign() const { return bytesPerSample_ * channels; }
+    // True once a write has failed and the file was ended.
+    bool Failed() const { return failed_; }
 
 private:
-    void WriteHeader();
+    bool WriteHeader();
     int64_t DataEnd() const;
+    // Ends the file after a failed write (error is its errno).
+    void Fail(int error);
 
+    std::string path_;
     int bytesPerSample_;
+    bool failed_ = false;
     FileHandle file_;
     int64_t headerCountdown_ = 0;  // frames until the header is rewritten
 };

@@ -5,16 +5,18 @@
 #include <limits>
 
 #include "audio/wave_header_p.h"
+#include "audio/wave_layout_p.h"
 
 namespace orvia {
 
 LSRCPCMFileBase::LSRCPCMFileBase(FileHandle file, int64_t dataStart, uint32_t dataBytes,
-                                 int32_t rate, uint32_t channelCount, int bytesPerSample,
-                                 uint32_t maxSampleValue)
+                                 bool toFileEnd, int32_t rate, uint32_t channelCount,
+                                 int bytesPerSample, uint32_t maxSampleValue)
     : LSoundSourceBase(rate, maxSampleValue, channelCount),
       file_(std::move(file)),
       dataStart_(dataStart),
       dataSizeOffset_(dataStart - 4),
+      toFileEnd_(toFileEnd),
       bytesPerSample_(bytesPerSample) {
     if (!file_.IsOpen())
         flags |= kSoundInvalid;
@@ -25,8 +27,9 @@ int32_t LSRCPCMFileBase::LengthFor(uint32_t dataBytes) const {
     if (IsInvalid())
         return 0;
     // Never more than the file holds behind the data start.
-    const int64_t available = std::max<int64_t>(file_.Size() - dataStart_, 0);
-    const int64_t bytes = std::min<int64_t>(dataBytes, available);
+    const int64_t bytes =
+        toFileEnd_ ? PcmWriterAudioBytes(file_, dataStart_, dataBytes)
+                   : std::min<int64_t>(dataBytes, std::max<int64_t>(file_.Size() - dataStart_, 0));
     const int64_t frames = bytes / BlockAlign();
     return static_cast<int32_t>(std::min<int64_t>(frames, std::numeric_limits<int32_t>::max()));
 }
@@ -76,9 +79,9 @@ int32_t LSRCPCMFileBase::ReadRaw(uint8_t* raw, int32_t frames, int32_t* lead) {
 
 template <class Format>
 LSRCPCMFile<Format>::LSRCPCMFile(FileHandle file, int64_t dataStart, uint32_t dataBytes,
-                                 int32_t rate, uint32_t channelCount)
-    : LSRCPCMFileBase(std::move(file), dataStart, dataBytes, rate, channelCount, Format::kBytes,
-                      Format::kMaxSample),
+                                 bool toFileEnd, int32_t rate, uint32_t channelCount)
+    : LSRCPCMFileBase(std::move(file), dataStart, dataBytes, toFileEnd, rate, channelCount,
+                      Format::kBytes, Format::kMaxSample),
       raw_(static_cast<size_t>(kMaxBlockFrames) * Format::kBytes * channels) {}
 
 template <class Format>

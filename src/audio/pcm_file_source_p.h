@@ -6,6 +6,12 @@
 // file really holds, so a header that claims more data than the file has
 // cannot make a player run on through silence.
 //
+// A file laid out as this system's PCM writer lays it out (the 46-byte
+// header, the data running to the end of the file) is read to its end
+// whatever its header says: a recording that a crash ended has a header from
+// up to four seconds before, and the audio after that is the caller's too
+// (see PcmWriterAudioBytes).
+//
 // Not thread-safe: one consumer at a time.
 #pragma once
 
@@ -26,9 +32,11 @@ public:
 
 protected:
     // Takes over the open file; dataStart is the offset of the first sample
-    // and dataBytes the data size the header gave at opening.
-    LSRCPCMFileBase(FileHandle file, int64_t dataStart, uint32_t dataBytes, int32_t rate,
-                    uint32_t channelCount, int bytesPerSample, uint32_t maxSampleValue);
+    // and dataBytes the data size the header gave at opening. With
+    // toFileEnd, every whole frame after dataStart is data.
+    LSRCPCMFileBase(FileHandle file, int64_t dataStart, uint32_t dataBytes, bool toFileEnd,
+                    int32_t rate, uint32_t channelCount, int bytesPerSample,
+                    uint32_t maxSampleValue);
 
     // Advances the position by frames and works out which part of the block
     // comes from the file: leading frames before 0 and frames past the end
@@ -45,6 +53,7 @@ private:
     FileHandle file_;
     int64_t dataStart_;
     int64_t dataSizeOffset_;  // the "data" chunk's size field, dataStart - 4
+    bool toFileEnd_;
     int32_t position_ = 0;
     int32_t length_ = 0;
     int bytesPerSample_;
@@ -53,8 +62,8 @@ private:
 template <class Format>
 class LSRCPCMFile : public LSRCPCMFileBase {
 public:
-    LSRCPCMFile(FileHandle file, int64_t dataStart, uint32_t dataBytes, int32_t rate,
-                uint32_t channelCount);
+    LSRCPCMFile(FileHandle file, int64_t dataStart, uint32_t dataBytes, bool toFileEnd,
+                int32_t rate, uint32_t channelCount);
     void Read(int32_t* buffer, int32_t frames) override;
 
 private:

@@ -35,6 +35,26 @@ bool FindChunk(const FileHandle& file, int64_t& offset, const char* id, uint32_t
     }
 }
 
+// True when from offset on the file holds only chunks (four printable
+// characters and a size) that end at its end.
+bool OnlyChunksFollow(const FileHandle& file, int64_t offset, int64_t fileSize) {
+    constexpr int kMostChunks = 64;
+    bool oddLast = false;
+    for (int chunk = 0; offset < fileSize; ++chunk) {
+        uint8_t header[8];
+        if (chunk == kMostChunks || !file.ReadExactAt(offset, header, sizeof header))
+            return false;
+        for (int i = 0; i < 4; ++i)
+            if (header[i] < 0x20 || header[i] > 0x7E)
+                return false;
+        const uint32_t size = LoadLE32(header + 4);
+        oddLast = (size & 1) != 0;
+        offset += 8 + EvenSize(size);
+    }
+    // The last chunk's pad byte may be missing.
+    return offset == fileSize || (oddLast && offset == fileSize + 1);
+}
+
 }  // namespace
 
 uint16_t WaveLayout::FormatTag() const {
@@ -98,6 +118,23 @@ bool ReadWaveLayout(const FileHandle& file, WaveLayout& layout) {
     layout.dataStart = offset;
     layout.dataBytes = dataSize;
     return true;
+}
+
+bool IsPcmWriterLayout(const WaveLayout& layout) {
+    return layout.FormatTag() == 1 && layout.formatChunkSize == 18 &&
+           layout.dataStart == static_cast<int64_t>(kPcmWaveHeaderSize);
+}
+
+int64_t PcmWriterAudioBytes(const FileHandle& file, int64_t dataStart, uint32_t dataBytes) {
+    const int64_t fileSize = file.Size();
+    const int64_t available = fileSize > dataStart ? fileSize - dataStart : 0;
+    if (dataBytes >= available)
+        return available;
+    // Chunks after the data (another program's file in the same layout) are
+    // not audio.
+    if (OnlyChunksFollow(file, dataStart + EvenSize(dataBytes), fileSize))
+        return dataBytes;
+    return available;
 }
 
 }  // namespace orvia

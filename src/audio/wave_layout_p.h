@@ -35,4 +35,16 @@ struct WaveLayout {
 // when the file is short, a size is impossible or a chunk is missing.
 bool ReadWaveLayout(const FileHandle& file, WaveLayout& layout);
 
+// True for the layout of this system's PCM writer: an 18-byte PCM "fmt "
+// chunk right after "WAVE" and the "data" chunk right after it, so the
+// samples start at byte 46 and run to the end of the file (the writer puts
+// nothing after them).
+bool IsPcmWriterLayout(const WaveLayout& layout);
+
+// The audio bytes of a file in that layout whose "data" size field says
+// dataBytes: every byte up to the end of the file, since a header written
+// before a crash understates the audio, unless well-formed chunks follow the
+// data and end the file (another program's file in the same layout).
+int64_t PcmWriterAudioBytes(const FileHandle& file, int64_t dataStart, uint32_t dataBytes);
+
 }  // namespace orvia

@@ -17,14 +17,15 @@ LSoundSource OpenPcm(FileHandle file, const WaveLayout& layout) {
     // No width at all is not a PCM file we can make sense of.
     if (bits == 0)
         return {};
+    const bool toFileEnd = IsPcmWriterLayout(layout);
     if (bits <= 8)
         return MakeCounted<LSRCPCMFile<LSFU8>>(std::move(file), layout.dataStart, layout.dataBytes,
-                                               rate, channels);
+                                               toFileEnd, rate, channels);
     if (bits <= 16)
         return MakeCounted<LSRCPCMFile<LSF16>>(std::move(file), layout.dataStart, layout.dataBytes,
-                                               rate, channels);
+                                               toFileEnd, rate, channels);
     return MakeCounted<LSRCPCMFile<LSF32>>(std::move(file), layout.dataStart, layout.dataBytes,
-                                           rate, channels);
+                                           toFileEnd, rate, channels);
 }
 
 }  // namespace

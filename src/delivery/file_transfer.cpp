@@ -1,6 +1,8 @@
 #include "delivery/file_transfer.h"
 
+#include <fcntl.h>
 #include <fnmatch.h>
+#include <unistd.h>
 
 #include <cassert>
 #include <cstdio>
@@ -9,6 +11,7 @@
 
 #include "delivery/curl_easy_p.h"
 #include "delivery/server_address.h"
+#include "platform/files/file_open.h"
 #include "platform/text/ascii_text.h"
 
 namespace orvia {
@@ -226,9 +229,14 @@ bool FileTransfer::Upload(const std::string& remoteName, void* source, long long
 
 bool FileTransfer::PutFile(const std::string& localPath, const std::string& remoteName) {
     AssertOwner();
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(localPath.c_str(), "rb"));
-    if (!file)
+    // A regular file only: a FIFO in its place would hold the delivery thread.
+    const int fd = OpenRegularFile(localPath, O_RDONLY);
+    std::unique_ptr<std::FILE, FileCloser> file(fd < 0 ? nullptr : ::fdopen(fd, "rb"));
+    if (!file) {
+        if (fd >= 0)
+            ::close(fd);
         return Fail(TransferStatus::Failed);
+    }
     if (std::fseek(file.get(), 0, SEEK_END) != 0)
         return Fail(TransferStatus::Failed);
     const long size = std::ftell(file.get());

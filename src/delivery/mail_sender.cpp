@@ -1,8 +1,10 @@
 #include "delivery/mail_sender.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <ctime>
 
 #include "delivery/curl_easy_p.h"
@@ -10,6 +12,7 @@
 #include "delivery/mail_address.h"
 #include "delivery/mail_headers_p.h"
 #include "delivery/server_address.h"
+#include "platform/files/file_open.h"
 #include "platform/files/path_names.h"
 #include "platform/text/ascii_text.h"
 
@@ -19,9 +22,35 @@ namespace {
 constexpr int kSmtpPort = 25;
 constexpr int kSmtpsPort = 465;
 
-bool IsRegularFile(const std::string& path) {
+// The attachment, opened here rather than by libcurl so that only a regular
+// file is read and a FIFO in its place cannot hold the delivery thread.
+std::FILE* OpenAttachment(const std::string& path, curl_off_t* size) {
+    const int fd = OpenRegularFile(path, O_RDONLY);
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr)
+        ::close(fd);
+    *size = static_cast<curl_off_t>(st.st_size);
+    return file;
+}
+
+std::size_t ReadAttachment(char* buffer, std::size_t size, std::size_t count, void* file) {
+    return std::fread(buffer, size, count, static_cast<std::FILE*>(file));
+}
+
+int SeekAttachment(void* file, curl_off_t offset, int origin) {
+    return std::fseek(static_cast<std::FILE*>(file), static_cast<long>(offset), origin) == 0
+               ? CURL_SEEKFUNC_OK
+               : CURL_SEEKFUNC_FAIL;
+}
+
+void CloseAttachment(void* file) {
+    std::fclose(static_cast<std::FILE*>(file));
 }
 
 // The sender: "from" when set, else the login when it is an address, else
@@ -83,8 +112,19 @@ bool BuildParts(curl_mime* mime, const std::string& body, const MailMessage& mes
     if (!message.attachment)
         return true;
     curl_mimepart* audio = curl_mime_addpart(mime);
-    return audio != nullptr && curl_mime_filedata(audio, message.attachment->c_str()) == CURLE_OK &&
-           curl_mime_filename(audio, FileNameOf(*message.attachment).c_str()) == CURLE_OK &&
+    if (audio == nullptr)
+        return false;
+    curl_off_t size = 0;
+    std::FILE* file = OpenAttachment(*message.attachment, &size);
+    if (file == nullptr)
+        return false;
+    if (curl_mime_data_cb(audio, size, ReadAttachment, SeekAttachment, CloseAttachment, file) !=
+        CURLE_OK) {
+        std::fclose(file);
+        return false;
+    }
+    // From here the part owns the file and closes it.
+    return curl_mime_filename(audio, FileNameOf(*message.attachment).c_str()) == CURLE_OK &&
            curl_mime_type(audio, "audio/wav") == CURLE_OK &&
            curl_mime_encoder(audio, "base64") == CURLE_OK;
 }

@@ -4,6 +4,7 @@
 #include "audio/file_conversion.h"
 #include "audio/wave_source.h"
 #include "engine/mailbox_files.h"
+#include "platform/files/file_open.h"
 #include "platform/files/path_names.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"

@@ -106,6 +106,7 @@ void IVRCMain::RecordTo(const std::string& path) {
                                   (error != 0 ? std::strerror(error) : "it cannot be created") +
                                   "; the call is ended");
     }
+    heardSinceOgm_ = true;  // the caller is recorded
     if (Line())
         Line()->Record(sink, maxTicks, static_cast<int8_t>(detectDb), kRecordSilenceTicks);
 }

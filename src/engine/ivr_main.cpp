@@ -67,6 +67,8 @@ bool IVRCMain::OnRing(int32_t count) {
     state_ = IVRState::Accepted;
     callStart_ = LocalNow();
     unplayableSaid_.clear();
+    silentSteps_ = 0;
+    heardSinceOgm_ = false;
     return true;
 }
 
@@ -89,6 +91,11 @@ void IVRCMain::OnConnected() {
 
 void IVRCMain::OnDigit(char key) {
     ORVIA_ASSERT_MAIN_THREAD();
+    heardSinceOgm_ = true;
+    if (waitingForPlugin_) {
+        heldKeys_.push_back(key);
+        return;
+    }
     switch (state_) {
         case IVRState::Ogm:
         case IVRState::InvalidPrompt:
@@ -146,7 +153,12 @@ void IVRCMain::OnDialComplete() {
 
 void IVRCMain::OnPlayComplete() {
     ORVIA_ASSERT_MAIN_THREAD();
-    ReadPluginOutput();
+    ++audioEnded_;
+    if (!ReadPluginOutput())
+        HandlePlayComplete();
+}
+
+void IVRCMain::HandlePlayComplete() {
     switch (state_) {
         case IVRState::Ogm:
             WaitTicks(static_cast<int64_t>(ReadOgmInt("wait", 6)) * kTicksPerSecond);
@@ -218,6 +230,7 @@ void IVRCMain::OnPlayComplete() {
 
 void IVRCMain::OnWaitComplete() {
     ORVIA_ASSERT_MAIN_THREAD();
+    ++audioEnded_;
     switch (state_) {
         case IVRState::Ogm:
             if (counter_ > 0) {
@@ -264,6 +277,8 @@ void IVRCMain::OnDisconnected() {
     state_ = IVRState::Idle;
     wrongCodes_ = 0;
     plugin_.Close();
+    waitingForPlugin_ = false;
+    heldKeys_.clear();
     HandOffRecordPath();
     ReportCallEnd();
 }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -53,6 +54,9 @@ protected:
     virtual void OpenDocument(const std::string& pathOrUrl);
     // How long the engine waits for a plug-in's output.
     virtual int PluginReadBoundMs() const { return kPluginReadBoundMs; }
+    // Whether the output is awaited on a thread of its own (with a current
+    // dispatcher), so the main thread goes on; else it is read at once.
+    virtual bool PluginOutputInBackground() const { return true; }
 
 private:
     // The OGM and what the engine plays.
@@ -61,6 +65,9 @@ private:
     void PlayPrompt(std::string_view name);
     void PlaySource(const LSoundSource& source);
     void WaitTicks(int64_t ticks);
+    // Runs a line operation that plays something audible (or not); it counts
+    // as heard when the line has not ended it before returning.
+    void StartAudio(bool audible, const std::function<void()>& start);
     void Goodbye();
     void InvalidOption();
     void InvalidNumber();
@@ -68,9 +75,14 @@ private:
     // then the file, program or plug-in of "open".
     void RunEntryEffects();
     void RunOpenEffect();
-    // At the end of a play: sets call variables from an open plug-in pipe's
-    // output (or closes it unread when "openplugin" is off now).
-    void ReadPluginOutput();
+    // At the end of a play: reads an open plug-in pipe's output into call
+    // variables (or closes it unread when "openplugin" is off now). True when
+    // the output is being awaited: OnPluginOutput then finishes the play's end.
+    bool ReadPluginOutput();
+    void OnPluginOutput(const PluginOutput& output);
+    void UsePluginOutput(const PluginOutput& output);
+    // What the end of a play leads to, by state.
+    void HandlePlayComplete();
     // Makes the OGM the call may enter for name current; false when refused.
     bool SelectOGM(std::string_view name);
 
@@ -175,6 +187,15 @@ private:
     // the files already said not to play during it.
     int64_t callStart_ = 0;
     std::set<std::string> unplayableSaid_;
+    // OGMs entered in a row with nothing heard, and whether anything was
+    // heard (played, keyed or recorded) since the last OGM began.
+    int silentSteps_ = 0;
+    bool heardSinceOgm_ = false;
+    // Plays and waits the line has reported ended.
+    uint32_t audioEnded_ = 0;
+    // The end of a play waits for a plug-in's output; keys pressed meanwhile.
+    bool waitingForPlugin_ = false;
+    std::string heldKeys_;
 };
 
 }  // namespace orvia

@@ -4,9 +4,11 @@
 #include <algorithm>
 
 #include "engine/line_audio.h"
+#include "engine/line_settings_p.h"
 #include "engine/ogm_files.h"
 #include "engine/ogm_select_p.h"
 #include "line/vline.h"
+#include "platform/diagnostics/diagnostics.h"
 #include "platform/files/text_file.h"
 #include "platform/text/ascii_text.h"
 #include "platform/time/clock.h"
@@ -18,6 +20,19 @@ namespace orvia {
 namespace {
 
 constexpr const char* kDefaultLogLine = "%date%,%time%,%linename%,%cid%";
+
+// OGMs a call may enter in a row without anything to hear: no recording or
+// silence played, no key pressed, nothing recorded.
+constexpr int kMostSilentSteps = 32;
+
+// The OGM's name: its definition file's name without folder and extension.
+std::string OgmNameOf(const std::string& definitionPath) {
+    const std::size_t slash = definitionPath.rfind('/');
+    std::string name =
+        slash == std::string::npos ? definitionPath : definitionPath.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
 
 }  // namespace
 
@@ -45,6 +60,21 @@ void IVRCMain::RunEntryEffects() {
 }
 
 void IVRCMain::StartOGM() {
+    // OGMs that lead on to each other with nothing to play would run for
+    // ever in no time, holding the line: after so many in a row the call
+    // ends the polite way.
+    silentSteps_ = heardSinceOgm_ ? 0 : silentSteps_ + 1;
+    heardSinceOgm_ = false;
+    if (silentSteps_ > kMostSilentSteps) {
+        silentSteps_ = 0;
+        ReportWarning("engine", LineName(section_) + ": the call went through " +
+                                    std::to_string(kMostSilentSteps) +
+                                    " OGMs in a row without playing or recording anything "
+                                    "(it was entering \"" +
+                                    OgmNameOf(currentOgm_) + "\"), so it was ended");
+        Goodbye();
+        return;
+    }
     mode_ = EqualsNoCase(ReadOgm("type", ""), "enternumber") ? IVRMode::NumberEntry : IVRMode::Menu;
     state_ = IVRState::Ogm;
     counter_ = CounterValue(ReadOgmInt("repeat", 0));
@@ -90,13 +120,25 @@ void IVRCMain::PlayPrompt(std::string_view name) {
 }
 
 void IVRCMain::PlaySource(const LSoundSource& source) {
-    if (Line())
-        Line()->Play(BuildLineAudioChain(source));
+    if (!Line())
+        return;
+    const LSoundSource chain = BuildLineAudioChain(source);
+    StartAudio(!IsInvalid(source) && source->GetLength() > 0, [&] { Line()->Play(chain); });
 }
 
 void IVRCMain::WaitTicks(int64_t ticks) {
-    if (Line())
-        Line()->Wait(static_cast<int32_t>(std::clamp<int64_t>(ticks, 0, INT32_MAX)));
+    if (!Line())
+        return;
+    const auto clamped = static_cast<int32_t>(std::clamp<int64_t>(ticks, 0, INT32_MAX));
+    StartAudio(clamped > 0, [&] { Line()->Wait(clamped); });
+}
+
+void IVRCMain::StartAudio(bool audible, const std::function<void()>& start) {
+    const uint32_t ended = audioEnded_;
+    start();
+    // A play the line ended before it returned never started.
+    if (audible && audioEnded_ == ended)
+        heardSinceOgm_ = true;
 }
 
 void IVRCMain::Goodbye() {

@@ -3,9 +3,15 @@
 // variables.
 #include "engine/ivr_main.h"
 
+#include <cstdio>
+
 #include "engine/form_data_p.h"
+#include "engine/line_settings_p.h"
 #include "engine/ogm_files.h"
+#include "line/vline.h"
 #include "platform/diagnostics/diagnostics.h"
+#include "platform/dispatch/dispatcher.h"
+#include "platform/thread/thread_affinity.h"
 
 namespace orvia {
 
@@ -36,21 +42,48 @@ void IVRCMain::RunOpenEffect() {
                                   " did not start: " + DescribeProcessStartResult(result));
 }
 
-void IVRCMain::ReadPluginOutput() {
+bool IVRCMain::ReadPluginOutput() {
     if (!plugin_.IsOpen())
-        return;
+        return false;
     if (!ReadOgmBool("openplugin", false)) {
         plugin_.Close();
-        return;
+        return false;
     }
-    bool timedOut = false;
-    const std::string output = plugin_.ReadAndClose(PluginReadBoundMs(), &timedOut);
-    if (timedOut)
+    Dispatcher* dispatcher = CurrentDispatcher();
+    if (!dispatcher || !PluginOutputInBackground()) {
+        UsePluginOutput(plugin_.ReadAndClose(PluginReadBoundMs()));
+        return false;
+    }
+    // The end of the play is handled once the output is in; the main thread
+    // (and every other line) goes on meanwhile.
+    waitingForPlugin_ = true;
+    plugin_.ReadInBackground(PluginReadBoundMs(), *dispatcher,
+                             [this](const PluginOutput& output) { OnPluginOutput(output); });
+    return true;
+}
+
+void IVRCMain::OnPluginOutput(const PluginOutput& output) {
+    ORVIA_ASSERT_MAIN_THREAD();
+    waitingForPlugin_ = false;
+    UsePluginOutput(output);
+    HandlePlayComplete();
+    // Keys pressed while the output was awaited, in order.
+    std::string keys;
+    keys.swap(heldKeys_);
+    for (char key : keys) {
+        if (Line())
+            Line()->OnDigit(key);
+    }
+}
+
+void IVRCMain::UsePluginOutput(const PluginOutput& output) {
+    plugin_.Close();
+    if (output.timedOut)
         ReportWarning("engine", LineLabel() + ": the plug-in " + pluginCommand_ + " of " +
                                     OgmLabel() + " gave no output within " +
                                     std::to_string(PluginReadBoundMs()) +
                                     " ms; no call variable was set");
-    for (const auto& [name, value] : DecodeFormPairs(output))
+    for (const auto& [name, value] : DecodeFormPairs(output.data))
         variables_.Set(name, value);
 }
 

@@ -1,13 +1,10 @@
 #include "engine/number_entry.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <optional>
 
 #include "engine/ogm_files.h"
+#include "platform/files/file_open.h"
 #include "platform/text/ascii_text.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -26,32 +23,6 @@ int64_t DigitsValue(std::string_view digits) {
         value = value * 10 + (c - '0');
     }
     return value;
-}
-
-// Up to kNumberListFileMax bytes of the file; nullopt when it cannot be
-// opened (a directory or unreadable file included).
-std::optional<std::string> ReadListFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    std::string data(kNumberListFileMax, '\0');
-    std::size_t done = 0;
-    bool failed = false;
-    while (done < data.size()) {
-        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            failed = true;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    if (failed)
-        return std::nullopt;
-    data.resize(done);
-    return data;
 }
 
 }  // namespace
@@ -82,8 +53,8 @@ bool NumberAccepted(const std::string& ogmFile, std::string_view digits) {
     std::string list;
     if (ReadProfileBool(ogmFile, kOgmSectionIvr, "varlimitlistisfile", false)) {
         // A list file that cannot be read or is empty gives no list at all.
-        std::optional<std::string> contents =
-            ReadListFile(ReadProfileString(ogmFile, kOgmSectionIvr, "varlimitlistfile", ""));
+        std::optional<std::string> contents = ReadRegularFile(
+            ReadProfileString(ogmFile, kOgmSectionIvr, "varlimitlistfile", ""), kNumberListFileMax);
         if (!contents || contents->empty())
             return true;
         list = std::move(*contents);

@@ -193,12 +193,13 @@ void LLine::OnMediaDetected(CallHandle call, DetectedMedia media) {
             OnFaxTone();
         return;
     }
-    // The call has left the line: its audio stops with it.
-    Stop();
     CallLeft();
 }
 
 void LLine::CallLeft() {
+    // Whatever path the call left by, its audio stops with it: a recording
+    // is finished before the cells hear of the end (and measure it).
+    Stop();
     call_ = 0;
     EnterPhase(device_ ? LinePhase::Idle : LinePhase::Closed);
     waveOut_ = waveIn_ = LCallAudio::kNoDevice;

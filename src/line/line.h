@@ -8,7 +8,8 @@
 // the offering rings with count 0, each ring with its count; a connection
 // starts the owner; a disconnection hangs up, except in disconnect mode 2
 // while a sound plays; a busy tone hangs up; the idle state ends the call for
-// the cells. Keys are dropped while the line sends digits. A fax or data tone
+// the cells. However the call leaves the line, what it played or recorded is
+// stopped first. Keys are dropped while the line sends digits. A fax or data tone
 // is handed to the application for that media; a fax with no such
 // application becomes OnFaxTone.
 //

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "platform/files/file_modes.h"
+#include "platform/files/file_open.h"
 #include "platform/files/text_file.h"
 #include "platform/time/clock.h"
 #include "store/settings_store.h"
@@ -28,14 +29,16 @@ std::mutex& LogMutex() {
 // entry goes out in one write so a concurrent writer never splits it.
 void Append(const std::string& path, const std::string& header, const std::string& entry) {
     std::lock_guard<std::mutex> guard(LogMutex());
-    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    // Regular files only: a FIFO there would hold the writer until someone
+    // reads it.
+    int fd = OpenRegularFile(path, O_WRONLY | O_APPEND | O_NOFOLLOW);
     std::string data;
     if (fd < 0) {
         if (errno != ENOENT)
             return;
         // Logs name the callers: private to the owner.
-        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC,
-                    CreationMode(FileAccess::Private));
+        fd = OpenRegularFile(path, O_WRONLY | O_APPEND | O_CREAT | O_EXCL,
+                             CreationMode(FileAccess::Private));
         if (fd < 0)
             return;
         data = header;

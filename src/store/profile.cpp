@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/files/file_modes.h"
+#include "platform/files/file_open.h"
 #include "platform/files/text_file.h"
 #include "platform/text/ascii_text.h"
 
@@ -39,7 +40,9 @@ constexpr std::size_t kMaxProfileBytes = 16u << 20;
 
 ProfileText Load(const std::string& path) {
     ProfileText text;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file is a profile: anything else (a FIFO, a device)
+    // counts as unreadable, so it is neither waited for nor replaced.
+    int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0) {
         text.failed = errno != ENOENT && errno != ENOTDIR;
         return text;
@@ -164,7 +167,7 @@ bool Store(const std::string& path, const ProfileText& text) {
         return false;
     }
     // Make the rename itself durable.
-    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int dfd = OpenFolder(dir.empty() ? "." : dir);
     if (dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);

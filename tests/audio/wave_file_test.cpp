@@ -1,3 +1,7 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,7 +9,11 @@
 #include <vector>
 
 #include "audio/pcm_file_sink.h"
+#include "audio/wave_header_p.h"
+#include "audio/wave_repair.h"
 #include "audio/wave_source.h"
+#include "diagnostics_capture.h"
+#include "file_size_limit.h"
 #include "temp_dir.h"
 #include "wave_bytes.h"
 
@@ -253,6 +261,28 @@ TEST_F(WaveFileTest, LengthNeverExceedsWhatTheFileHolds) {
     EXPECT_EQ(src->GetLength(), 10);
 }
 
+// A recording of ours that a crash ended: its header was last written four
+// seconds ago and the file holds more. The reader gives every whole frame
+// the file holds. A file laid out otherwise keeps to its header, since what
+// follows its data there need not be audio.
+TEST_F(WaveFileTest, OurRecordingsArePlayedToTheEndOfTheFileWhateverTheHeaderSays) {
+    const auto header = MakePcmWaveHeader(1, 8000, 2, 2 * 100);
+    const std::string crashed = std::string(header.begin(), header.end()) + Pcm16(Ramp(250)) + "x";
+    LSoundSource src = OpenWaveSource(Put("crashed.wav", crashed));
+    ASSERT_FALSE(IsInvalid(src));
+    EXPECT_EQ(src->GetLength(), 250);
+    const auto block = ReadFrames(src, 260);
+    EXPECT_EQ(block[249], 250 * 16);
+    EXPECT_EQ(block[250], 0);
+
+    const std::string foreign =
+        RiffWave(Chunk("fmt ", FmtPayload(1, 1, 8000, 16)) + Chunk("data", Pcm16(Ramp(100))) +
+                 Chunk("LIST", "INFOISFT" + LE32(6) + "Other\0"));
+    LSoundSource other = OpenWaveSource(Put("foreign.wav", foreign));
+    ASSERT_FALSE(IsInvalid(other));
+    EXPECT_EQ(other->GetLength(), 100);
+}
+
 TEST_F(WaveFileTest, ReaderFollowsAGrowingFile) {
     const std::string path = dir.Path() + "grow.wav";
     const int32_t rate = 8000, block = 800;
@@ -343,6 +373,93 @@ TEST_F(WaveFileTest, SinkThatCannotOpenItsFileOnlyCounts) {
     EXPECT_EQ(sink->position, 50);
     EXPECT_TRUE(CreatePCMWaveSink(dir.Path() + "zero.wav", 8000, 0, 16, 0)->IsInvalid());
     EXPECT_TRUE(CreatePCMWaveSink(dir.Path() + "norate.wav", 0, 1, 16, 0)->IsInvalid());
+}
+
+// The disk fills up while a file is written (here: the file size limit is
+// reached in the middle of a frame). The sink stops at once: the file keeps
+// the whole frames that reached it, its header says exactly that, later
+// writes and cuts change nothing, and the failure is reported.
+TEST_F(WaveFileTest, AFailedWriteEndsTheFileWithWhatReachedItAndIsReported) {
+    DiagnosticsCapture events;
+    const std::string path = dir.Path() + "full.wav";
+    LSoundSink sink = CreatePCMWaveSink(path, 8000, 1, 16, 0);
+    ASSERT_FALSE(IsInvalid(sink));
+    std::vector<int32_t> block(800);
+    for (size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<int32_t>((i % 100) * 16);
+    {
+        test::ScopedFileSizeLimit full(46 + 2001);  // 1000 frames and one byte
+        for (int i = 0; i < 3; ++i)
+            sink->Write(block.data(), 800);
+    }
+    EXPECT_TRUE(sink->IsInvalid());
+    EXPECT_EQ(sink->position, 1000);
+    sink->Write(block.data(), 800);
+    sink->Truncate(500);
+    EXPECT_EQ(sink->position, 1000);
+    sink.reset();
+
+    const std::string bytes = test::ReadFile(path);
+    ASSERT_EQ(bytes.size(), 46u + 2000u);
+    uint32_t dataBytes = 0;
+    std::memcpy(&dataBytes, bytes.data() + 42, 4);
+    EXPECT_EQ(dataBytes, 2000u);
+    const LSoundSource file = OpenWaveSource(path);
+    ASSERT_FALSE(IsInvalid(file));
+    EXPECT_EQ(file->GetLength(), 1000);
+    const std::vector<int32_t> frames = ReadFrames(file, 1000);
+    EXPECT_EQ(frames[999], block[199]);
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "audio", {"full.wav"})) << events.AllText();
+}
+
+// A recording whose writer was killed mid-way (kill -9 after 7.65 s of
+// audio; the header was last written at 4 s) is read to its end, and the
+// repair makes its header count every whole frame. Sound files and files of
+// other layouts are left alone.
+TEST_F(WaveFileTest, ARecordingCutShortByACrashIsRepairedToEveryFrameItHolds) {
+    const std::string path = dir.Path() + "crashed.wav";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        LSoundSink sink = CreatePCMWaveSink(path, 8000, 1, 16, 0);
+        std::vector<int32_t> block(850);
+        for (int i = 0; i < 72; ++i) {  // 61200 frames, 7.65 s
+            std::fill(block.begin(), block.end(), (i + 1) * 16);
+            sink->Write(block.data(), 850);
+        }
+        ::raise(SIGKILL);  // no destructor: the header stays as it was
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const std::string before = test::ReadFile(path);
+    ASSERT_EQ(before.size(), 46u + 61200u * 2);
+    EXPECT_LT(LoadLE32(reinterpret_cast<const uint8_t*>(before.data()) + 42), 61200u * 2);
+
+    EXPECT_EQ(OpenWaveSource(path)->GetLength(), 61200);  // read to the end as it is
+    const RecordingRepair repair = RepairRecordingHeader(path);
+    EXPECT_EQ(repair.result, RecordingRepair::Result::Repaired);
+    EXPECT_EQ(repair.claimedFrames, 32300);  // the header as rewritten at 4.04 s
+    EXPECT_EQ(repair.heldFrames, 61200);
+    const std::string after = test::ReadFile(path);
+    ASSERT_EQ(after.size(), before.size());
+    const auto header = MakePcmWaveHeader(1, 8000, 2, 61200 * 2);
+    EXPECT_EQ(after.substr(0, 46), std::string(header.begin(), header.end()));
+    EXPECT_EQ(after.substr(46), before.substr(46));
+    EXPECT_EQ(RepairRecordingHeader(path).result, RecordingRepair::Result::Sound);
+
+    // A partial frame at the end is not counted; a foreign layout is not ours.
+    const auto stale = MakePcmWaveHeader(1, 8000, 2, 20);
+    const std::string odd = std::string(stale.begin(), stale.end()) + Pcm16(Ramp(30)) + "x";
+    const std::string oddPath = Put("odd.wav", odd);
+    EXPECT_EQ(RepairRecordingHeader(oddPath).heldFrames, 30);
+    EXPECT_EQ(test::ReadFile(oddPath).size(), 46u + 60u);
+    const std::string foreign =
+        RiffWave(Chunk("fmt ", FmtPayload(1, 1, 8000, 16)) + Chunk("data", Pcm16(Ramp(100))) +
+                 Chunk("LIST", "INFOISFT" + LE32(6) + "Other\0"));
+    const std::string foreignPath = Put("foreign.wav", foreign);
+    EXPECT_EQ(RepairRecordingHeader(foreignPath).result, RecordingRepair::Result::Sound);
+    EXPECT_EQ(test::ReadFile(foreignPath), foreign);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // Calls through the state machine: OGM plays, repeats and waits, the end of
 // an OGM, keys in menu mode, entry side effects, the forwarding call, fax
 // tones and the end of a call.
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "diagnostics_capture.h"
 #include "engine/ivr_notify.h"
 #include "engine/ogm_files.h"
 #include "engine_fixture.h"
@@ -162,6 +164,39 @@ TEST_F(CallFlowTest, GoToAMissingOrRefusedOgmIsNotHandled) {
     EXPECT_THAT(Ops(), ElementsAre("wait:60000"));
     line.FinishWait();
     EXPECT_THAT(Ops(), ElementsAre(PromptOf("GoodBye")));
+}
+
+// Two OGMs that go to each other when they end, with no recording and no
+// wait: the flow would move on for ever without the caller hearing a thing.
+// After a bounded number of such steps the call ends the polite way, and the
+// reason is reported. The same loop with a recording to play is the user's
+// design and runs on.
+TEST_F(CallFlowTest, AFlowThatMovesOnWithoutAudioEndsWithGoodbye) {
+    DiagnosticsCapture events;
+    OgmText("Main", "[ivr]\nwait=0\nplaycomplete=go\nplaycompletego=Other\n");
+    OgmText("Other", "[ivr]\nwait=0\nplaycomplete=go\nplaycompletego=Main\n");
+    std::remove((Store().OGMs() + "Main.wav").c_str());
+    ASSERT_TRUE(line.Answer());
+    int steps = 0;
+    while (line.FinishWait() && steps < 1000)
+        ++steps;
+    EXPECT_LT(steps, 100);
+    std::vector<std::string> ops = Ops();
+    ASSERT_FALSE(ops.empty());
+    EXPECT_EQ(ops.back(), PromptOf("GoodBye"));
+    EXPECT_TRUE(line.FinishPlay());
+    EXPECT_THAT(Ops(), ElementsAre("drop"));
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Warning, "engine", {"line0", "without playing"}))
+        << events.AllText();
+
+    line.HangUpCall();
+    Recording("Main");
+    ASSERT_TRUE(line.Answer());
+    for (int step = 0; step < 200; ++step) {
+        line.FinishPlay();
+        ASSERT_TRUE(line.FinishWait());
+    }
+    EXPECT_THAT(Ops(), ::testing::Not(::testing::Contains(PromptOf("GoodBye"))));
 }
 
 TEST_F(CallFlowTest, KeysWithoutAnActionLeaveTheRunningPlayOrWaitAlone) {

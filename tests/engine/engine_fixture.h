@@ -17,6 +17,7 @@
 
 #include "engine/ivr_main.h"
 #include "engine/ivr_notify.h"
+#include "platform/dispatch/step_dispatcher.h"
 #include "platform/time/clock.h"
 #include "temp_dir.h"
 #include "test_line.h"
@@ -113,6 +114,9 @@ protected:
     ScopedFixedClock clock;
     RecordingNotify notify;
     RecordingQueue levelled;
+    // Plug-in output comes back through it; it outlives the line.
+    StepDispatcher dispatcher;
+    ScopedCurrentDispatcher current{&dispatcher};
     TestLine line;
 };
 

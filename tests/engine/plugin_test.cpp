@@ -2,17 +2,23 @@
 // started without a shell, and their output read back into call variables.
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "audio/pcm_file_sink.h"
+#include "audio/playback/sound_recorder.h"
 #include "diagnostics_capture.h"
 #include "engine/form_data_p.h"
 #include "engine/ivr_notify.h"
 #include "engine/template.h"
 #include "engine_fixture.h"
+#include "platform/dispatch/step_dispatcher.h"
 #include "platform/process/process_reaper.h"
+#include "platform/wave/call_devices.h"
 #include "store/settings_store.h"
 
 namespace orvia::test {
@@ -79,6 +85,13 @@ protected:
         return Script("args.sh", "for a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" +
                                      dir.Path() + "args.txt\"\nprintf '%s' '" + out + "'");
     }
+    // Ends the OGM's play and lets the engine take the plug-in's output,
+    // which comes back through the dispatcher: it then waits for keys.
+    void EndPlayWithPlugin() {
+        ASSERT_TRUE(line.FinishPlay());
+        ASSERT_TRUE(dispatcher.RunUntil(
+            [&] { return line.CurrentActivity() != TestLine::Activity::Idle; }, 20000));
+    }
     // Waits (with a generous guard) until the reaper holds no child.
     static bool AllChildrenReaped() {
         for (int i = 0; i < 1000; ++i) {
@@ -96,8 +109,12 @@ TEST_F(PluginTest, OutputBecomesCallVariablesAtTheEndOfThePlay) {
     // Before the end of the play the output is not read.
     Keys("1");
     ASSERT_TRUE(line.FinishPlay());
+    // A key pressed while the output is awaited counts once it is in.
     Keys("1");
-    EXPECT_THAT(Ops(), ElementsAre(PlayOf("Main"), "wait:60000", PlayOf("John Smith 12&34")));
+    EXPECT_THAT(Ops(), ElementsAre(PlayOf("Main")));
+    ASSERT_TRUE(dispatcher.RunUntil(
+        [&] { return line.CurrentActivity() == TestLine::Activity::Playing; }, 20000));
+    EXPECT_THAT(Ops(), ElementsAre("wait:60000", PlayOf("John Smith 12&34")));
     EXPECT_EQ(ReadFile(dir.Path() + "args.txt"), "[Ann \"Lee\" x][555]");
 }
 
@@ -115,14 +132,14 @@ TEST_F(PluginTest, ShellTextAndPathTricksInTheOutputStayText) {
     OgmText("Next", "[ivr]\nopen=true\nopenplugin=true\nopenfile=" + ArgsScript("") + " %cmd%\n");
     Recording("Next");
     ASSERT_TRUE(line.Answer());
-    ASSERT_TRUE(line.FinishPlay());
+    EndPlayWithPlugin();
     Ops();
     Keys("1");
     EXPECT_THAT(Ops(), IsEmpty());
     Keys("2");
     EXPECT_THAT(Ops(), ElementsAre("play:none", PlayOf("Main")));
     Keys("3");
-    ASSERT_TRUE(line.FinishPlay());
+    EndPlayWithPlugin();
     EXPECT_EQ(ReadFile(dir.Path() + "args.txt"), "[$(touch pwned);echo x|`id` > owned]");
     EXPECT_FALSE(FileExists("pwned"));
     EXPECT_FALSE(FileExists(dir.Path() + "pwned"));
@@ -138,7 +155,7 @@ TEST_F(PluginTest, OutputIsCutAfter255Bytes) {
     EmptyOgm(letters);
     Recording(letters);
     ASSERT_TRUE(line.Answer());
-    ASSERT_TRUE(line.FinishPlay());
+    EndPlayWithPlugin();
     Keys("1");
     EXPECT_THAT(Ops(), ElementsAre(PlayOf("Main"), "wait:60000", PlayOf(letters)));
 }
@@ -151,7 +168,7 @@ TEST_F(PluginTest, SilentPluginIsAbandonedAfterTheBoundAndReapedWhenItEnds) {
     Engine().pluginBoundMs = 100;
     DiagnosticsCapture events;
     ASSERT_TRUE(line.Answer());
-    ASSERT_TRUE(line.FinishPlay());
+    EndPlayWithPlugin();
     // The call goes on without variables, and the time-out is said.
     Keys("1");
     EXPECT_THAT(Ops(), ElementsAre(PlayOf("Main"), "wait:60000"));
@@ -223,6 +240,50 @@ TEST_F(PluginTest, WithoutPluginTheFileGoesToTheDesktop) {
     call("557");
     EXPECT_THAT(Engine().opened,
                 ElementsAre("/srv/notes/555.txt", "https://crm.example/lookup?n=556"));
+}
+
+// Two lines: on one a plug-in neither writes nor ends, on the other a caller
+// leaves a message. Waiting for the plug-in's output must not hold the main
+// thread, or the other line's recorder (about four seconds of buffers) loses
+// the caller's audio: every frame the caller says reaches the recording.
+TEST_F(PluginTest, AHangingPluginLeavesAnotherLinesRecordingWhole) {
+    Ogm("Main", "openfile", Script("hang.sh", "sleep 8\nprintf 'name=late'"));
+    Engine().pluginBoundMs = kPluginReadBoundMs;  // longer than the recorder's buffers
+
+    std::unique_ptr<CallDevicePair> call = CallDevicePair::Register({1, 8000});
+    ASSERT_TRUE(call);
+    LSoundRecorder recorder;
+    recorder.SetDevice(static_cast<int8_t>(call->InputId()));
+    LSoundSink message = CreatePCMWaveSink(dir.Path() + "message.wav", 8000, 1, 16, 0);
+    ASSERT_TRUE(recorder.Record(message, 0, -30, 100000));
+    // The other caller talks for six seconds, in real time.
+    constexpr int kFrames = 8000 * 6;
+    std::atomic<int> lost{0};
+    std::atomic<bool> talked{false};
+    std::thread caller([&] {
+        std::vector<int16_t> frame(160);
+        for (size_t i = 0; i < frame.size(); ++i)
+            frame[i] = static_cast<int16_t>(i % 16 < 8 ? 8000 : -8000);
+        auto next = std::chrono::steady_clock::now();
+        for (int sent = 0; sent < kFrames; sent += 160) {
+            lost += static_cast<int>(160 - call->PushInput(frame.data(), 160));
+            next += std::chrono::milliseconds(20);
+            std::this_thread::sleep_for(next - std::chrono::steady_clock::now());
+        }
+        talked = true;
+    });
+
+    ASSERT_TRUE(line.Answer());
+    line.FinishPlay();  // the plug-in's output is due now
+    EXPECT_TRUE(dispatcher.RunUntil([&] { return talked.load(); }, 20000));
+    caller.join();
+    dispatcher.RunUntil([] { return false; }, 300);  // the last buffers come back
+    recorder.Stop();
+    EXPECT_EQ(lost.load(), 0);
+    EXPECT_GT(message->position, kFrames - 8000 / 2);
+    // The plug-in said nothing within the bound: the call went on without it.
+    ASSERT_TRUE(dispatcher.RunUntil(
+        [&] { return line.CurrentActivity() == TestLine::Activity::Waiting; }, 10000));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,8 @@
 #include "audio/pcm_file_sink.h"
 #include "audio/stub_source.h"
 #include "audio/wave_source.h"
+#include "diagnostics_capture.h"
+#include "file_size_limit.h"
 #include "platform/dispatch/step_dispatcher.h"
 #include "platform/scripted/scripted_device.h"
 #include "temp_dir.h"
@@ -237,6 +240,29 @@ TEST_F(LLineTest, HangUpsFollowTheDisconnectMode) {
     }
 }
 
+// End-of-call detection off: the caller's hang-up during the record tone is
+// ignored, the recording starts when the tone ends, and the call then goes
+// idle while it records. The recording is stopped, and its file finished,
+// before the cells hear that the call is over.
+TEST_F(LLineTest, ACallThatGoesIdleWhileRecordingStopsTheRecorderFirst) {
+    ASSERT_TRUE(Open(LLine::kIgnoreDisconnectWhilePlaying));
+    owner->onConnected = [&] { line->Play(MakeSilence(8000, 8000, 1)); };
+    // A silence limit longer than the network takes to clear the call.
+    owner->onPlayComplete = [&] { line->Record(Sink(), 0, -30, 900000); };
+    bool recordingAtTheEnd = true;
+    std::size_t stopsAtTheEnd = 0;
+    owner->onDisconnected = [&] {
+        recordingAtTheEnd = line->IsRecording();
+        stopsAtTheEnd = records.stops.size();
+    };
+    script.actions = {Talk(0, 400), At(500, CallerActionKind::HangUp)};
+    ASSERT_TRUE(Call());
+    EXPECT_THAT(AfterRings(), Contains("1000 owner:playcomplete"));
+    EXPECT_FALSE(recordingAtTheEnd);
+    EXPECT_EQ(stopsAtTheEnd, 1u);
+    EXPECT_FALSE(line->IsRecording());
+}
+
 TEST_F(LLineTest, FaxToneWithoutAFaxApplicationReachesTheOwner) {
     ASSERT_TRUE(Open());
     owner->onConnected = [&] { line->Wait(100000); };
@@ -315,6 +341,32 @@ TEST_F(LLineTest, AStoppedRecordingLosesItsLastFourTenthsOfASecond) {
     const LSoundSource file = OpenWaveSource(dir.Path() + "rec.wav");
     ASSERT_FALSE(IsInvalid(file));
     EXPECT_EQ(file->GetLength(), 21200);
+}
+
+// The disk fills up while the caller talks: the recording ends at once, the
+// way a recording that reaches its maximum length does (the line hangs up),
+// and the file keeps just the audio that reached it, with a header that says
+// so. The failure is reported.
+TEST_F(LLineTest, AFullDiskEndsTheRecordingAtOnceAndKeepsWhatWasWritten) {
+    DiagnosticsCapture events;
+    ASSERT_TRUE(Open());
+    owner->onConnected = [&] { line->Record(Sink(), 0, -30, 100000); };
+    script.actions = {Talk(0, 10000)};
+    {
+        test::ScopedFileSizeLimit full(46 + 3 * 16000 + 1);  // 3 s and a byte
+        ASSERT_TRUE(Call());
+    }
+    ASSERT_THAT(journal, Contains(::testing::EndsWith("owner:disconnected")));
+    EXPECT_LT(std::stoi(journal.back()), 3200) << journal.back();
+    ASSERT_EQ(records.stops.size(), 1u);
+    EXPECT_EQ(records.stops[0], 30000);
+    EXPECT_FALSE(line->IsRecording());
+    const std::string bytes = test::ReadFile(dir.Path() + "rec.wav");
+    ASSERT_EQ(bytes.size(), 46u + 48000u);
+    uint32_t dataBytes = 0;
+    std::memcpy(&dataBytes, bytes.data() + 42, 4);
+    EXPECT_EQ(dataBytes, 48000u);
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "audio", {"rec.wav"})) << events.AllText();
 }
 
 TEST_F(LLineTest, ATransferEndsTheCallAndAFailedOneHangsUp) {

@@ -13,6 +13,7 @@
 #include "delivery/message_compression.h"
 #include "delivery/mp3_attachment.h"
 #include "platform/files/file_modes.h"
+#include "platform/files/file_open.h"
 #include "platform/files/file_replacement.h"
 #include "platform/files/path_names.h"
 #include "platform/files/text_file.h"
@@ -28,12 +29,11 @@ namespace {
 // saves normally (0666 less the umask), or keeps the mode of the file it
 // replaces.
 bool CopyFile(const std::string& from, const std::string& to) {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = OpenRegularFile(from, O_RDONLY);
     if (in < 0)
         return false;
     const std::string temporary = CreateFileBeside(to);
-    const int out =
-        temporary.empty() ? -1 : ::open(temporary.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    const int out = temporary.empty() ? -1 : OpenRegularFile(temporary, O_WRONLY | O_TRUNC);
     bool ok = out >= 0;
     char buffer[65536];
     while (ok) {

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 
 #include "audio/channel_conversion.h"
 #include "audio/rate_conversion.h"
 #include "audio/wave_source.h"
+#include "platform/files/file_open.h"
 #include "platform/text/ascii_text.h"
 #include "platform/time/clock.h"
 
@@ -356,17 +355,12 @@ bool ParseSimulationScript(std::string_view text, const std::string& folder,
 
 bool LoadSimulationScript(const std::string& path, const VoiceLoader& loadVoice,
                           SimulationScript* script, std::string* error) {
-    std::error_code ec;
-    std::ifstream in;
-    if (std::filesystem::is_regular_file(path, ec))
-        in.open(path, std::ios::binary);
-    if (!in.is_open()) {
+    const std::optional<std::string> read = ReadRegularFile(path, kMaxScriptBytes + 1);
+    if (!read) {
         *error = path + ": cannot be read";
         return false;
     }
-    std::string text(kMaxScriptBytes + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    const std::string& text = *read;
     if (text.size() > kMaxScriptBytes) {
         *error = path + ": longer than " + std::to_string(kMaxScriptBytes) + " bytes";
         return false;

@@ -16,6 +16,7 @@
 #include "app/startup/install_commands_p.h"
 #include "app/startup/installed_data_p.h"
 #include "app/startup/password_files_p.h"
+#include "app/startup/recording_repair_p.h"
 #include "app/startup/telephony_providers_p.h"
 #include "app/status/status_service.h"
 #include "platform/alsa/sound_cards.h"
@@ -148,6 +149,10 @@ int Run(const StartOptions& options, FrontEnd& frontEnd, const ProgramIo& io,
     for (const std::string& path : installed.failed)
         ReportError("program", "the installed file " + path + " could not be created");
     WarnAboutExposedPasswordFiles(Store());
+    // Before any line records: messages a crash cut short count all of
+    // their audio again.
+    for (const std::string& repaired : RepairCrashedRecordings(Store().MailBoxes()))
+        out << "Orvia: " << repaired << std::endl;
 
     int status = 0;
     {

@@ -12,6 +12,7 @@
 #include "audio/codec/codec_stream.h"
 #include "audio/codec/standard_formats.h"
 #include "platform/files/file_modes.h"
+#include "platform/files/file_open.h"
 #include "platform/files/text_file.h"
 
 namespace orvia {
@@ -22,7 +23,7 @@ constexpr std::size_t kMinimumChoiceBytes = 16;  // a format block up to bitsPer
 
 // Reads up to size bytes; the count read, 0 when the file cannot be opened.
 std::size_t ReadUpTo(const std::string& path, uint8_t* data, std::size_t size) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0)
         return 0;
     std::size_t done = 0;
@@ -56,7 +57,7 @@ bool ReplaceFile(const std::string& path, const uint8_t* data, std::size_t size)
         ::unlink(tmp.c_str());
         return false;
     }
-    const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dfd = OpenFolder(dir.empty() ? "." : dir);
     if (dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/files/file_open.h"
+
 namespace orvia {
 namespace {
 
@@ -21,17 +23,15 @@ MP3ReadFile::~MP3ReadFile() {
 }
 
 bool MP3ReadFile::Open(const std::string& path) {
-    // Non-blocking so that a FIFO given as a path cannot stall the open; only
-    // regular files are read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Only regular files are read (a FIFO given as a path cannot stall it).
+    const int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0)
         return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         ::close(fd);
         return false;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     fd_ = fd;
     audioBytes_ = std::max<int64_t>(0, static_cast<int64_t>(st.st_size) - kTailBytes);

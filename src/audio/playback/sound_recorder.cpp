@@ -194,9 +194,11 @@ void LSoundRecorder::OnBufferDone(WaveBuffer* buffer) {
         HandleWriting();
 }
 
-void LSoundRecorder::WriteBlock(const int32_t* samples, int32_t frames) {
+bool LSoundRecorder::WriteBlock(const int32_t* samples, int32_t frames) {
     if (frames > 0)
         sink_->Write(samples, frames);
+    // A sink whose write failed (a full disk) has ended its file.
+    return !sink_->IsInvalid();
 }
 
 void LSoundRecorder::HandleWaiting() {
@@ -213,9 +215,14 @@ void LSoundRecorder::HandleWaiting() {
     const int32_t half = framesPerBuffer_ / 2;
     LSoundLevels firstHalf;
     MeasurePeakLevels(block_.get(), half, channels_, &firstHalf);
-    if (firstHalf.Level() > startThreshold_)
-        WriteBlock(preRoll_.get() + static_cast<size_t>(half) * channels_, framesPerBuffer_ - half);
-    WriteBlock(block_.get(), framesPerBuffer_);
+    const bool written = (firstHalf.Level() <= startThreshold_ ||
+                          WriteBlock(preRoll_.get() + static_cast<size_t>(half) * channels_,
+                                     framesPerBuffer_ - half)) &&
+                         WriteBlock(block_.get(), framesPerBuffer_);
+    if (!written) {
+        Stop();
+        return;
+    }
     state_ = kWriting;
     // The block just written is sound: the silence trimmed later is counted
     // from its end.
@@ -231,7 +238,10 @@ void LSoundRecorder::HandleWaiting() {
 
 void LSoundRecorder::HandleWriting() {
     const uint32_t session = session_;
-    WriteBlock(block_.get(), framesPerBuffer_);
+    if (!WriteBlock(block_.get(), framesPerBuffer_)) {
+        Stop();
+        return;
+    }
     const int32_t position = SinkTicks();
     if (current_.Level() > stopThreshold_) {
         lastSound_ = position;

@@ -7,7 +7,8 @@
 // block's first half. While writing, blocks at or below the threshold - 3 dB
 // count as silence; silence longer than the timeout is cut back to 0.7 s and
 // the recorder waits for sound again. It stops by itself after the maximum
-// duration, and stopping trims the file to 50 ms after the last sound.
+// duration, and at once when the sink fails to take a block (a full disk);
+// stopping trims the file to 50 ms after the last sound.
 //
 // The device's buffers (40 of them, about four seconds) come back through the
 // main-thread dispatcher, so buffer handling and every notification happen on
@@ -124,7 +125,8 @@ private:
     void OnBufferDone(WaveBuffer* buffer);
     void HandleWaiting();
     void HandleWriting();
-    void WriteBlock(const int32_t* samples, int32_t frames);
+    // False when the sink failed to take the block.
+    bool WriteBlock(const int32_t* samples, int32_t frames);
     int32_t SinkTicks() const;
     void NotifyEmptyLevels();
 

@@ -8,13 +8,14 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/files/file_open.h"
 #include "platform/files/path_names.h"
 
 namespace orvia {
 namespace {
 
-void SyncPath(const std::string& path, int flags) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
+void SyncPath(const std::string& path, bool folder) {
+    const int fd = folder ? OpenFolder(path) : OpenRegularFile(path, O_RDONLY);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -42,7 +43,7 @@ std::optional<FileStamp> StampOf(const std::string& path) {
 }
 
 bool IsFileInUse(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = OpenRegularFile(path, O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return false;
     // Should another open race with the lease, its break is announced by a
@@ -70,10 +71,10 @@ std::string CreateFileBeside(const std::string& target) {
 
 bool ReplaceFile(const std::string& replacement, const std::string& target, mode_t mode) {
     ::chmod(replacement.c_str(), mode);
-    SyncPath(replacement, 0);
+    SyncPath(replacement, false);
     if (::rename(replacement.c_str(), target.c_str()) != 0)
         return false;
-    SyncPath(FolderOf(target), O_DIRECTORY);
+    SyncPath(FolderOf(target), true);
     return true;
 }
 

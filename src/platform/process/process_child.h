@@ -76,6 +76,9 @@ public:
 
     bool IsStarted() const { return pid_ > 0; }
     pid_t Pid() const { return pid_; }
+    // The read end of the output pipe (non-blocking), for waiting on it
+    // together with other descriptors; -1 when there is none.
+    int OutputFd() const { return readFd_; }
 
     // Reads the child's output until maxBytes bytes have arrived, the child
     // closes its output or timeoutMs pass (negative: no bound), whichever comes

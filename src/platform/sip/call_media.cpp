@@ -29,6 +29,32 @@ constexpr int kMaxPacketsPerFrame = 50;             // what one call may queue i
 // never runs.
 void RtpReceive(const struct sa*, const struct rtp_header*, struct mbuf*, void*) {}
 
+// Our audio stream with the formats we take: PCMU, PCMA and, unless keys go
+// in-band or by INFO only, telephone-event; 20 ms packets.
+int AddOurMedia(struct sdp_session* sdp, struct sdp_media** media, uint16_t port, DtmfMode mode) {
+    int err = sdp_media_add(media, sdp, sdp_media_audio, port, sdp_proto_rtpavp);
+    if (err)
+        return err;
+    err |= sdp_format_add(nullptr, *media, false, "0", "PCMU", 8000, 1, nullptr, nullptr,
+                          Tag(kTagMu), false, nullptr);
+    err |= sdp_format_add(nullptr, *media, false, "8", "PCMA", 8000, 1, nullptr, nullptr,
+                          Tag(kTagA), false, nullptr);
+    if (mode == DtmfMode::Auto || mode == DtmfMode::Rfc4733)
+        err |= sdp_format_add(nullptr, *media, false, "101", telev_rtpfmt, 8000, 1, nullptr,
+                              nullptr, Tag(kTagEvent), false, "0-16");
+    err |= sdp_media_set_lattr(*media, true, sdp_attr_ptime, "%u", 20u);
+    return err;
+}
+
+bool HasCommonAudioCodec(struct sdp_media* media) {
+    for (struct le* le = list_head(sdp_media_format_lst(media, true)); le; le = le->next) {
+        const auto* fmt = static_cast<const struct sdp_format*>(le->data);
+        if (fmt->sup && (fmt->data == Tag(kTagMu) || fmt->data == Tag(kTagA)))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 CallMedia::CallMedia(DtmfMode mode, CallMediaEvents* events)
@@ -63,17 +89,7 @@ int CallMedia::Init(const struct sa& bindIp, const struct sa& sdpIp) {
     auto* socket = static_cast<struct udp_sock*>(rtp_sock(rtp_));
     udp_thread_detach(socket);
     rtpFd_ = udp_sock_fd(socket, sa_af(&bindIp));
-    err = sdp_media_add(&media_, sdp_, sdp_media_audio, sa_port(rtp_local(rtp_)), sdp_proto_rtpavp);
-    if (err)
-        return err;
-    err |= sdp_format_add(nullptr, media_, false, "0", "PCMU", 8000, 1, nullptr, nullptr,
-                          Tag(kTagMu), false, nullptr);
-    err |= sdp_format_add(nullptr, media_, false, "8", "PCMA", 8000, 1, nullptr, nullptr,
-                          Tag(kTagA), false, nullptr);
-    if (mode_ == DtmfMode::Auto || mode_ == DtmfMode::Rfc4733)
-        err |= sdp_format_add(nullptr, media_, false, "101", telev_rtpfmt, 8000, 1, nullptr,
-                              nullptr, Tag(kTagEvent), false, "0-16");
-    err |= sdp_media_set_lattr(media_, true, sdp_attr_ptime, "%u", 20u);
+    err = AddOurMedia(sdp_, &media_, sa_port(rtp_local(rtp_)), mode_);
     if (err)
         return err;
     txBuffer_ = mbuf_alloc(kRtpHeaderRoom + kMaxPayload);
@@ -119,8 +135,23 @@ void CallMedia::ApplyNegotiation() {
     }
 }
 
+bool CallMedia::OfferIsUsable(struct mbuf* body) const {
+    struct sdp_session* trial = nullptr;
+    struct sdp_media* media = nullptr;
+    const struct sa* local = sdp_media_laddr(media_);
+    const bool usable = !sdp_session_alloc(&trial, local) &&
+                        !AddOurMedia(trial, &media, sa_port(local), mode_) &&
+                        !sdp_decode(trial, body, true) && HasCommonAudioCodec(media);
+    mem_deref(trial);
+    return usable;
+}
+
 int CallMedia::DecodeOffer(struct mbuf* body) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
+    // Decoding changes the session's view of the peer, so an offer is tried
+    // on a session of its own first: one we refuse leaves the media as it was.
+    if (!sdp_ || !media_ || !OfferIsUsable(body))
+        return EPROTO;
     const int err = sdp_decode(sdp_, body, true);
     if (err)
         return err;

@@ -67,7 +67,7 @@ public:
     int Init(const struct sa& bindIp, const struct sa& sdpIp);
 
     // Offer/answer. Decode returns 0 or an error code; an offer or answer
-    // with no common codec is refused.
+    // with no common codec is refused, and a refused offer changes nothing.
     int DecodeOffer(struct mbuf* body);
     int DecodeAnswer(struct mbuf* body);
     int Encode(struct mbuf** body, bool offer);
@@ -90,6 +90,8 @@ public:
     uint16_t LocalRtpPort() const;
 
 private:
+    // Whether an offer leaves us a codec, judged without touching our SDP.
+    bool OfferIsUsable(struct mbuf* body) const;
     void OnFrame() override;
     // Reads the RTP packets that arrived since the last frame.
     void ReadRtp();

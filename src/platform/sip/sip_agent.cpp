@@ -5,7 +5,6 @@
 
 #include "platform/diagnostics/diagnostics.h"
 #include "platform/sip/libre_p.h"
-#include "platform/sip/request_check_p.h"
 #include "platform/sip/sip_call_p.h"
 #include "platform/sip/sip_loop_p.h"
 #include "platform/time/clock.h"
@@ -13,18 +12,10 @@
 namespace orvia::sip {
 namespace {
 
-constexpr uint32_t kRegisterExpires = 3600;
 // Waits before another registration after failures in a row: 30 s, doubled
 // with each further failure, at most 30 minutes.
 constexpr int kFirstRetrySeconds = 30;
 constexpr int kLongestRetrySeconds = 1800;
-constexpr char kAllow[] = "INVITE, ACK, BYE, CANCEL, OPTIONS, INFO, NOTIFY, REFER";
-
-std::string ToString(const struct sa& address) {
-    char text[64] = {};
-    (void)re_snprintf(text, sizeof(text), "%J", &address);
-    return text;
-}
 
 std::string ErrorText(int err) {
     char text[128] = {};
@@ -53,22 +44,15 @@ std::string ClockText(int64_t localSeconds) {
 }  // namespace
 
 struct SipAgent::Handles {
-    struct dnsc* dns = nullptr;
-    struct sip_lsnr* requests = nullptr;
-    struct sipreg* registration = nullptr;
     struct tmr keepalive;
     struct tmr retry;
     struct sa registrarAddress;
     bool haveRegistrarAddress = false;
-    struct sa listenAddress;
-    struct sa mediaAddress;
 
     Handles() {
         tmr_init(&keepalive);
         tmr_init(&retry);
         sa_init(&registrarAddress, AF_UNSPEC);
-        sa_init(&listenAddress, AF_UNSPEC);
-        sa_init(&mediaAddress, AF_UNSPEC);
     }
 };
 
@@ -86,162 +70,74 @@ std::unique_ptr<SipAgent> SipAgent::Create(const SipDeviceSettings& settings, Si
                                            LineSink* sink, MediaPortFactory audio,
                                            std::string* error) {
     std::unique_ptr<SipAgent> agent(new SipAgent(settings, loop, sink, std::move(audio)));
-    const int err = agent->Start();
-    if (err) {
-        *error = "SIP on " + settings.listenHost + ":" + std::to_string(settings.listenPort) +
-                 (settings.transport == SipTransport::Tcp ? " (tcp)" : " (udp)") + ": " +
-                 ErrorText(err);
+    if (!settings.registrar.empty())
+        agent->RegistrationStarted();
+    agent->stack_ = SipStack::Open(settings, loop, agent.get(), error);
+    if (!agent->stack_)
         return nullptr;
-    }
     return agent;
 }
 
-int SipAgent::Start() {
+SipAgent::~SipAgent() {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    Handles& h = *handles_;
-    int err = sa_set_str(&h.listenAddress, settings_.listenHost.c_str(), settings_.listenPort);
-    if (err)
-        return err;
-    if (sa_is_any(&h.listenAddress)) {
-        // libre writes the bound address into Contact and SDP, so a wildcard
-        // becomes the address of the interface the default route uses.
-        struct sa ip;
-        err = net_default_source_addr_get(sa_af(&h.listenAddress), &ip);
-        if (err)
-            return err;
-        sa_set_port(&ip, settings_.listenPort);
-        h.listenAddress = ip;
+    tmr_cancel(&handles_->keepalive);
+    tmr_cancel(&handles_->retry);
+    closing_ = true;
+    // Deleted here, while the stack can still send their BYE (or 486,
+    // CANCEL): a call never outlives its agent.
+    ended_.clear();
+    if (call_) {
+        call_->Abandon();
+        call_.reset();
     }
-    h.mediaAddress = h.listenAddress;
-    sa_set_port(&h.mediaAddress, 0);
+    // The stack stays until those last transactions and the un-REGISTER
+    // have finished.
+    if (stack_)
+        stack_->Retire();
+}
 
-    // Names in the registrar, proxy or dialled URIs need DNS; addresses do not.
-    struct sa servers[4];
-    uint32_t count = 4;
-    char domain[64] = {};
-    if (!dns_srv_get(domain, sizeof(domain), servers, &count) && count > 0)
-        (void)dnsc_alloc(&h.dns, nullptr, servers, count);
-
-    err = sip_alloc(&sip_, h.dns, 32, 32, 32, "Orvia", nullptr, nullptr);
-    if (err)
-        return err;
-    err = sip_transp_add(sip_,
-                         settings_.transport == SipTransport::Tcp ? SIP_TRANSP_TCP : SIP_TRANSP_UDP,
-                         &h.listenAddress);
-    if (err)
-        return err;
-    err = sip_listen(&h.requests, sip_, true, &SipAgent::OnRequest, this);
-    if (err)
-        return err;
-    err = sipsess_listen(&sessions_, sip_, 32, &SipAgent::OnIncomingCall, this);
-    if (err)
-        return err;
-    err = sip_auth_alloc(&auth_, &SipAgent::AuthHandler, this, false);
-    if (err)
-        return err;
-    if (!settings_.registrar.empty())
-        return StartRegistration();
-    return 0;
+std::unique_ptr<MediaPort> SipAgent::NewMediaPort() const {
+    return audio_ ? audio_() : nullptr;
 }
 
 std::string SipAgent::Who() const {
     return "SIP device [" + settings_.section + "] \"" + settings_.name + "\"";
 }
 
-int SipAgent::StartRegistration() {
-    ORVIA_ASSERT_SIP_LOOP_THREAD();
+void SipAgent::RegistrationStarted() {
     registration_.state = RegistrationState::Registering;
     registration_.registrar = settings_.registrar;
     registration_.nextTry = 0;
-    const std::string aor = settings_.AddressOfRecord();
-    const char* routes[1] = {settings_.outboundProxy.c_str()};
-    const uint32_t routeCount = settings_.outboundProxy.empty() ? 0 : 1;
-    return sipreg_register(&handles_->registration, sip_, settings_.registrar.c_str(), aor.c_str(),
-                           settings_.displayName.empty() ? nullptr : settings_.displayName.c_str(),
-                           aor.c_str(), kRegisterExpires, settings_.ContactUser().c_str(),
-                           routeCount ? routes : nullptr, routeCount, 0, &SipAgent::AuthHandler,
-                           this, false, &SipAgent::OnRegisterResponse, this, nullptr, nullptr);
 }
 
-SipAgent::~SipAgent() {
+void SipAgent::OnRegisterResponse(int err, const struct sip_msg* msg) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
     Handles& h = *handles_;
-    tmr_cancel(&h.keepalive);
-    tmr_cancel(&h.retry);
-    closing_ = true;
-    if (call_) {
-        // Deleted here, while the stack can still send its BYE (or 486, CANCEL).
-        call_->Abandon();
-        call_.reset();
-    }
-    // The registration's destructor sends the un-REGISTER; the forced close
-    // below then ends what is still in flight.
-    h.registration = static_cast<struct sipreg*>(mem_deref(h.registration));
-    sessions_ = static_cast<struct sipsess_sock*>(mem_deref(sessions_));
-    h.requests = static_cast<struct sip_lsnr*>(mem_deref(h.requests));
-    auth_ = static_cast<struct sip_auth*>(mem_deref(auth_));
-    if (sip_)
-        sip_close(sip_, true);
-    sip_ = static_cast<struct sip*>(mem_deref(sip_));
-    h.dns = static_cast<struct dnsc*>(mem_deref(h.dns));
-}
-
-std::string SipAgent::LocalAddress() const {
-    ORVIA_ASSERT_SIP_LOOP_THREAD();
-    struct sa address;
-    if (!sip_ ||
-        sip_transp_laddr(sip_, &address,
-                         settings_.transport == SipTransport::Tcp ? SIP_TRANSP_TCP : SIP_TRANSP_UDP,
-                         nullptr))
-        return {};
-    return ToString(address);
-}
-
-const struct sa& SipAgent::MediaAddress() const {
-    ORVIA_ASSERT_SIP_LOOP_THREAD();
-    return handles_->mediaAddress;
-}
-
-std::unique_ptr<MediaPort> SipAgent::NewMediaPort() const {
-    ORVIA_ASSERT_SIP_LOOP_THREAD();
-    return audio_ ? audio_() : nullptr;
-}
-
-int SipAgent::AuthHandler(char** user, char** password, const char*, void* arg) {
-    auto* self = static_cast<SipAgent*>(arg);
-    int err = str_dup(user, self->settings_.authUser.c_str());
-    err |= str_dup(password, self->settings_.password.c_str());
-    return err;
-}
-
-void SipAgent::OnRegisterResponse(int err, const struct sip_msg* msg, void* arg) {
-    auto* self = static_cast<SipAgent*>(arg);
-    Handles& h = *self->handles_;
     // A provisional answer says nothing yet.
-    if (self->closing_ || (!err && msg && msg->scode < 200))
+    if (closing_ || (!err && msg && msg->scode < 200))
         return;
     const bool ok = !err && msg && msg->scode >= 200 && msg->scode < 300;
     if (!ok) {
-        self->registered_ = false;
+        registered_ = false;
         tmr_cancel(&h.keepalive);
-        self->RegistrationFailed(msg ? std::to_string(msg->scode) + " " + Text(msg->reason)
-                                     : ErrorText(err));
+        RegistrationFailed(msg ? std::to_string(msg->scode) + " " + Text(msg->reason)
+                               : ErrorText(err));
         return;
     }
-    const bool was = self->registered_;
-    self->registered_ = true;
-    self->failuresInARow_ = 0;
-    self->registration_.state = RegistrationState::Registered;
-    self->registration_.detail = std::to_string(msg->scode) + " " + Text(msg->reason);
-    self->registration_.nextTry = 0;
+    const bool was = registered_;
+    registered_ = true;
+    failuresInARow_ = 0;
+    registration_.state = RegistrationState::Registered;
+    registration_.detail = std::to_string(msg->scode) + " " + Text(msg->reason);
+    registration_.nextTry = 0;
     if (!was)
-        ReportInfo("sip", self->Who() + ": registered with " + self->settings_.registrar + " as " +
-                              self->settings_.AddressOfRecord());
+        ReportInfo("sip", Who() + ": registered with " + settings_.registrar + " as " +
+                              settings_.AddressOfRecord());
     h.registrarAddress = msg->src;
     h.haveRegistrarAddress = true;
-    if (self->settings_.natKeepaliveSeconds > 0 && !tmr_isrunning(&h.keepalive))
-        tmr_start(&h.keepalive, static_cast<uint64_t>(self->settings_.natKeepaliveSeconds) * 1000,
-                  &SipAgent::OnKeepaliveTimer, self);
+    if (settings_.natKeepaliveSeconds > 0 && !tmr_isrunning(&h.keepalive))
+        tmr_start(&h.keepalive, static_cast<uint64_t>(settings_.natKeepaliveSeconds) * 1000,
+                  &SipAgent::OnKeepaliveTimer, this);
 }
 
 void SipAgent::RegistrationFailed(const std::string& reason) {
@@ -263,21 +159,24 @@ void SipAgent::RegistrationFailed(const std::string& reason) {
 
 void SipAgent::OnRetryTimer(void* arg) {
     auto* self = static_cast<SipAgent*>(arg);
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     Handles& h = *self->handles_;
     if (!self->retryWaits_) {
-        h.registration = static_cast<struct sipreg*>(mem_deref(h.registration));
+        self->stack_->Unregister();
         self->retryWaits_ = true;
         tmr_start(&h.retry, static_cast<uint64_t>(RetrySeconds(self->failuresInARow_)) * 1000,
                   &SipAgent::OnRetryTimer, self);
         return;
     }
-    const int err = self->StartRegistration();
+    self->RegistrationStarted();
+    const int err = self->stack_->Register();
     if (err)
         self->RegistrationFailed(ErrorText(err));
 }
 
 void SipAgent::OnKeepaliveTimer(void* arg) {
     auto* self = static_cast<SipAgent*>(arg);
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     Handles& h = *self->handles_;
     if (!self->registered_ || !h.haveRegistrarAddress)
         return;
@@ -288,83 +187,33 @@ void SipAgent::OnKeepaliveTimer(void* arg) {
     mb.size = sizeof(crlf);
     mb.pos = 0;
     mb.end = sizeof(crlf);
-    (void)sip_send(self->sip_, nullptr,
+    (void)sip_send(self->Stack(), nullptr,
                    self->settings_.transport == SipTransport::Tcp ? SIP_TRANSP_TCP : SIP_TRANSP_UDP,
                    &h.registrarAddress, &mb);
     tmr_start(&h.keepalive, static_cast<uint64_t>(self->settings_.natKeepaliveSeconds) * 1000,
               &SipAgent::OnKeepaliveTimer, self);
 }
 
-bool SipAgent::OnRequest(const struct sip_msg* msg, void* arg) {
-    auto* self = static_cast<SipAgent*>(arg);
-    // Every request passes here before any dialog sees it.
-    if (const std::string problem = MissingMandatoryHeader(msg); !problem.empty()) {
-        self->RefuseBadRequest(msg, problem);
-        return true;
-    }
-    if (pl_strcmp(&msg->met, "OPTIONS") != 0)
-        return false;
-    (void)sip_treplyf(nullptr, nullptr, self->sip_, msg, false, 200, "OK",
-                      "Allow: %s\r\n"
-                      "Accept: application/sdp\r\n"
-                      "Content-Length: 0\r\n"
-                      "\r\n",
-                      kAllow);
-    return true;
-}
-
-void SipAgent::RefuseBadRequest(const struct sip_msg* msg, const std::string& problem) {
-    if (pl_strcmp(&msg->met, "ACK") == 0)
-        return;  // never answered
-    if (sip_msg_hdr(msg, SIP_HDR_VIA) && pl_isset(&msg->via.sentby)) {
-        (void)sip_replyf(sip_, msg, 400, "Bad Request",
-                         "Warning: 399 orvia \"%s\"\r\n"
-                         "Content-Length: 0\r\n"
-                         "\r\n",
-                         problem.c_str());
-        return;
-    }
-    // Without a Via the reply goes back where the request came from, with
-    // what identifies the request.
-    struct mbuf* reply = mbuf_alloc(512);
-    if (!reply)
-        return;
-    int err = mbuf_printf(reply, "SIP/2.0 400 Bad Request\r\n");
-    for (const enum sip_hdrid id : {SIP_HDR_FROM, SIP_HDR_TO, SIP_HDR_CALL_ID, SIP_HDR_CSEQ}) {
-        if (const struct sip_hdr* hdr = sip_msg_hdr(msg, id))
-            err |= mbuf_printf(reply, "%r: %r\r\n", &hdr->name, &hdr->val);
-    }
-    err |= mbuf_printf(reply,
-                       "Warning: 399 orvia \"%s\"\r\n"
-                       "Content-Length: 0\r\n"
-                       "\r\n",
-                       problem.c_str());
-    reply->pos = 0;
-    if (!err)
-        (void)sip_send(sip_, msg->sock, msg->tp, &msg->src, reply);
-    mem_deref(reply);
-}
-
-void SipAgent::OnIncomingCall(const struct sip_msg* msg, void* arg) {
-    auto* self = static_cast<SipAgent*>(arg);
+void SipAgent::OnIncomingCall(const struct sip_msg* msg) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     char source[64] = {};
     (void)sa_ntop(&msg->src, source, sizeof(source));
-    if (!self->settings_.acceptFrom.Allows(source)) {
-        (void)sip_treply(nullptr, self->sip_, msg, 403, "Forbidden");
+    if (!settings_.acceptFrom.Allows(source)) {
+        (void)sip_treply(nullptr, Stack(), msg, 403, "Forbidden");
         return;
     }
-    if (self->call_) {
-        (void)sip_treply(nullptr, self->sip_, msg, 486, "Busy Here");
+    if (call_) {
+        (void)sip_treply(nullptr, Stack(), msg, 486, "Busy Here");
         return;
     }
-    auto call = std::make_unique<SipCall>(self, self->nextHandle_++);
+    auto call = std::make_unique<SipCall>(this, nextHandle_++);
     SipCall* raw = call.get();
-    self->call_ = std::move(call);
+    call_ = std::move(call);
     const uint16_t refusal = raw->Accept(msg);
     if (refusal) {
         // Nothing was reported about this call yet.
-        self->call_.reset();
-        (void)sip_treply(nullptr, self->sip_, msg, refusal,
+        call_.reset();
+        (void)sip_treply(nullptr, Stack(), msg, refusal,
                          refusal == 488 ? "Not Acceptable Here" : "Server Internal Error");
     }
 }
@@ -378,9 +227,13 @@ void SipAgent::CallEnded(SipCall* call) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
     if (closing_ || call_.get() != call)
         return;
-    // Deleted once the libre handler that ended it has returned.
-    SipCall* dying = call_.release();
-    loop_->Post([dying] { delete dying; });
+    // Deleted once the libre handler that ended it has returned, unless the
+    // agent goes first and takes it along.
+    ended_.push_back(std::move(call_));
+    loop_->Post([this, alive = std::weak_ptr<int>(alive_)] {
+        if (alive.lock())
+            ended_.clear();
+    });
 }
 
 void SipAgent::Answer(CallHandle handle, RequestId request) {

@@ -1,14 +1,16 @@
-// The SIP user agent of one open line: its SIP stack on the listen address,
-// its registration, and its one call at a time.
+// The SIP user agent of one open line: its SIP stack (sip_stack_p.h) on the
+// listen address, its registration, and its one call at a time.
 //
-// The stack listens on the device's address (UDP or TCP), answers OPTIONS,
-// refuses a request that lacks a mandatory header (400, request_check.h),
-// calls from addresses outside "acceptfrom" (403) and a second call while the
-// line has one (486 Busy Here). With a registrar it registers the
-// account (digest authentication, refreshed before it expires) and sends a
-// keep-alive to the registrar every "natkeepalive" seconds while registered.
-// Closing ends the call (BYE, 486 or CANCEL), removes the registration and
-// closes the stack.
+// The stack listens on the device's address (UDP or TCP), answers OPTIONS
+// and refuses a request that lacks a mandatory header (400); the agent
+// refuses calls from addresses outside "acceptfrom" (403) and a second call
+// while the line has one (486 Busy Here). With a registrar it registers the
+// account (digest authentication, refreshed before it expires), says how
+// each registration went, tries a failed one again after a wait that grows
+// with each failure in a row, and sends a keep-alive to the registrar every
+// "natkeepalive" seconds while registered. Closing ends the call (BYE, 486
+// or CANCEL) and retires the stack, which removes the registration and
+// closes once those last transactions have finished.
 //
 // Threads: the SIP loop thread only (made and destroyed there too), asserted
 // in debug builds.
@@ -16,10 +18,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/sip/line_sink_p.h"
 #include "platform/sip/media_port.h"
 #include "platform/sip/sip_settings.h"
+#include "platform/sip/sip_stack_p.h"
 
 struct sip;
 struct sipsess_sock;
@@ -32,14 +36,14 @@ namespace orvia::sip {
 class SipCall;
 class SipLoop;
 
-class SipAgent {
+class SipAgent : private SipStackOwner {
 public:
     // Null with a reason in *error when the stack cannot start (the address
     // is in use, say).
     static std::unique_ptr<SipAgent> Create(const SipDeviceSettings& settings, SipLoop* loop,
                                             LineSink* sink, MediaPortFactory audio,
                                             std::string* error);
-    ~SipAgent();
+    ~SipAgent() override;
     SipAgent(const SipAgent&) = delete;
     SipAgent& operator=(const SipAgent&) = delete;
 
@@ -51,7 +55,7 @@ public:
     void GenerateDigits(CallHandle call, const std::string& digits);
 
     // "ip:port" the stack listens on.
-    std::string LocalAddress() const;
+    std::string LocalAddress() const { return stack_->LocalAddress(); }
     bool Registered() const { return registered_; }
     const RegistrationStatus& Registration() const { return registration_; }
 
@@ -59,38 +63,38 @@ public:
     const SipDeviceSettings& Settings() const { return settings_; }
     LineSink* Sink() const { return sink_; }
     struct sip* Stack() const {
-        return sip_;
+        return stack_->Sip();
     }
     struct sipsess_sock* Sessions() const {
-        return sessions_;
+        return stack_->Sessions();
     }
     struct sip_auth* Auth() const {
-        return auth_;
+        return stack_->Auth();
     }
+    // The argument of SipStack::AuthHandler for the calls' sessions.
+    void* AuthArg() const { return stack_; }
     // Where RTP is bound and the address the SDP names.
-    const struct sa& MediaAddress() const;
+    const struct sa& MediaAddress() const { return stack_->MediaAddress(); }
     std::unique_ptr<MediaPort> NewMediaPort() const;
-    // The call ended; it is deleted once its handler has returned.
+    // The call ended; it is deleted once its handler has returned, and at the
+    // latest with the agent, never after it.
     void CallEnded(SipCall* call);
-    static int AuthHandler(char** user, char** password, const char* realm, void* arg);
 
 private:
     SipAgent(const SipDeviceSettings& settings, SipLoop* loop, LineSink* sink,
              MediaPortFactory audio);
-    int Start();
-    int StartRegistration();
+    SipCall* Find(CallHandle call) const;
+    // The registration was started: said in the status.
+    void RegistrationStarted();
     // The registration failed with reason: said, and tried again after a
     // wait that grows with each failure in a row.
     void RegistrationFailed(const std::string& reason);
     // "SIP device [section] "name"", for the program's events.
     std::string Who() const;
-    SipCall* Find(CallHandle call) const;
 
-    static void OnIncomingCall(const struct sip_msg* msg, void* arg);
-    static bool OnRequest(const struct sip_msg* msg, void* arg);
-    // 400 Bad Request, with the problem in a Warning header.
-    void RefuseBadRequest(const struct sip_msg* msg, const std::string& problem);
-    static void OnRegisterResponse(int err, const struct sip_msg* msg, void* arg);
+    // SipStackOwner
+    void OnIncomingCall(const struct sip_msg* msg) override;
+    void OnRegisterResponse(int err, const struct sip_msg* msg) override;
     static void OnKeepaliveTimer(void* arg);
     static void OnRetryTimer(void* arg);
 
@@ -98,12 +102,14 @@ private:
     SipLoop* loop_;
     LineSink* sink_;
     MediaPortFactory audio_;
-    struct sip* sip_ = nullptr;
-    struct sipsess_sock* sessions_ = nullptr;
-    struct sip_auth* auth_ = nullptr;
+    SipStack* stack_ = nullptr;  // retired (not deleted) with the agent
     struct Handles;
     std::unique_ptr<Handles> handles_;
     std::unique_ptr<SipCall> call_;
+    // Calls that have ended, waiting to be deleted.
+    std::vector<std::unique_ptr<SipCall>> ended_;
+    // Lets a deletion posted to the loop know whether the agent still exists.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     CallHandle nextHandle_ = 1;
     bool registered_ = false;
     RegistrationStatus registration_;

@@ -119,9 +119,9 @@ uint16_t SipCall::Accept(const struct sip_msg* invite) {
     }
     const int err = sipsess_accept(
         &session_, agent_->Sessions(), invite, 180, "Ringing", settings.ContactUser().c_str(),
-        "application/sdp", nullptr, &SipAgent::AuthHandler, agent_, false, &SipCall::OnOffer,
-        &SipCall::OnAnswer, &SipCall::OnEstablished, &SipCall::OnInfo, &SipCall::OnReferOrNotify,
-        &SipCall::OnClose, this, "Allow: %s\r\n", kAllow);
+        "application/sdp", nullptr, &SipStack::AuthHandler, agent_->AuthArg(), false,
+        &SipCall::OnOffer, &SipCall::OnAnswer, &SipCall::OnEstablished, &SipCall::OnInfo,
+        &SipCall::OnReferOrNotify, &SipCall::OnClose, this, "Allow: %s\r\n", kAllow);
     if (err)
         return 500;
 
@@ -174,9 +174,10 @@ bool SipCall::Connect(const std::string& uri, RequestId request) {
         &session_, agent_->Sessions(), uri.c_str(),
         settings.displayName.empty() ? nullptr : settings.displayName.c_str(), aor.c_str(),
         settings.ContactUser().c_str(), routeCount ? routes : nullptr, routeCount,
-        "application/sdp", offer, &SipAgent::AuthHandler, agent_, false, &SipCall::OnOffer,
-        &SipCall::OnAnswer, &SipCall::OnProgress, &SipCall::OnEstablished, &SipCall::OnInfo,
-        &SipCall::OnReferOrNotify, &SipCall::OnClose, this, "Allow: %s\r\n", kAllow);
+        "application/sdp", offer, &SipStack::AuthHandler, agent_->AuthArg(), false,
+        &SipCall::OnOffer, &SipCall::OnAnswer, &SipCall::OnProgress, &SipCall::OnEstablished,
+        &SipCall::OnInfo, &SipCall::OnReferOrNotify, &SipCall::OnClose, this, "Allow: %s\r\n",
+        kAllow);
     mem_deref(offer);
     if (err)
         return false;

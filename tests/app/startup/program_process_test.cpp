@@ -4,11 +4,19 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <thread>
 
 #include "app/startup/installed_data_p.h"
+#include "audio/wave_header_p.h"
 #include "file_mode_helpers.h"
 #include "platform/files/text_file.h"
 #include "platform/process/process_child.h"
@@ -178,6 +186,246 @@ TEST_F(ProgramProcessTest, HelpAndUnknownSwitches) {
     Program bad({"--frobnicate"});
     EXPECT_EQ(bad.Finish(), 2);
     EXPECT_EQ(TodaysLog().find("Orvia Run"), std::string::npos);
+}
+
+// A message that a crash cut short (its header last written 4 s into 7.65 s
+// of audio) counts all of its audio again once the program has started, and
+// the program says so.
+TEST_F(ProgramProcessTest, StartUpRepairsRecordingsACrashCutShort) {
+    const auto stale = MakePcmWaveHeader(1, 8000, 2, 2 * 32000);
+    const std::string audio(2 * 61200, '\x11');
+    const std::string message = store_.MailBoxes() + "Default ICM000007.wav";
+    ASSERT_TRUE(WriteFile(message, std::string(stale.begin(), stale.end()) + audio));
+    ASSERT_TRUE(WriteFile(store_.MailBoxes() + "Default ICM000007.ini", "[message]\nread=false\n"));
+
+    Program service({"/service"});
+    ASSERT_TRUE(service.WaitForOutput("Orvia running")) << service.Output();
+    EXPECT_NE(service.Output().find("Orvia: repaired Default ICM000007.wav (its header counted "
+                                    "4.00 s of the 7.65 s it holds)"),
+              std::string::npos)
+        << service.Output();
+    const auto repaired = MakePcmWaveHeader(1, 8000, 2, 2 * 61200);
+    EXPECT_EQ(ReadFile(message), std::string(repaired.begin(), repaired.end()) + audio);
+    ASSERT_EQ(::kill(service.Pid(), SIGTERM), 0);
+    EXPECT_EQ(service.Finish(), 0) << service.Output();
+}
+
+// Two OGMs that go to each other with nothing to play: the simulated call
+// ends with the goodbye prompt within a bounded number of steps, instead of
+// printing for ever.
+TEST_F(ProgramProcessTest, SimulateEndsACallFlowThatLoopsWithoutAudio) {
+    ASSERT_TRUE(WriteFile(store_.SettingsFile(), "[settings]\nogm=A\nnrings=1\n"));
+    ASSERT_TRUE(
+        WriteFile(store_.OGMs() + "A.ini", "[ivr]\nwait=0\nplaycomplete=go\nplaycompletego=B\n"));
+    ASSERT_TRUE(
+        WriteFile(store_.OGMs() + "B.ini", "[ivr]\nwait=0\nplaycomplete=go\nplaycompletego=A\n"));
+    ASSERT_TRUE(WriteFile(dir_.Path() + "call.txt", "caller 5551234\nlimit 60\n"));
+    Program simulate({"simulate", dir_.Path() + "call.txt"});
+    EXPECT_EQ(simulate.Finish(20000), 0) << simulate.Output().substr(0, 2000);
+    const std::string& out = simulate.Output();
+    EXPECT_NE(out.find("play (missing) System Prompts/GoodBye.wav\nT+0000.000 hangup system"),
+              std::string::npos)
+        << out.substr(0, 2000);
+    EXPECT_LT(out.size(), 10000u);
+}
+
+// A free loopback port for UDP and TCP (taken a moment ago, so another
+// program could still take it first).
+int FreeLoopbackPort() {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const int udp = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof(address);
+        int port = 0;
+        if (::bind(udp, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+            ::getsockname(udp, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            port = ntohs(address.sin_port);
+        const int tcp = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const bool tcpFree =
+            port > 0 && ::bind(tcp, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+        ::close(tcp);
+        ::close(udp);
+        if (tcpFree)
+            return port;
+    }
+    return 0;
+}
+
+// Callers that stay on the line, talking, until they are sent BYE.
+std::string StayingCallers() {
+    return R"(<?xml version="1.0" encoding="ISO-8859-1" ?>
+<scenario name="stay">
+  <nop><action><setdest host="127.0.0.1" port="[field0]" protocol="udp"/></action></nop>
+  <send retrans="500"><![CDATA[
+      INVITE sip:orvia@127.0.0.1:[field0] SIP/2.0
+      Via: SIP/2.0/[transport] [local_ip]:[local_port];branch=[branch]
+      From: "Caller" <sip:555[call_number]@[local_ip]:[local_port]>;tag=[pid]SIPpTag00[call_number]
+      To: <sip:orvia@127.0.0.1:[field0]>
+      Call-ID: [call_id]
+      CSeq: 1 INVITE
+      Contact: <sip:caller@[local_ip]:[local_port]>
+      Max-Forwards: 70
+      Content-Type: application/sdp
+      Content-Length: [len]
+
+      v=0
+      o=caller 1 1 IN IP4 [local_ip]
+      s=-
+      c=IN IP4 [media_ip]
+      t=0 0
+      m=audio [media_port] RTP/AVP 8
+      a=rtpmap:8 PCMA/8000
+    ]]></send>
+  <recv response="100" optional="true"/>
+  <recv response="180"/>
+  <recv response="200" rrs="true"/>
+  <send><![CDATA[
+      ACK [next_url] SIP/2.0
+      Via: SIP/2.0/[transport] [local_ip]:[local_port];branch=[branch]
+      From: "Caller" <sip:555[call_number]@[local_ip]:[local_port]>;tag=[pid]SIPpTag00[call_number]
+      To: <sip:orvia@127.0.0.1:[field0]>[peer_tag_param]
+      Call-ID: [call_id]
+      CSeq: 1 ACK
+      Max-Forwards: 70
+      Content-Length: 0
+    ]]></send>
+  <nop><action><exec play_pcap_audio="/usr/share/sip-tester/g711a.pcap"/></action></nop>
+  <recv request="BYE"/>
+  <send><![CDATA[
+      SIP/2.0 200 OK
+      [last_Via:]
+      [last_From:]
+      [last_To:]
+      [last_Call-ID:]
+      [last_CSeq:]
+      Content-Length: 0
+    ]]></send>
+</scenario>
+)";
+}
+
+// What a WAVE file's header claims against what the file holds.
+struct WaveCheck {
+    bool header = false;  // "RIFF" ... "WAVE" with a data chunk at 36
+    uint32_t dataBytes = 0;
+    int64_t fileData = 0;  // bytes after the 46-byte header
+};
+
+WaveCheck CheckWave(const std::string& path) {
+    const std::string bytes = ReadFile(path);
+    WaveCheck check;
+    if (bytes.size() < 46)
+        return check;
+    auto u32 = [&](std::size_t at) {
+        return uint32_t{static_cast<uint8_t>(bytes[at])} |
+               uint32_t{static_cast<uint8_t>(bytes[at + 1])} << 8 |
+               uint32_t{static_cast<uint8_t>(bytes[at + 2])} << 16 |
+               uint32_t{static_cast<uint8_t>(bytes[at + 3])} << 24;
+    };
+    check.header = bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "WAVE") == 0 &&
+                   bytes.compare(38, 4, "data") == 0 && u32(4) == u32(42) + 38;
+    check.dataBytes = u32(42);
+    check.fileData = static_cast<int64_t>(bytes.size()) - 46;
+    return check;
+}
+
+// SIGTERM while sixteen SIP callers are leaving messages: every caller gets
+// BYE, the program ends within five seconds and says so in the log, and
+// every message is closed with a header that counts all of its audio.
+TEST_F(ProgramProcessTest, SigtermWithSixteenCallsUpEndsEveryCallAndKeepsEveryMessage) {
+    if (std::system("command -v sipp >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "sipp (sip-tester) is not installed";
+    constexpr int kCalls = 16;
+    std::string telephony;
+    std::string targets = "SEQUENTIAL\n";
+    for (int i = 0; i < kCalls; ++i) {
+        const int port = FreeLoopbackPort();
+        ASSERT_GT(port, 0);
+        telephony += "[sip" + std::to_string(i) +
+                     "]\ntype=sip\nlisten=127.0.0.1:" + std::to_string(port) +
+                     "\nringinterval=0.2\n";
+        targets += std::to_string(port) + ";\n";
+    }
+    ASSERT_TRUE(WriteFile(store_.DataFolder() + "telephony.ini", telephony));
+    ASSERT_TRUE(WriteFile(store_.SettingsFile(), "[settings]\nogm=Main\nnrings=1\n"));
+    // Straight to the mailbox: the prompts are stand-ins that do not play.
+    ASSERT_TRUE(WriteFile(store_.OGMs() + "Main.ini",
+                          "[ivr]\nwait=0\nplaycomplete=mailbox\nplaycompletembx=Default\n"));
+    ASSERT_TRUE(WriteFile(dir_.Path() + "callers.csv", targets));
+    ASSERT_TRUE(WriteFile(dir_.Path() + "callers.xml", StayingCallers()));
+
+    Program service({"/service"});
+    ASSERT_TRUE(service.WaitForOutput("Orvia: Line " + std::to_string(kCalls) + " on device"))
+        << service.Output();
+    ChildProcess sipp;
+    ASSERT_EQ(sipp.Start({"sipp",
+                          "-sf",
+                          dir_.Path() + "callers.xml",
+                          "-inf",
+                          dir_.Path() + "callers.csv",
+                          "-m",
+                          std::to_string(kCalls),
+                          "-l",
+                          std::to_string(kCalls),
+                          "-r",
+                          std::to_string(kCalls),
+                          "-rp",
+                          "1000",
+                          "-i",
+                          "127.0.0.1",
+                          "-mi",
+                          "127.0.0.1",
+                          "-p",
+                          std::to_string(FreeLoopbackPort()),
+                          "-mp",
+                          std::to_string(FreeLoopbackPort()),
+                          "-nostdin",
+                          "-timeout",
+                          "90s",
+                          "-timeout_error",
+                          "127.0.0.1"},
+                         ChildOptions{false, false}),
+              ProcessStartResult::Started);
+
+    // Every caller is recording a message longer than the 3 s kept at least.
+    std::vector<std::string> messages;
+    for (int i = 0; i < kCalls; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "Default ICM%.6d.wav", i);
+        messages.push_back(store_.MailBoxes() + name);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    auto allLong = [&] {
+        for (const std::string& message : messages) {
+            struct stat st {};
+            if (::stat(message.c_str(), &st) != 0 || st.st_size < 46 + 4 * 16000)
+                return false;
+        }
+        return true;
+    };
+    while (!allLong() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(allLong()) << service.Output();
+
+    const auto stop = std::chrono::steady_clock::now();
+    ASSERT_EQ(::kill(service.Pid(), SIGTERM), 0);
+    EXPECT_EQ(service.Finish(), 0) << service.Output();
+    EXPECT_LT(std::chrono::steady_clock::now() - stop, std::chrono::seconds(5));
+    int sippStatus = -1;
+    if (!sipp.WaitForExit(30000, &sippStatus))
+        ::kill(sipp.Pid(), SIGKILL);
+    EXPECT_EQ(sippStatus, 0) << "not every caller got BYE";
+    EXPECT_NE(TodaysLog().find("Orvia Exit"), std::string::npos);
+    for (const std::string& message : messages) {
+        SCOPED_TRACE(message);
+        const WaveCheck wave = CheckWave(message);
+        EXPECT_TRUE(wave.header);
+        EXPECT_EQ(wave.dataBytes, wave.fileData);
+        EXPECT_GT(wave.fileData, 3 * 16000);
+        EXPECT_TRUE(FileExists(message.substr(0, message.size() - 4) + ".ini"));  // kept
+    }
 }
 
 }  // namespace

@@ -7,10 +7,14 @@
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <future>
+#include <thread>
 
 #include "diagnostics_capture.h"
 #include "line_harness.h"
 #include "platform/sip/sip_device.h"
+#include "platform/sip/sip_loop_p.h"
 #include "platform/time/clock.h"
 #include "platform/wave/wave_registry.h"
 #include "sipp_scenarios.h"
@@ -186,6 +190,27 @@ TEST_F(SipLineTest, T38ReinviteIsRefusedAndReportedAsFax) {
     EXPECT_EQ(events_.States(), "Offering Connected Disconnected Idle");
     EXPECT_EQ(line_->Handoff(events_.FirstCall(), DetectedMedia::Fax),
               HandoffResult::TargetNotFound);
+}
+
+// A re-INVITE whose offer has no codec we can use is refused with 488, and
+// the call's media goes on as it was in both directions: our tone still
+// reaches the caller and comes back through sipp's echo to the line.
+TEST_F(SipLineTest, ARefusedReinviteLeavesTheMediaAsItWas) {
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
+    events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };
+    const std::string g729 = "      m=audio [media_port] RTP/AVP 18\n      a=rtpmap:18 G729/8000\n";
+    PeerProcess sipp;
+    ASSERT_NO_FATAL_FAILURE(StartSipp(
+        sipp, "unusable",
+        Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") + Ack() +
+                 Pause(500) + Reinvite(2, g729) + Expect("488") + Ack(2, 2) + Pause(2000) + Bye(3)),
+        MediaArgs(true)));
+    ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); })) << sipp.Log();
+    EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
+    EXPECT_EQ(events_.States(), "Offering Connected Disconnected Idle");
+    // From a second after the connection (well after the re-INVITE) on.
+    ASSERT_GT(audio_->Received().size(), 8000u * 2);
+    EXPECT_GT(audio_->ShareAt(1000, 8000), 0.5);
 }
 
 TEST_F(SipLineTest, TakesCallsOverTcp) {
@@ -491,6 +516,88 @@ TEST_F(SipLineTest, RegistersThroughTheOutboundProxy) {
                                       {"outboundproxy", "127.0.0.1:" + std::to_string(proxy)}}));
     EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
     EXPECT_TRUE(line_->IsRegistered());
+}
+
+}  // namespace
+}  // namespace orvia::sip::test
+
+namespace orvia::sip::test {
+namespace {
+
+int OpenDescriptors() {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+// Stopping with calls up, as the program's lines do it: each line drops its
+// call and is closed at once, while the SIP loop is busy, so the hang-up and
+// the close reach the loop together, and the loop stops right after the last
+// line. Every caller gets its BYE, and every SIP stack, which has to stay
+// until its BYE transaction is done, is freed all the same: no socket is
+// left open.
+TEST_F(SipLineTest, LinesClosedWithTheirCallsUpEndEveryCallCleanly) {
+    constexpr int kLines = 8;
+    const int descriptors = OpenDescriptors();
+    struct Open {
+        RecordingEvents events;
+        std::unique_ptr<SipLine> line;
+        PeerProcess sipp;
+    };
+    std::vector<std::unique_ptr<Open>> lines;
+    for (int i = 0; i < kLines; ++i) {
+        auto open = std::make_unique<Open>();
+        SipDeviceSettings settings;
+        std::string error;
+        ASSERT_TRUE(ParseSipDeviceSettings("line" + std::to_string(i),
+                                           {{"ringinterval", "0.1"}, {"listen", "127.0.0.1:0"}},
+                                           &settings, &error))
+            << error;
+        SipLineHooks hooks = DefaultSipLineHooks();
+        hooks.audio = AudioProbe::Factory(audio_);
+        open->line = SipLine::Open(settings, &open->events, hooks, &error);
+        ASSERT_TRUE(open->line) << error;
+        SipLine* line = open->line.get();
+        RecordingEvents* events = &open->events;
+        open->events.onRing = [line, events](int) { line->Answer(events->FirstCall()); };
+        const std::string address = line->LocalSipAddress();
+        port_ = std::stoi(address.substr(address.rfind(':') + 1));
+        ASSERT_NO_FATAL_FAILURE(
+            StartSipp(open->sipp, "caller" + std::to_string(i),
+                      Scenario(Invite() + ExpectOptional("100") + Expect("180") + Expect("200") +
+                               Ack() + ExpectRequestAndReply("BYE")),
+                      MediaArgs(false)));
+        lines.push_back(std::move(open));
+    }
+    ASSERT_TRUE(RunUntil([&] {
+        for (const auto& open : lines)
+            if (!open->events.HasState(CallState::Connected))
+                return false;
+        return true;
+    }));
+
+    // The loop is held up while the drops and closes are queued behind it.
+    std::shared_ptr<SipLoop> loop = SipLoop::Acquire();
+    std::promise<void> release;
+    loop->Post([held = release.get_future().share()] { held.wait(); });
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        release.set_value();
+    });
+    for (auto& open : lines) {
+        open->line->Drop(open->events.FirstCall());
+        open->line.reset();
+    }
+    releaser.join();
+    // The last line let go of the loop: it stops now, with the last BYE
+    // transactions still running.
+    loop.reset();
+    for (auto& open : lines)
+        EXPECT_EQ(FinishPeer(open->sipp), 0) << open->sipp.Log();
+    EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
 }  // namespace

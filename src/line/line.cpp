@@ -51,6 +51,7 @@ bool LLine::Open(int device, int disconnectMode) {
         return false;
     }
     openError_.clear();
+    deviceId_ = device;
     pendingKind_ = Request::None;
     pendingRequest_ = 0;
     disconnectMode_ = disconnectMode;

@@ -63,6 +63,8 @@ public:
     // the device.
     void Close();
     bool IsOpen() const { return device_ != nullptr; }
+    // The identifier of the open device; -1 while closed.
+    int Device() const { return device_ ? deviceId_ : -1; }
     // Why the last Open failed; empty after a successful one.
     const std::string& OpenError() const { return openError_; }
     LinePhase Phase() const { return phase_; }
@@ -113,6 +115,7 @@ private:
 
     LLineApplication& application_;
     std::unique_ptr<TelephonyLine> device_;
+    int deviceId_ = -1;
     CallHandle call_ = 0;
     int waveOut_ = LCallAudio::kNoDevice;
     int waveIn_ = LCallAudio::kNoDevice;

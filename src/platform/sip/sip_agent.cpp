@@ -43,6 +43,18 @@ int RetrySeconds(int failuresInARow) {
     return std::min(seconds, kLongestRetrySeconds);
 }
 
+enum sip_transp TransportOf(const SipDeviceSettings& settings) {
+    switch (settings.transport) {
+        case SipTransport::Tcp:
+            return SIP_TRANSP_TCP;
+        case SipTransport::Tls:
+            return SIP_TRANSP_TLS;
+        case SipTransport::Udp:
+            break;
+    }
+    return SIP_TRANSP_UDP;
+}
+
 std::string ClockText(int64_t localSeconds) {
     const LocalFields t = BreakDown(localSeconds);
     char text[16];
@@ -72,28 +84,44 @@ struct SipAgent::Handles {
     }
 };
 
-SipAgent::SipAgent(const SipDeviceSettings& settings, SipLoop* loop, LineSink* sink,
-                   MediaPortFactory audio)
+SipAgent::SipAgent(const SipDeviceSettings& settings, SipLoop* loop, MediaPortFactory audio)
     : settings_(settings),
       loop_(loop),
-      sink_(sink),
       audio_(std::move(audio)),
-      handles_(std::make_unique<Handles>()) {
+      handles_(std::make_unique<Handles>()),
+      channels_(static_cast<size_t>(std::max(settings.channels, 1))) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
 }
 
 std::unique_ptr<SipAgent> SipAgent::Create(const SipDeviceSettings& settings, SipLoop* loop,
-                                           LineSink* sink, MediaPortFactory audio,
-                                           std::string* error) {
-    std::unique_ptr<SipAgent> agent(new SipAgent(settings, loop, sink, std::move(audio)));
+                                           MediaPortFactory audio, std::string* error) {
+    std::unique_ptr<SipAgent> agent(new SipAgent(settings, loop, std::move(audio)));
     const int err = agent->Start();
     if (err) {
         *error = "SIP on " + settings.listenHost + ":" + std::to_string(settings.listenPort) +
-                 (settings.transport == SipTransport::Tcp ? " (tcp)" : " (udp)") + ": " +
-                 ErrorText(err);
+                 " (" + settings.TransportName() + "): " + ErrorText(err);
         return nullptr;
     }
     return agent;
+}
+
+void SipAgent::OpenChannel(int channel, LineSink* sink) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
+    if (channel >= 0 && static_cast<size_t>(channel) < channels_.size())
+        channels_[static_cast<size_t>(channel)].sink = sink;
+}
+
+void SipAgent::CloseChannel(int channel) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
+    if (channel < 0 || static_cast<size_t>(channel) >= channels_.size())
+        return;
+    Channel& slot = channels_[static_cast<size_t>(channel)];
+    slot.sink = nullptr;
+    // Taken out first, so that ending it finds no channel to report to; it is
+    // deleted here, while the stack can still send its BYE (or 486, CANCEL).
+    std::unique_ptr<SipCall> call = std::move(slot.call);
+    if (call)
+        call->Abandon();
 }
 
 int SipAgent::Start() {
@@ -125,9 +153,9 @@ int SipAgent::Start() {
     err = sip_alloc(&sip_, h.dns, 32, 32, 32, "Orvia", nullptr, nullptr);
     if (err)
         return err;
-    err = sip_transp_add(sip_,
-                         settings_.transport == SipTransport::Tcp ? SIP_TRANSP_TCP : SIP_TRANSP_UDP,
-                         &h.listenAddress);
+    if (settings_.transport == SipTransport::Tls)
+        return ENOTSUP;  // TLS comes with its own context (next step)
+    err = sip_transp_add(sip_, TransportOf(settings_), &h.listenAddress);
     if (err)
         return err;
     err = sip_listen(&h.requests, sip_, true, &SipAgent::OnRequest, this);
@@ -169,10 +197,12 @@ SipAgent::~SipAgent() {
     tmr_cancel(&h.keepalive);
     tmr_cancel(&h.retry);
     closing_ = true;
-    if (call_) {
+    for (Channel& channel : channels_) {
         // Deleted here, while the stack can still send its BYE (or 486, CANCEL).
-        call_->Abandon();
-        call_.reset();
+        if (channel.call) {
+            channel.call->Abandon();
+            channel.call.reset();
+        }
     }
     // The registration's destructor sends the un-REGISTER; the forced close
     // below then ends what is still in flight.
@@ -189,10 +219,7 @@ SipAgent::~SipAgent() {
 std::string SipAgent::LocalAddress() const {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
     struct sa address;
-    if (!sip_ ||
-        sip_transp_laddr(sip_, &address,
-                         settings_.transport == SipTransport::Tcp ? SIP_TRANSP_TCP : SIP_TRANSP_UDP,
-                         nullptr))
+    if (!sip_ || sip_transp_laddr(sip_, &address, TransportOf(settings_), nullptr))
         return {};
     return ToString(address);
 }
@@ -288,9 +315,7 @@ void SipAgent::OnKeepaliveTimer(void* arg) {
     mb.size = sizeof(crlf);
     mb.pos = 0;
     mb.end = sizeof(crlf);
-    (void)sip_send(self->sip_, nullptr,
-                   self->settings_.transport == SipTransport::Tcp ? SIP_TRANSP_TCP : SIP_TRANSP_UDP,
-                   &h.registrarAddress, &mb);
+    (void)sip_send(self->sip_, nullptr, TransportOf(self->settings_), &h.registrarAddress, &mb);
     tmr_start(&h.keepalive, static_cast<uint64_t>(self->settings_.natKeepaliveSeconds) * 1000,
               &SipAgent::OnKeepaliveTimer, self);
 }
@@ -353,76 +378,101 @@ void SipAgent::OnIncomingCall(const struct sip_msg* msg, void* arg) {
         (void)sip_treply(nullptr, self->sip_, msg, 403, "Forbidden");
         return;
     }
-    if (self->call_) {
+    // The first open channel without a call takes it.
+    Channel* free = nullptr;
+    for (Channel& channel : self->channels_) {
+        if (channel.sink && !channel.call) {
+            free = &channel;
+            break;
+        }
+    }
+    if (!free) {
         (void)sip_treply(nullptr, self->sip_, msg, 486, "Busy Here");
         return;
     }
-    auto call = std::make_unique<SipCall>(self, self->nextHandle_++);
-    SipCall* raw = call.get();
-    self->call_ = std::move(call);
-    const uint16_t refusal = raw->Accept(msg);
+    free->call = std::make_unique<SipCall>(self, free->sink, self->nextHandle_++);
+    const uint16_t refusal = free->call->Accept(msg);
     if (refusal) {
         // Nothing was reported about this call yet.
-        self->call_.reset();
+        free->call.reset();
         (void)sip_treply(nullptr, self->sip_, msg, refusal,
                          refusal == 488 ? "Not Acceptable Here" : "Server Internal Error");
     }
 }
 
-SipCall* SipAgent::Find(CallHandle call) const {
+SipCall* SipAgent::Find(int channel, CallHandle call) const {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    return call_ && call_->Handle() == call && !call_->Ended() ? call_.get() : nullptr;
+    if (channel < 0 || static_cast<size_t>(channel) >= channels_.size())
+        return nullptr;
+    const std::unique_ptr<SipCall>& found = channels_[static_cast<size_t>(channel)].call;
+    return found && found->Handle() == call && !found->Ended() ? found.get() : nullptr;
+}
+
+LineSink* SipAgent::SinkOf(int channel) const {
+    if (channel < 0 || static_cast<size_t>(channel) >= channels_.size())
+        return nullptr;
+    return channels_[static_cast<size_t>(channel)].sink;
 }
 
 void SipAgent::CallEnded(SipCall* call) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    if (closing_ || call_.get() != call)
+    if (closing_)
         return;
-    // Deleted once the libre handler that ended it has returned.
-    SipCall* dying = call_.release();
-    loop_->Post([dying] { delete dying; });
+    for (Channel& channel : channels_) {
+        if (channel.call.get() != call)
+            continue;
+        // Deleted once the libre handler that ended it has returned.
+        SipCall* dying = channel.call.release();
+        loop_->Post([dying] { delete dying; });
+        return;
+    }
 }
 
-void SipAgent::Answer(CallHandle handle, RequestId request) {
+void SipAgent::Answer(int channel, CallHandle handle, RequestId request) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    if (SipCall* call = Find(handle))
+    if (SipCall* call = Find(channel, handle))
         call->Answer(request);
-    else
-        sink_->Reply(request, false);
+    else if (LineSink* sink = SinkOf(channel))
+        sink->Reply(request, false);
 }
 
-void SipAgent::Drop(CallHandle handle, RequestId request) {
+void SipAgent::Drop(int channel, CallHandle handle, RequestId request) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    if (SipCall* call = Find(handle))
+    if (SipCall* call = Find(channel, handle))
         call->Hangup(request);
-    else
-        sink_->Reply(request, true);  // the call is gone already
+    else if (LineSink* sink = SinkOf(channel))
+        sink->Reply(request, true);  // the call is gone already
 }
 
-void SipAgent::MakeCall(const std::string& uri, RequestId request) {
+void SipAgent::MakeCall(int channel, const std::string& uri, RequestId request) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    if (call_) {
-        sink_->Reply(request, false);
+    LineSink* sink = SinkOf(channel);
+    if (!sink)
+        return;
+    std::unique_ptr<SipCall>& slot = channels_[static_cast<size_t>(channel)].call;
+    if (slot) {
+        sink->Reply(request, false);
         return;
     }
-    call_ = std::make_unique<SipCall>(this, nextHandle_++);
-    if (!call_->Connect(uri, request)) {
-        call_.reset();
-        sink_->Reply(request, false);
+    slot = std::make_unique<SipCall>(this, sink, nextHandle_++);
+    if (!slot->Connect(uri, request)) {
+        slot.reset();
+        sink->Reply(request, false);
     }
 }
 
-void SipAgent::BlindTransfer(CallHandle handle, const std::string& number, RequestId request) {
+void SipAgent::BlindTransfer(int channel, CallHandle handle, const std::string& number,
+                             RequestId request) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    if (SipCall* call = Find(handle))
+    if (SipCall* call = Find(channel, handle))
         call->Transfer(number, request);
-    else
-        sink_->Reply(request, false);
+    else if (LineSink* sink = SinkOf(channel))
+        sink->Reply(request, false);
 }
 
-void SipAgent::GenerateDigits(CallHandle handle, const std::string& digits) {
+void SipAgent::GenerateDigits(int channel, CallHandle handle, const std::string& digits) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    if (SipCall* call = Find(handle))
+    if (SipCall* call = Find(channel, handle))
         call->SendDigits(digits);
 }
 

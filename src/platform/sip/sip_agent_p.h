@@ -1,14 +1,15 @@
-// The SIP user agent of one open line: its SIP stack on the listen address,
-// its registration, and its one call at a time.
+// The SIP user agent of one account: its SIP stack on the listen address,
+// its registration, and one call at a time on each of its channels.
 //
-// The stack listens on the device's address (UDP or TCP), answers OPTIONS,
-// refuses a request that lacks a mandatory header (400, request_check.h),
-// calls from addresses outside "acceptfrom" (403) and a second call while the
-// line has one (486 Busy Here). With a registrar it registers the
-// account (digest authentication, refreshed before it expires) and sends a
+// The stack listens on the device's address (UDP, TCP or TLS), answers
+// OPTIONS, refuses a request that lacks a mandatory header (400,
+// request_check.h) and calls from addresses outside "acceptfrom" (403). An
+// incoming call goes to the first open channel without a call; with none
+// free it hears 486 Busy Here. With a registrar it registers the account
+// (digest authentication, refreshed before it expires) and sends a
 // keep-alive to the registrar every "natkeepalive" seconds while registered.
-// Closing ends the call (BYE, 486 or CANCEL), removes the registration and
-// closes the stack.
+// Closing a channel ends its call (BYE, 486 or CANCEL); destroying the agent
+// ends every call, removes the registration and closes the stack.
 //
 // Threads: the SIP loop thread only (made and destroyed there too), asserted
 // in debug builds.
@@ -16,6 +17,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/sip/line_sink_p.h"
 #include "platform/sip/media_port.h"
@@ -37,18 +39,22 @@ public:
     // Null with a reason in *error when the stack cannot start (the address
     // is in use, say).
     static std::unique_ptr<SipAgent> Create(const SipDeviceSettings& settings, SipLoop* loop,
-                                            LineSink* sink, MediaPortFactory audio,
-                                            std::string* error);
+                                            MediaPortFactory audio, std::string* error);
     ~SipAgent();
     SipAgent(const SipAgent&) = delete;
     SipAgent& operator=(const SipAgent&) = delete;
 
-    // The line's requests.
-    void Answer(CallHandle call, RequestId request);
-    void Drop(CallHandle call, RequestId request);
-    void MakeCall(const std::string& uri, RequestId request);
-    void BlindTransfer(CallHandle call, const std::string& number, RequestId request);
-    void GenerateDigits(CallHandle call, const std::string& digits);
+    // A channel (0 .. channels - 1) opened by its line, which hears of its
+    // calls through sink; closing it ends its call without a report.
+    void OpenChannel(int channel, LineSink* sink);
+    void CloseChannel(int channel);
+
+    // The requests of a channel's line.
+    void Answer(int channel, CallHandle call, RequestId request);
+    void Drop(int channel, CallHandle call, RequestId request);
+    void MakeCall(int channel, const std::string& uri, RequestId request);
+    void BlindTransfer(int channel, CallHandle call, const std::string& number, RequestId request);
+    void GenerateDigits(int channel, CallHandle call, const std::string& digits);
 
     // "ip:port" the stack listens on.
     std::string LocalAddress() const;
@@ -57,7 +63,6 @@ public:
 
     // For the calls.
     const SipDeviceSettings& Settings() const { return settings_; }
-    LineSink* Sink() const { return sink_; }
     struct sip* Stack() const {
         return sip_;
     }
@@ -75,8 +80,12 @@ public:
     static int AuthHandler(char** user, char** password, const char* realm, void* arg);
 
 private:
-    SipAgent(const SipDeviceSettings& settings, SipLoop* loop, LineSink* sink,
-             MediaPortFactory audio);
+    struct Channel {
+        LineSink* sink = nullptr;  // null while the channel is closed
+        std::unique_ptr<SipCall> call;
+    };
+
+    SipAgent(const SipDeviceSettings& settings, SipLoop* loop, MediaPortFactory audio);
     int Start();
     int StartRegistration();
     // The registration failed with reason: said, and tried again after a
@@ -84,7 +93,10 @@ private:
     void RegistrationFailed(const std::string& reason);
     // "SIP device [section] "name"", for the program's events.
     std::string Who() const;
-    SipCall* Find(CallHandle call) const;
+    // The channel's live call with that handle; null for none.
+    SipCall* Find(int channel, CallHandle call) const;
+    // The channel's sink; null for a closed or unknown channel.
+    LineSink* SinkOf(int channel) const;
 
     static void OnIncomingCall(const struct sip_msg* msg, void* arg);
     static bool OnRequest(const struct sip_msg* msg, void* arg);
@@ -96,14 +108,13 @@ private:
 
     SipDeviceSettings settings_;
     SipLoop* loop_;
-    LineSink* sink_;
     MediaPortFactory audio_;
     struct sip* sip_ = nullptr;
     struct sipsess_sock* sessions_ = nullptr;
     struct sip_auth* auth_ = nullptr;
     struct Handles;
     std::unique_ptr<Handles> handles_;
-    std::unique_ptr<SipCall> call_;
+    std::vector<Channel> channels_;
     CallHandle nextHandle_ = 1;
     bool registered_ = false;
     RegistrationStatus registration_;

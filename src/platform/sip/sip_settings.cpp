@@ -63,15 +63,20 @@ bool ParseHostPort(const std::string& text, std::string* host, uint16_t* port) {
 }
 
 // A server URI as the user may write it: "pbx.example.com", "host:5070",
-// "sip:host;transport=tcp". Returns the URI and its host[:port].
+// "sip:host;transport=tcp", and with TLS "sips:host". Returns the URI, its
+// host[:port] and its host.
 bool NormaliseServerUri(const std::string& key, const std::string& value, SipTransport transport,
-                        std::string* uri, std::string* hostport, std::string* error) {
+                        std::string* uri, std::string* hostport, std::string* hostOnly,
+                        std::string* error) {
     std::string rest = value;
-    if (StartsWithNoCase(rest, "sip:"))
+    if (StartsWithNoCase(rest, "sip:")) {
         rest = rest.substr(4);
-    else if (StartsWithNoCase(rest, "sips:")) {
-        *error = "\"" + key + "\": TLS (sips:) is not supported";
-        return false;
+    } else if (StartsWithNoCase(rest, "sips:")) {
+        if (transport != SipTransport::Tls) {
+            *error = "\"" + key + "\": a sips: address needs \"transport\" tls";
+            return false;
+        }
+        rest = rest.substr(5);
     }
     const size_t at = rest.find('@');  // "sip:user@host" names the host after '@'
     if (at != std::string::npos)
@@ -88,10 +93,36 @@ bool NormaliseServerUri(const std::string& key, const std::string& value, SipTra
         return false;
     }
     *hostport = hp;
+    *hostOnly = host;
     *uri = "sip:" + hp + params;
-    if (transport == SipTransport::Tcp &&
+    if (transport != SipTransport::Udp &&
         AsciiLower(params).find("transport=") == std::string::npos)
-        *uri += ";transport=tcp";
+        *uri += transport == SipTransport::Tcp ? ";transport=tcp" : ";transport=tls";
+    return true;
+}
+
+bool ParseBool(const std::string& key, const std::string& value, bool* out, std::string* error) {
+    const std::string lower = AsciiLower(value);
+    if (lower == "true" || lower == "yes" || lower == "1") {
+        *out = true;
+        return true;
+    }
+    if (lower == "false" || lower == "no" || lower == "0") {
+        *out = false;
+        return true;
+    }
+    *error = "\"" + key + "\": \"" + value + "\" is neither true nor false";
+    return false;
+}
+
+// A file the line reads: an absolute path.
+bool ParseFilePath(const std::string& key, const std::string& value, std::string* out,
+                   std::string* error) {
+    if (value.empty() || value[0] != '/') {
+        *error = "\"" + key + "\": \"" + value + "\" is not an absolute file path";
+        return false;
+    }
+    *out = value;
     return true;
 }
 
@@ -105,10 +136,35 @@ std::string SipDeviceSettings::AddressOfRecord() const {
            std::to_string(listenPort);
 }
 
+std::string SipDeviceSettings::TransportParam() const {
+    switch (transport) {
+        case SipTransport::Tcp:
+            return ";transport=tcp";
+        case SipTransport::Tls:
+            return ";transport=tls";
+        case SipTransport::Udp:
+            break;
+    }
+    return {};
+}
+
+const char* SipDeviceSettings::TransportName() const {
+    switch (transport) {
+        case SipTransport::Tcp:
+            return "tcp";
+        case SipTransport::Tls:
+            return "tls";
+        case SipTransport::Udp:
+            break;
+    }
+    return "udp";
+}
+
 std::vector<std::string> SipDeviceKeys() {
-    return {"name",         "listen",     "transport",   "registrar",     "user",
-            "authuser",     "password",   "displayname", "outboundproxy", "dtmf",
-            "ringinterval", "acceptfrom", "natkeepalive"};
+    return {"name",         "listen",     "transport",    "registrar",     "user",
+            "authuser",     "password",   "displayname",  "outboundproxy", "dtmf",
+            "ringinterval", "acceptfrom", "natkeepalive", "channels",      "tlsverify",
+            "tlscert",      "tlskey",     "mediaenc"};
 }
 
 bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings& settings,
@@ -132,15 +188,19 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
         s.transport = SipTransport::Udp;
     else if (transport == "tcp")
         s.transport = SipTransport::Tcp;
+    else if (transport == "tls")
+        s.transport = SipTransport::Tls;
     else {
-        *error = "\"transport\": \"" + transport + "\" is neither udp nor tcp";
+        *error = "\"transport\": \"" + transport + "\" is not udp, tcp or tls";
         return false;
     }
+    if (s.transport == SipTransport::Tls)
+        s.listenPort = 5061;
 
     const std::string listen = get("listen");
     if (!listen.empty()) {
         std::string host;
-        uint16_t port = 5060;
+        uint16_t port = s.listenPort;
         if (!ParseHostPort(listen, &host, &port) || !IsNumericHost(host)) {
             *error = "\"listen\": \"" + listen + "\" is not an IP address and port";
             return false;
@@ -167,7 +227,7 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
     const std::string registrar = get("registrar");
     if (!registrar.empty()) {
         if (!NormaliseServerUri("registrar", registrar, s.transport, &s.registrar, &s.domain,
-                                error))
+                                &s.serverHost, error))
             return false;
         if (s.user.empty()) {
             *error = "\"registrar\" needs a \"user\"";
@@ -178,7 +238,7 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
     if (!proxy.empty()) {
         std::string hostport;
         if (!NormaliseServerUri("outboundproxy", proxy, s.transport, &s.outboundProxy, &hostport,
-                                error))
+                                &s.serverHost, error))
             return false;
         if (AsciiLower(s.outboundProxy).find(";lr") == std::string::npos)
             s.outboundProxy += ";lr";
@@ -221,6 +281,50 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
             return false;
         }
         s.natKeepaliveSeconds = std::atoi(keepalive.c_str());
+    }
+
+    const std::string channels = get("channels");
+    if (!channels.empty()) {
+        if (channels.size() > 2 || channels.find_first_not_of("0123456789") != std::string::npos ||
+            std::atoi(channels.c_str()) < 1 || std::atoi(channels.c_str()) > kMaxSipChannels) {
+            *error = "\"channels\": \"" + channels + "\" is not a number of calls (1 to " +
+                     std::to_string(kMaxSipChannels) + ")";
+            return false;
+        }
+        s.channels = std::atoi(channels.c_str());
+    }
+
+    const std::string verify = get("tlsverify");
+    if (!verify.empty() && !ParseBool("tlsverify", verify, &s.tlsVerify, error))
+        return false;
+    const std::string cert = get("tlscert");
+    const std::string key = get("tlskey");
+    if (!cert.empty() && !ParseFilePath("tlscert", cert, &s.tlsCert, error))
+        return false;
+    if (!key.empty() && !ParseFilePath("tlskey", key, &s.tlsKey, error))
+        return false;
+    if (s.tlsCert.empty() != s.tlsKey.empty()) {
+        *error = std::string("\"") + (s.tlsCert.empty() ? "tlscert" : "tlskey") +
+                 "\" is missing: a TLS certificate needs its key and the key its certificate";
+        return false;
+    }
+    if (s.transport == SipTransport::Tls && s.registrar.empty() && s.tlsCert.empty()) {
+        *error =
+            "\"tlscert\" is missing: a TLS line without a registrar takes calls only "
+            "with a certificate (\"tlscert\" and \"tlskey\")";
+        return false;
+    }
+
+    const std::string mediaenc = AsciiLower(get("mediaenc"));
+    if (mediaenc.empty() || mediaenc == "none")
+        s.mediaEncryption = MediaEncryption::None;
+    else if (mediaenc == "srtp")
+        s.mediaEncryption = MediaEncryption::Srtp;
+    else if (mediaenc == "srtp-optional")
+        s.mediaEncryption = MediaEncryption::SrtpOptional;
+    else {
+        *error = "\"mediaenc\": \"" + mediaenc + "\" is not none, srtp or srtp-optional";
+        return false;
     }
 
     s.name = get("name");

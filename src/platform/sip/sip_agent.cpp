@@ -8,6 +8,7 @@
 #include "platform/sip/request_check_p.h"
 #include "platform/sip/sip_call_p.h"
 #include "platform/sip/sip_loop_p.h"
+#include "platform/sip/sip_tls_p.h"
 #include "platform/time/clock.h"
 
 namespace orvia::sip {
@@ -74,6 +75,7 @@ struct SipAgent::Handles {
     bool haveRegistrarAddress = false;
     struct sa listenAddress;
     struct sa mediaAddress;
+    std::unique_ptr<SipTls> tls;
 
     Handles() {
         tmr_init(&keepalive);
@@ -99,7 +101,8 @@ std::unique_ptr<SipAgent> SipAgent::Create(const SipDeviceSettings& settings, Si
     const int err = agent->Start();
     if (err) {
         *error = "SIP on " + settings.listenHost + ":" + std::to_string(settings.listenPort) +
-                 " (" + settings.TransportName() + "): " + ErrorText(err);
+                 " (" + settings.TransportName() +
+                 "): " + (agent->startError_.empty() ? ErrorText(err) : agent->startError_);
         return nullptr;
     }
     return agent;
@@ -117,11 +120,18 @@ void SipAgent::CloseChannel(int channel) {
         return;
     Channel& slot = channels_[static_cast<size_t>(channel)];
     slot.sink = nullptr;
+    ForgetDialledHost(slot);
     // Taken out first, so that ending it finds no channel to report to; it is
     // deleted here, while the stack can still send its BYE (or 486, CANCEL).
     std::unique_ptr<SipCall> call = std::move(slot.call);
     if (call)
         call->Abandon();
+}
+
+void SipAgent::ForgetDialledHost(Channel& channel) {
+    if (!channel.dialledHost.empty() && handles_->tls)
+        handles_->tls->Forget(channel.dialledHost);
+    channel.dialledHost.clear();
 }
 
 int SipAgent::Start() {
@@ -153,9 +163,14 @@ int SipAgent::Start() {
     err = sip_alloc(&sip_, h.dns, 32, 32, 32, "Orvia", nullptr, nullptr);
     if (err)
         return err;
-    if (settings_.transport == SipTransport::Tls)
-        return ENOTSUP;  // TLS comes with its own context (next step)
-    err = sip_transp_add(sip_, TransportOf(settings_), &h.listenAddress);
+    if (settings_.transport == SipTransport::Tls) {
+        h.tls = SipTls::Create(settings_, Who(), &startError_);
+        if (!h.tls)
+            return EINVAL;
+        err = sip_transp_add(sip_, SIP_TRANSP_TLS, &h.listenAddress, h.tls->Context());
+    } else {
+        err = sip_transp_add(sip_, TransportOf(settings_), &h.listenAddress);
+    }
     if (err)
         return err;
     err = sip_listen(&h.requests, sip_, true, &SipAgent::OnRequest, this);
@@ -251,8 +266,14 @@ void SipAgent::OnRegisterResponse(int err, const struct sip_msg* msg, void* arg)
     if (!ok) {
         self->registered_ = false;
         tmr_cancel(&h.keepalive);
-        self->RegistrationFailed(msg ? std::to_string(msg->scode) + " " + Text(msg->reason)
-                                     : ErrorText(err));
+        std::string reason =
+            msg ? std::to_string(msg->scode) + " " + Text(msg->reason) : ErrorText(err);
+        if (h.tls) {
+            const std::string refusal = h.tls->TakeRefusal();
+            if (!refusal.empty())
+                reason = refusal;
+        }
+        self->RegistrationFailed(reason);
         return;
     }
     const bool was = self->registered_;
@@ -421,6 +442,7 @@ void SipAgent::CallEnded(SipCall* call) {
     for (Channel& channel : channels_) {
         if (channel.call.get() != call)
             continue;
+        ForgetDialledHost(channel);
         // Deleted once the libre handler that ended it has returned.
         SipCall* dying = channel.call.release();
         loop_->Post([dying] { delete dying; });
@@ -454,9 +476,21 @@ void SipAgent::MakeCall(int channel, const std::string& uri, RequestId request) 
         sink->Reply(request, false);
         return;
     }
+    Channel& dialling = channels_[static_cast<size_t>(channel)];
+    if (handles_->tls) {
+        // The server at the dialled host must show a certificate of that host.
+        struct uri decoded;
+        struct pl text;
+        pl_set_str(&text, uri.c_str());
+        if (uri_decode(&decoded, &text) == 0 && pl_isset(&decoded.host)) {
+            dialling.dialledHost.assign(decoded.host.p, decoded.host.l);
+            handles_->tls->Expect(dialling.dialledHost);
+        }
+    }
     slot = std::make_unique<SipCall>(this, sink, nextHandle_++);
     if (!slot->Connect(uri, request)) {
         slot.reset();
+        ForgetDialledHost(dialling);
         sink->Reply(request, false);
     }
 }

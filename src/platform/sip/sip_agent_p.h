@@ -83,6 +83,7 @@ private:
     struct Channel {
         LineSink* sink = nullptr;  // null while the channel is closed
         std::unique_ptr<SipCall> call;
+        std::string dialledHost;  // the host its outgoing call dials, for TLS
     };
 
     SipAgent(const SipDeviceSettings& settings, SipLoop* loop, MediaPortFactory audio);
@@ -97,6 +98,8 @@ private:
     SipCall* Find(int channel, CallHandle call) const;
     // The channel's sink; null for a closed or unknown channel.
     LineSink* SinkOf(int channel) const;
+    // The channel's call is gone: what it expected of TLS is forgotten.
+    void ForgetDialledHost(Channel& channel);
 
     static void OnIncomingCall(const struct sip_msg* msg, void* arg);
     static bool OnRequest(const struct sip_msg* msg, void* arg);
@@ -121,6 +124,7 @@ private:
     int failuresInARow_ = 0;
     bool retryWaits_ = false;  // the retry timer runs until the next attempt
     bool closing_ = false;
+    std::string startError_;  // why Start failed, when it can say more than an error code
 };
 
 }  // namespace orvia::sip

@@ -29,10 +29,27 @@ constexpr int kMaxPacketsPerFrame = 50;             // what one call may queue i
 // never runs.
 void RtpReceive(const struct sa*, const struct rtp_header*, struct mbuf*, void*) {}
 
+constexpr char kSavp[] = "RTP/SAVP";
+constexpr char kCrypto[] = "crypto";
+
+enum srtp_suite LibreSuite(SrtpSuite suite) {
+    return suite == SrtpSuite::AesCm128HmacSha1_32 ? SRTP_AES_CM_128_HMAC_SHA1_32
+                                                   : SRTP_AES_CM_128_HMAC_SHA1_80;
+}
+
+size_t SuiteIndex(SrtpSuite suite) {
+    return suite == SrtpSuite::AesCm128HmacSha1_32 ? 1 : 0;
+}
+
+bool SameKey(const SdesCrypto& a, const SdesCrypto& b) {
+    return a.suite == b.suite && a.keySalt == b.keySalt;
+}
+
 }  // namespace
 
-CallMedia::CallMedia(DtmfMode mode, CallMediaEvents* events)
+CallMedia::CallMedia(DtmfMode mode, MediaEncryption encryption, CallMediaEvents* events)
     : mode_(mode),
+      encryption_(encryption),
       events_(events),
       txTimestamp_(rand_u32()),
       frame_(kFrameSamples * 2),
@@ -43,6 +60,7 @@ CallMedia::CallMedia(DtmfMode mode, CallMediaEvents* events)
 CallMedia::~CallMedia() {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
     Stop();
+    StopEncryption();
     inband_ = static_cast<struct dtmf_dec*>(mem_deref(inband_));
     txBuffer_ = static_cast<struct mbuf*>(mem_deref(txBuffer_));
     rtp_ = static_cast<struct rtp_sock*>(mem_deref(rtp_));
@@ -63,9 +81,26 @@ int CallMedia::Init(const struct sa& bindIp, const struct sa& sdpIp) {
     auto* socket = static_cast<struct udp_sock*>(rtp_sock(rtp_));
     udp_thread_detach(socket);
     rtpFd_ = udp_sock_fd(socket, sa_af(&bindIp));
-    err = sdp_media_add(&media_, sdp_, sdp_media_audio, sa_port(rtp_local(rtp_)), sdp_proto_rtpavp);
+    err = sdp_media_add(&media_, sdp_, sdp_media_audio, sa_port(rtp_local(rtp_)),
+                        encryption_ == MediaEncryption::Srtp ? kSavp : sdp_proto_rtpavp);
     if (err)
         return err;
+    if (encryption_ != MediaEncryption::None) {
+        // Either profile may carry SDES keys (RTP/AVP with keys is how peers
+        // offer encryption they do not insist on).
+        err = sdp_media_set_alt_protos(media_, 2, sdp_proto_rtpavp, kSavp);
+        for (size_t i = 0; i < ourKeys_.size() && !err; ++i) {
+            ourKeys_[i].tag = static_cast<unsigned>(i + 1);
+            ourKeys_[i].suite =
+                i == 0 ? SrtpSuite::AesCm128HmacSha1_80 : SrtpSuite::AesCm128HmacSha1_32;
+            if (!MakeSrtpKey(&ourKeys_[i].keySalt))
+                err = EIO;
+        }
+        if (!err)
+            SetOfferedKeys();
+        if (err)
+            return err;
+    }
     err |= sdp_format_add(nullptr, media_, false, "0", "PCMU", 8000, 1, nullptr, nullptr,
                           Tag(kTagMu), false, nullptr);
     err |= sdp_format_add(nullptr, media_, false, "8", "PCMA", 8000, 1, nullptr, nullptr,
@@ -125,7 +160,9 @@ int CallMedia::DecodeOffer(struct mbuf* body) {
     if (err)
         return err;
     ApplyNegotiation();
-    return HasCommonCodec() ? 0 : EPROTO;
+    if (!HasCommonCodec())
+        return EPROTO;
+    return ApplyCrypto(true);
 }
 
 int CallMedia::DecodeAnswer(struct mbuf* body) {
@@ -134,12 +171,100 @@ int CallMedia::DecodeAnswer(struct mbuf* body) {
     if (err)
         return err;
     ApplyNegotiation();
-    return HasCommonCodec() ? 0 : EPROTO;
+    if (!HasCommonCodec())
+        return EPROTO;
+    return ApplyCrypto(false);
 }
 
 int CallMedia::Encode(struct mbuf** body, bool offer) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
+    if (offer && encryption_ != MediaEncryption::None)
+        SetOfferedKeys();
     return sdp_encode(body, sdp_, offer);
+}
+
+void CallMedia::SetOfferedKeys() {
+    sdp_media_del_lattr(media_, kCrypto);
+    for (const SdesCrypto& key : ourKeys_)
+        (void)sdp_media_set_lattr(media_, false, kCrypto, "%s", FormatCryptoAttribute(key).c_str());
+}
+
+int CallMedia::ApplyCrypto(bool offer) {
+    if (encryption_ == MediaEncryption::None) {
+        // Keys in an offer are not taken: the answer is plain RTP/AVP.
+        sdp_media_del_lattr(media_, kCrypto);
+        return 0;
+    }
+    // The peer's keys in its order of preference; in an answer only a key
+    // for one of our tags, with our suite for it, counts.
+    struct Scan {
+        bool offer;
+        const std::array<SdesCrypto, 2>* ours;
+        std::optional<SdesCrypto> chosen;
+    } scan{offer, &ourKeys_, std::nullopt};
+    (void)sdp_media_rattr_apply(
+        media_, kCrypto,
+        [](const char*, const char* value, void* arg) -> bool {
+            auto* state = static_cast<Scan*>(arg);
+            const std::optional<SdesCrypto> key = ParseCryptoAttribute(value ? value : "");
+            if (!key)
+                return false;
+            if (!state->offer) {
+                const bool ours = std::any_of(
+                    state->ours->begin(), state->ours->end(), [&](const SdesCrypto& mine) {
+                        return mine.tag == key->tag && mine.suite == key->suite;
+                    });
+                if (!ours)
+                    return false;
+            }
+            state->chosen = key;
+            return true;
+        },
+        &scan);
+    if (!scan.chosen) {
+        // Plain RTP only where it is allowed and the peer does not insist.
+        const char* proto = sdp_media_proto(media_);
+        if (encryption_ == MediaEncryption::Srtp || (proto && str_casecmp(proto, kSavp) == 0))
+            return EPROTO;
+        StopEncryption();
+        if (offer)
+            sdp_media_del_lattr(media_, kCrypto);
+        return 0;
+    }
+    const SdesCrypto& theirs = *scan.chosen;
+    const SdesCrypto& mine = ourKeys_[SuiteIndex(theirs.suite)];
+    if (offer) {
+        SdesCrypto answer = mine;
+        answer.tag = theirs.tag;
+        sdp_media_del_lattr(media_, kCrypto);
+        (void)sdp_media_set_lattr(media_, false, kCrypto, "%s",
+                                  FormatCryptoAttribute(answer).c_str());
+    }
+    // A key that stays the same keeps its context (and the packet counts in it).
+    if (!theirKey_ || !SameKey(*theirKey_, theirs) || !rxSrtp_) {
+        rxSrtp_ = static_cast<struct srtp*>(mem_deref(rxSrtp_));
+        const int err = srtp_alloc(&rxSrtp_, LibreSuite(theirs.suite), theirs.keySalt.data(),
+                                   theirs.keySalt.size(), 0);
+        if (err)
+            return err;
+        theirKey_ = theirs;
+    }
+    if (!sendingSuite_ || *sendingSuite_ != theirs.suite || !txSrtp_) {
+        txSrtp_ = static_cast<struct srtp*>(mem_deref(txSrtp_));
+        const int err = srtp_alloc(&txSrtp_, LibreSuite(mine.suite), mine.keySalt.data(),
+                                   mine.keySalt.size(), 0);
+        if (err)
+            return err;
+        sendingSuite_ = mine.suite;
+    }
+    return 0;
+}
+
+void CallMedia::StopEncryption() {
+    txSrtp_ = static_cast<struct srtp*>(mem_deref(txSrtp_));
+    rxSrtp_ = static_cast<struct srtp*>(mem_deref(rxSrtp_));
+    theirKey_.reset();
+    sendingSuite_.reset();
 }
 
 void CallMedia::Start(std::unique_ptr<MediaPort> audio) {
@@ -229,9 +354,23 @@ void CallMedia::SendAudio(const int16_t* samples) {
         for (size_t i = 0; i < kFrameSamples; ++i)
             out[i] = g711_pcm2alaw(samples[i]);
     mb->end = kRtpHeaderRoom + kFrameSamples;
-    (void)rtp_send(rtp_, remote_.get(), false, nextMarker_, static_cast<uint8_t>(txPayload_),
-                   txTimestamp_, mb);
+    SendPacket(nextMarker_, static_cast<uint8_t>(txPayload_), txTimestamp_, mb);
     nextMarker_ = false;
+}
+
+void CallMedia::SendPacket(bool marker, uint8_t payloadType, uint32_t timestamp, struct mbuf* mb) {
+    if (!txSrtp_) {
+        (void)rtp_send(rtp_, remote_.get(), false, marker, payloadType, timestamp, mb);
+        return;
+    }
+    mb->pos -= RTP_HEADER_SIZE;
+    const size_t start = mb->pos;
+    if (rtp_encode(rtp_, false, marker, payloadType, timestamp, mb))
+        return;
+    mb->pos = start;
+    if (srtp_encrypt(txSrtp_, mb))
+        return;
+    (void)udp_send(static_cast<struct udp_sock*>(rtp_sock(rtp_)), remote_.get(), mb);
 }
 
 void CallMedia::SendEvents(const DigitFrame& frame) {
@@ -242,8 +381,8 @@ void CallMedia::SendEvents(const DigitFrame& frame) {
         mb->pos = kRtpHeaderRoom;
         EncodeTelephoneEvent(frame.events[static_cast<size_t>(i)], mb->buf + kRtpHeaderRoom);
         mb->end = kRtpHeaderRoom + 4;
-        (void)rtp_send(rtp_, remote_.get(), false, frame.eventMarker && i == 0,
-                       static_cast<uint8_t>(eventPayload_), frame.eventTimestamp, mb);
+        SendPacket(frame.eventMarker && i == 0, static_cast<uint8_t>(eventPayload_),
+                   frame.eventTimestamp, mb);
     }
 }
 
@@ -277,6 +416,12 @@ void CallMedia::ReadRtp() {
         mb.size = sizeof(packet);
         mb.pos = 0;
         mb.end = static_cast<size_t>(n);
+        // A packet that does not authenticate is not from the peer.
+        if (rxSrtp_) {
+            if (srtp_decrypt(rxSrtp_, &mb))
+                continue;
+            mb.pos = 0;
+        }
         struct rtp_header header;
         if (rtp_hdr_decode(&header, &mb) || header.ver != RTP_VERSION)
             continue;

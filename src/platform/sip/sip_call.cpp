@@ -106,12 +106,14 @@ SipCall::~SipCall() {
 uint16_t SipCall::Accept(const struct sip_msg* invite) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
     const SipDeviceSettings& settings = agent_->Settings();
-    media_ = std::make_unique<CallMedia>(settings.dtmf, this);
+    media_ = std::make_unique<CallMedia>(settings.dtmf, settings.mediaEncryption, this);
     if (media_->Init(agent_->MediaAddress(), agent_->MediaAddress()))
         return 500;
     if (HasBody(invite)) {
         const std::string offer = Body(invite);
-        if (OffersT38(offer) || !OffersUsableAudio(offer, sa_af(&agent_->MediaAddress())) ||
+        if (OffersT38(offer) ||
+            !OffersUsableAudio(offer, sa_af(&agent_->MediaAddress()),
+                               settings.mediaEncryption != MediaEncryption::None) ||
             media_->DecodeOffer(invite->mb))
             return 488;
     } else {
@@ -160,7 +162,7 @@ bool SipCall::Connect(const std::string& uri, RequestId request) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
     const SipDeviceSettings& settings = agent_->Settings();
     outgoing_ = true;
-    media_ = std::make_unique<CallMedia>(settings.dtmf, this);
+    media_ = std::make_unique<CallMedia>(settings.dtmf, settings.mediaEncryption, this);
     if (media_->Init(agent_->MediaAddress(), agent_->MediaAddress()))
         return false;
     struct mbuf* offer = nullptr;

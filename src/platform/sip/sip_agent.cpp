@@ -37,6 +37,18 @@ std::string Text(const struct pl& text) {
     return std::string(text.p ? text.p : "", text.p ? text.l : 0);
 }
 
+// A registrar's Retry-After ("120", "120;duration=3600", "120 (busy)"): its
+// seconds, 0 when there is none.
+int RetryAfterSeconds(const struct sip_msg* msg) {
+    const struct sip_hdr* header = msg ? sip_msg_hdr(msg, SIP_HDR_RETRY_AFTER) : nullptr;
+    if (!header)
+        return 0;
+    struct pl digits;
+    if (re_regex(header->val.p, header->val.l, "[0-9]+", &digits) != 0 || digits.l > 6)
+        return 0;
+    return static_cast<int>(pl_u32(&digits));
+}
+
 int RetrySeconds(int failuresInARow) {
     int seconds = kFirstRetrySeconds;
     for (int n = 1; n < failuresInARow && seconds < kLongestRetrySeconds; ++n)
@@ -268,12 +280,13 @@ void SipAgent::OnRegisterResponse(int err, const struct sip_msg* msg, void* arg)
         tmr_cancel(&h.keepalive);
         std::string reason =
             msg ? std::to_string(msg->scode) + " " + Text(msg->reason) : ErrorText(err);
+        const int retryAfter = RetryAfterSeconds(msg);
         if (h.tls) {
             const std::string refusal = h.tls->TakeRefusal();
             if (!refusal.empty())
                 reason = refusal;
         }
-        self->RegistrationFailed(reason);
+        self->RegistrationFailed(reason, retryAfter);
         return;
     }
     const bool was = self->registered_;
@@ -292,9 +305,11 @@ void SipAgent::OnRegisterResponse(int err, const struct sip_msg* msg, void* arg)
                   &SipAgent::OnKeepaliveTimer, self);
 }
 
-void SipAgent::RegistrationFailed(const std::string& reason) {
+void SipAgent::RegistrationFailed(const std::string& reason, int retryAfter) {
     ++failuresInARow_;
-    const int wait = RetrySeconds(failuresInARow_);
+    const int wait = retryAfter > 0 ? std::clamp(retryAfter, 1, kLongestRetrySeconds)
+                                    : RetrySeconds(failuresInARow_);
+    retryWait_ = wait;
     registration_.state = RegistrationState::Failed;
     registration_.detail = reason;
     registration_.nextTry = LocalNow() + wait;
@@ -315,8 +330,8 @@ void SipAgent::OnRetryTimer(void* arg) {
     if (!self->retryWaits_) {
         h.registration = static_cast<struct sipreg*>(mem_deref(h.registration));
         self->retryWaits_ = true;
-        tmr_start(&h.retry, static_cast<uint64_t>(RetrySeconds(self->failuresInARow_)) * 1000,
-                  &SipAgent::OnRetryTimer, self);
+        tmr_start(&h.retry, static_cast<uint64_t>(self->retryWait_) * 1000, &SipAgent::OnRetryTimer,
+                  self);
         return;
     }
     const int err = self->StartRegistration();

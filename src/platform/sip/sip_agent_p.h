@@ -89,9 +89,10 @@ private:
     SipAgent(const SipDeviceSettings& settings, SipLoop* loop, MediaPortFactory audio);
     int Start();
     int StartRegistration();
-    // The registration failed with reason: said, and tried again after a
-    // wait that grows with each failure in a row.
-    void RegistrationFailed(const std::string& reason);
+    // The registration failed with reason: said, and tried again after the
+    // registrar's Retry-After when it gave one (retryAfter seconds, 0 for
+    // none), else after a wait that grows with each failure in a row.
+    void RegistrationFailed(const std::string& reason, int retryAfter = 0);
     // "SIP device [section] "name"", for the program's events.
     std::string Who() const;
     // The channel's live call with that handle; null for none.
@@ -122,6 +123,7 @@ private:
     bool registered_ = false;
     RegistrationStatus registration_;
     int failuresInARow_ = 0;
+    int retryWait_ = 0;        // seconds until the next attempt after a failure
     bool retryWaits_ = false;  // the retry timer runs until the next attempt
     bool closing_ = false;
     std::string startError_;  // why Start failed, when it can say more than an error code

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "diagnostics_capture.h"
+#include "kamailio_peer.h"
 #include "line_harness.h"
 #include "platform/sip/sip_device.h"
 #include "platform/time/clock.h"
@@ -278,6 +279,38 @@ TEST_F(SipLineTest, RegistersWithDigestAuthenticationAndRefreshes) {
     EXPECT_NE(all.find(said), std::string::npos) << all;
     EXPECT_EQ(all.find(said), all.rfind(said)) << all;
     EXPECT_EQ(all.find("s3cret"), std::string::npos) << all;
+}
+
+TEST_F(SipLineTest, KamailioTakesTheRightPasswordAndAWrongOneIsReportedAndRetried) {
+    KamailioPeer kamailio;
+    ASSERT_TRUE(kamailio.Start(dir_.Path(), {{"orvia", "Orvia-secret"}}, 2)) << kamailio.Log();
+    DiagnosticsCapture events;
+    ASSERT_NO_FATAL_FAILURE(
+        OpenLine({{"registrar", kamailio.Uri()}, {"user", "orvia"}, {"password", "Orvia-secret"}}));
+    ASSERT_TRUE(RunUntil([&] { return line_->IsRegistered(); })) << kamailio.Log();
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Info, "sip", {"registered with " + kamailio.Uri()}))
+        << events.AllText();
+
+    // With a wrong password kamailio challenges again and asks for a retry in
+    // 2 s: the failure is reported, and the line tries again then.
+    ASSERT_NO_FATAL_FAILURE(OpenLine(
+        {{"registrar", kamailio.Uri()}, {"user", "orvia"}, {"password", "Not-the-secret"}}));
+    const std::string failure = "registration with " + kamailio.Uri() +
+                                " as sip:orvia@127.0.0.1:" + std::to_string(kamailio.Port()) +
+                                " failed: 401 Unauthorized; next try at";
+    auto failures = [&] {
+        int count = 0;
+        for (const DiagnosticEvent& event : events.Events())
+            count += event.level == DiagnosticLevel::Error &&
+                     event.text.find(failure) != std::string::npos &&
+                     event.text.find("(in 2 s)") != std::string::npos;
+        return count;
+    };
+    ASSERT_TRUE(RunUntil([&] { return failures() >= 2; }, 20000))
+        << events.AllText() << kamailio.Log();
+    EXPECT_FALSE(line_->IsRegistered());
+    EXPECT_EQ(line_->DeviceStatus().registration.state, RegistrationState::Failed);
+    EXPECT_EQ(events.AllText().find("Not-the-secret"), std::string::npos) << events.AllText();
 }
 
 TEST_F(SipLineTest, AWrongPasswordLeavesTheLineUnregistered) {

@@ -21,7 +21,9 @@ int DeviceOrNone(int device) {
 
 }  // namespace
 
-LLine::LLine(LLineApplication& application) : application_(application) {}
+LLine::LLine(LLineApplication& application) : application_(application) {
+    audio_.SetPlayerPollInterval(kPlayerPollMs);
+}
 
 LLine::~LLine() {
     Close();

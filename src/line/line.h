@@ -52,6 +52,11 @@ public:
     // Disconnect modes of Open.
     static constexpr int kDetectDisconnect = 0;
     static constexpr int kIgnoreDisconnectWhilePlaying = 2;
+    // How often the line's player looks at its device: its queue holds
+    // seconds of a call's audio, so once a second is enough (the end of a
+    // play is noticed at once all the same), and a line wakes ten times less
+    // than at the player's default.
+    static constexpr int kPlayerPollMs = 1000;
 
     explicit LLine(LLineApplication& application = LLineApplication::Instance());
     ~LLine() override;

@@ -24,6 +24,7 @@ void* Tag(const int& tag) {
 constexpr size_t kRtpHeaderRoom = RTP_HEADER_SIZE;  // rtp_send writes the header in front
 constexpr size_t kMaxPayload = 1600;                // more than any real G.711 packet
 constexpr int kMaxPacketsPerFrame = 50;             // what one call may queue in 20 ms
+constexpr int kPacketsPerRead = 4;                  // packets one read of the socket takes
 
 // Packets are read by the media clock (ReadRtp); the socket's own handler
 // never runs.
@@ -400,42 +401,68 @@ void CallMedia::ReceiveFrame() {
 void CallMedia::ReadRtp() {
     if (rtpFd_ < 0)
         return;
-    uint8_t packet[kRtpHeaderRoom + kMaxPayload + 64];
-    for (int i = 0; i < kMaxPacketsPerFrame; ++i) {
+    // Everything that arrived since the last frame, several packets to a
+    // call of the kernel (usually one packet: one call, instead of a second
+    // one that only finds the socket empty).
+    struct Received {
+        uint8_t packet[kRtpHeaderRoom + kMaxPayload + 64];
         struct sockaddr_storage from;
-        socklen_t fromLength = sizeof(from);
-        const ssize_t n = ::recvfrom(rtpFd_, packet, sizeof(packet), MSG_DONTWAIT,
-                                     reinterpret_cast<struct sockaddr*>(&from), &fromLength);
-        if (n < 0) {
-            if (errno == EINTR || errno == ECONNREFUSED)
+        struct iovec io;
+    };
+    Received received[kPacketsPerRead];
+    struct mmsghdr messages[kPacketsPerRead];
+    for (int taken = 0; taken < kMaxPacketsPerFrame;) {
+        for (int i = 0; i < kPacketsPerRead; ++i) {
+            received[i].io = {received[i].packet, sizeof received[i].packet};
+            messages[i] = {};
+            messages[i].msg_hdr.msg_name = &received[i].from;
+            messages[i].msg_hdr.msg_namelen = sizeof received[i].from;
+            messages[i].msg_hdr.msg_iov = &received[i].io;
+            messages[i].msg_hdr.msg_iovlen = 1;
+        }
+        const int count = ::recvmmsg(rtpFd_, messages, kPacketsPerRead, MSG_DONTWAIT, nullptr);
+        if (count <= 0) {
+            if (count < 0 && (errno == EINTR || errno == ECONNREFUSED)) {
+                ++taken;
                 continue;
+            }
             return;  // nothing more this frame
         }
-        struct mbuf mb;
-        mb.buf = packet;
-        mb.size = sizeof(packet);
-        mb.pos = 0;
-        mb.end = static_cast<size_t>(n);
-        // A packet that does not authenticate is not from the peer.
-        if (rxSrtp_) {
-            if (srtp_decrypt(rxSrtp_, &mb))
-                continue;
-            mb.pos = 0;
-        }
-        struct rtp_header header;
-        if (rtp_hdr_decode(&header, &mb) || header.ver != RTP_VERSION)
-            continue;
-        if (header.pad && mbuf_get_left(&mb) > 0) {
-            const size_t padding = packet[mb.end - 1];
-            if (padding > mbuf_get_left(&mb))
-                continue;
-            mb.end -= padding;
-        }
-        struct sa source;
-        if (sa_set_sa(&source, reinterpret_cast<struct sockaddr*>(&from)))
-            continue;
-        OnRtp(source, header, &mb);
+        for (int i = 0; i < count; ++i)
+            OnPacket(received[i].packet, sizeof received[i].packet, messages[i].msg_len,
+                     received[i].from);
+        taken += count;
+        if (count < kPacketsPerRead)
+            return;
     }
+}
+
+void CallMedia::OnPacket(uint8_t* packet, size_t room, size_t length,
+                         const struct sockaddr_storage& from) {
+    struct mbuf mb;
+    mb.buf = packet;
+    mb.size = room;
+    mb.pos = 0;
+    mb.end = length;
+    // A packet that does not authenticate is not from the peer.
+    if (rxSrtp_) {
+        if (srtp_decrypt(rxSrtp_, &mb))
+            return;
+        mb.pos = 0;
+    }
+    struct rtp_header header;
+    if (rtp_hdr_decode(&header, &mb) || header.ver != RTP_VERSION)
+        return;
+    if (header.pad && mbuf_get_left(&mb) > 0) {
+        const size_t padding = packet[mb.end - 1];
+        if (padding > mbuf_get_left(&mb))
+            return;
+        mb.end -= padding;
+    }
+    struct sa source;
+    if (sa_set_sa(&source, reinterpret_cast<const struct sockaddr*>(&from)))
+        return;
+    OnRtp(source, header, &mb);
 }
 
 void CallMedia::OnInbandDigit(char digit, void* arg) {

@@ -44,6 +44,7 @@
 
 struct mbuf;
 struct sa;
+struct sockaddr_storage;
 struct sdp_session;
 struct sdp_media;
 struct rtp_sock;
@@ -106,6 +107,9 @@ private:
     void OnFrame() override;
     // Reads the RTP packets that arrived since the last frame.
     void ReadRtp();
+    // One received packet (length bytes of room in packet, which it may
+    // change in place) from its sender.
+    void OnPacket(uint8_t* packet, size_t room, size_t length, const struct sockaddr_storage& from);
     void OnRtp(const struct sa& source, const struct rtp_header& header, struct mbuf* payload);
     void ApplyNegotiation();
     // Takes the keys of an offer or answer just decoded (see above); an

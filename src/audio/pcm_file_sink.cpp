@@ -5,6 +5,12 @@
 #include "audio/wave_header_p.h"
 
 namespace orvia {
+namespace {
+
+// About a second of audio, at most this.
+constexpr size_t kMaxHoldBytes = 16384;
+
+}  // namespace
 
 LSNKPCMFileBase::LSNKPCMFileBase(const std::string& path, int32_t rate, uint32_t channelCount,
                                  int bytesPerSample, uint32_t maxSampleValue, int32_t startFrame)
@@ -20,6 +26,10 @@ LSNKPCMFileBase::LSNKPCMFileBase(const std::string& path, int32_t rate, uint32_t
         return;
     }
     position = std::max(startFrame, 0);
+    const size_t second = static_cast<size_t>(rate) * static_cast<size_t>(BlockAlign());
+    holdBytes_ = std::min(kMaxHoldBytes, second / static_cast<size_t>(BlockAlign()) *
+                                             static_cast<size_t>(BlockAlign()));
+    held_.reserve(holdBytes_);
     WriteHeader();
     file_.SeekTo(DataEnd());
     file_.Resize(DataEnd());
@@ -30,11 +40,20 @@ LSNKPCMFileBase::~LSNKPCMFileBase() {
         WriteHeader();
 }
 
+void LSNKPCMFileBase::Flush() {
+    if (held_.empty())
+        return;
+    file_.Write(held_.data(), held_.size());
+    held_.clear();
+}
+
 int64_t LSNKPCMFileBase::DataEnd() const {
     return static_cast<int64_t>(kPcmWaveHeaderSize) + static_cast<int64_t>(position) * BlockAlign();
 }
 
 void LSNKPCMFileBase::WriteHeader() {
+    // The header never counts samples that are not in the file yet.
+    Flush();
     const uint32_t dataBytes =
         static_cast<uint32_t>(position) * static_cast<uint32_t>(BlockAlign());
     const auto header = MakePcmWaveHeader(channels, sampleRate, bytesPerSample_, dataBytes);
@@ -43,7 +62,13 @@ void LSNKPCMFileBase::WriteHeader() {
 }
 
 void LSNKPCMFileBase::WriteData(const uint8_t* data, int32_t frames) {
-    file_.Write(data, static_cast<size_t>(frames) * BlockAlign());
+    const size_t bytes = static_cast<size_t>(frames) * static_cast<size_t>(BlockAlign());
+    if (held_.size() + bytes > holdBytes_)
+        Flush();
+    if (bytes >= holdBytes_)
+        file_.Write(data, bytes);
+    else
+        held_.insert(held_.end(), data, data + bytes);
     headerCountdown_ -= frames;
     if (headerCountdown_ < 0)
         WriteHeader();
@@ -52,9 +77,13 @@ void LSNKPCMFileBase::WriteData(const uint8_t* data, int32_t frames) {
 void LSNKPCMFileBase::Truncate(int32_t frames) {
     if (frames > position)
         return;
-    position = std::max(frames, 0);
-    if (IsInvalid())
+    if (IsInvalid()) {
+        position = std::max(frames, 0);
         return;
+    }
+    // What is held is written first, so the cut falls where it should.
+    Flush();
+    position = std::max(frames, 0);
     WriteHeader();
     file_.SeekTo(DataEnd());
     file_.Resize(DataEnd());

@@ -1,9 +1,12 @@
 // Writers of uncompressed WAVE files (LSNKPCMFile<LSFU8/LSF16/LSF32>).
 //
-// The 46-byte header is rewritten whenever four seconds of audio have been
-// written since the last rewrite, so a file being recorded is always a valid
-// WAVE file whose header lags its data by at most about four seconds, and a
-// reader can follow it. The destructor writes the final header.
+// Samples reach the file in pieces of about a second (at most 16 KB), not
+// block by block: a recording line then makes one write a second instead of
+// ten. The 46-byte header is rewritten, after what is held has been written,
+// whenever four seconds of audio have been written since the last rewrite,
+// so a file being recorded is always a valid WAVE file whose header lags its
+// data by at most about four seconds, and a reader can follow it a second or
+// so behind. The destructor writes what is held and the final header.
 //
 // Not thread-safe: one producer at a time.
 #pragma once
@@ -39,11 +42,15 @@ protected:
 
 private:
     void WriteHeader();
+    // Writes the samples held back.
+    void Flush();
     int64_t DataEnd() const;
 
     int bytesPerSample_;
     FileHandle file_;
     int64_t headerCountdown_ = 0;  // frames until the header is rewritten
+    std::vector<uint8_t> held_;    // samples not written yet
+    size_t holdBytes_ = 0;         // how much is held before it is written
 };
 
 template <class Format>

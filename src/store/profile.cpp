@@ -197,6 +197,39 @@ bool ProfileHasKey(const std::string& file, std::string_view section, std::strin
     return ReadProfileValue(file, section, key).has_value();
 }
 
+namespace {
+
+// Sets key=value in text (the section made when missing); false when the
+// text already says so.
+bool SetKey(ProfileText& text, std::string_view section, std::string_view key,
+            std::string_view value) {
+    const std::size_t header = FindSection(text, section);
+    if (header == std::string::npos) {
+        text.lines.push_back("[" + std::string(section) + "]");
+        text.lines.push_back(std::string(key) + "=" + std::string(value));
+        return true;
+    }
+    const std::size_t end = SectionEnd(text, header);
+    const std::size_t at = FindKey(text, header, end, key);
+    if (at != std::string::npos) {
+        // Keep the key's own spelling; replace only the value.
+        std::string line = std::string(KeyOf(text.lines[at])->key) + "=" + std::string(value);
+        if (line == text.lines[at])
+            return false;
+        text.lines[at] = std::move(line);
+        return true;
+    }
+    // After the section's last non-blank line, before trailing blank lines.
+    std::size_t insert = end;
+    while (insert > header + 1 && TrimBlanks(text.lines[insert - 1]).empty())
+        --insert;
+    text.lines.insert(text.lines.begin() + static_cast<long>(insert),
+                      std::string(key) + "=" + std::string(value));
+    return true;
+}
+
+}  // namespace
+
 bool WriteProfileString(const std::string& file, const char* section, const char* key,
                         const char* value) {
     if (section == nullptr)
@@ -215,36 +248,32 @@ bool WriteProfileString(const std::string& file, const char* section, const char
                          text.lines.begin() + static_cast<long>(end));
         return Store(file, text);
     }
-
-    if (header == std::string::npos) {
-        if (value == nullptr)
-            return true;
-        text.lines.push_back(std::string("[") + section + "]");
-        text.lines.push_back(std::string(key) + "=" + value);
-        return Store(file, text);
-    }
-
-    const std::size_t end = SectionEnd(text, header);
-    const std::size_t at = FindKey(text, header, end, key);
     if (value == nullptr) {
+        if (header == std::string::npos)
+            return true;
+        const std::size_t at = FindKey(text, header, SectionEnd(text, header), key);
         if (at == std::string::npos)
             return true;
         text.lines.erase(text.lines.begin() + static_cast<long>(at));
         return Store(file, text);
     }
-    if (at != std::string::npos) {
-        // Keep the key's own spelling; replace only the value.
-        const std::string existingKey(KeyOf(text.lines[at])->key);
-        text.lines[at] = existingKey + "=" + value;
-    } else {
-        // After the section's last non-blank line, before trailing blank lines.
-        std::size_t insert = end;
-        while (insert > header + 1 && TrimBlanks(text.lines[insert - 1]).empty())
-            --insert;
-        text.lines.insert(text.lines.begin() + static_cast<long>(insert),
-                          std::string(key) + "=" + value);
-    }
+    // A value the file holds already needs no new file (many lines set
+    // "state" flags that are set already).
+    if (!SetKey(text, section, key, value))
+        return true;
     return Store(file, text);
+}
+
+bool WriteProfileStrings(const std::string& file, std::string_view section,
+                         const std::vector<std::pair<std::string, std::string>>& values) {
+    std::lock_guard<std::mutex> guard(ProfileMutex());
+    ProfileText text = Load(file);
+    if (text.failed)
+        return false;
+    bool changed = false;
+    for (const auto& [key, value] : values)
+        changed = SetKey(text, section, key, value) || changed;
+    return !changed || Store(file, text);
 }
 
 std::vector<std::string> ReadProfileSectionNames(const std::string& file) {

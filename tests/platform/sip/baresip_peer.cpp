@@ -37,17 +37,6 @@ std::string JsonField(const std::string& json, const std::string& name) {
     return json.substr(pos, end - pos);
 }
 
-bool TcpPortFree(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    const bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
-    ::close(fd);
-    return free;
-}
-
 }  // namespace
 
 BaresipPeer::~BaresipPeer() {
@@ -61,7 +50,8 @@ bool BaresipPeer::Start(const std::string& folder, const std::string& wavPath,
     // TLS takes the port after the SIP port: both must be free.
     sipPort_ = FreePort();
     for (int attempt = 0;
-         attempt < 20 && !options.certificate.empty() && !TcpPortFree(sipPort_ + 1); ++attempt)
+         attempt < 20 && !options.certificate.empty() && !LoopbackPortFree(sipPort_ + 1, true);
+         ++attempt)
         sipPort_ = FreePort();
     ctrlPort_ = FreePort();
     std::string config =

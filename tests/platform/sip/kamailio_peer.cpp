@@ -1,9 +1,6 @@
 #include "kamailio_peer.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -12,18 +9,6 @@
 
 namespace orvia::sip::test {
 namespace {
-
-// True once something listens on the UDP port.
-bool UdpPortTaken(int port) {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    const bool taken = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0;
-    ::close(fd);
-    return taken;
-}
 
 std::string Config(const std::string& folder, int port, int retryAfterSeconds) {
     std::string modules;
@@ -100,7 +85,7 @@ bool KamailioPeer::Start(const std::string& folder, const std::vector<SipUser>& 
         return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (UdpPortTaken(port_))
+        if (!LoopbackPortFree(port_, false))  // kamailio listens
             return true;
         if (process_.Wait(0))
             return false;

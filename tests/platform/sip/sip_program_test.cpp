@@ -19,6 +19,7 @@
 #include "sipp_scenarios.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
+#include "wait_until.h"
 
 namespace orvia::sip::test {
 namespace {
@@ -75,14 +76,28 @@ protected:
         return count;
     }
     // Asks every 200 ms (a question may start the program's status client).
-    static bool WaitFor(const std::function<bool()>& done, int ms = 30000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() >= deadline)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        }
-        return true;
+    static bool WaitFor(const std::function<bool()>& done) {
+        return orvia::test::WaitUntil(done, 30000, 200);
+    }
+    // Starts a baresip caller whose voice is half a second of silence, then a
+    // 440 Hz tone.
+    void StartToneCaller(BaresipPeer& caller, const BaresipOptions& options) {
+        std::vector<int16_t> voice;
+        AppendSilence(&voice, 500);
+        AppendSine(&voice, 440, 9000);
+        ASSERT_TRUE(WriteWav(dir_.Path() + "voice.wav", voice));
+        ASSERT_TRUE(caller.Start(dir_.Path(), dir_.Path() + "voice.wav", options)) << caller.Log();
+    }
+    // Lets a connected caller talk into a message for five seconds and hang
+    // up; the one message it left (empty when there is not exactly one).
+    std::string MessageLeftBy(BaresipPeer& caller) {
+        EXPECT_TRUE(WaitFor([&] { return !Messages().empty(); }));
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        EXPECT_TRUE(caller.Command("hangup"));
+        EXPECT_TRUE(WaitFor([&] { return LinesIn("idle") == 1; }));
+        const std::vector<std::string> messages = Messages();
+        EXPECT_EQ(messages.size(), 1u);
+        return messages.size() == 1 ? messages[0] : std::string();
     }
     void StartSipp(PeerProcess& peer, const std::string& name, const std::string& scenario,
                    int port) {
@@ -145,25 +160,17 @@ TEST_F(SipProgramTest, AnSrtpCallersMessageHoldsTheCallersVoice) {
     Program service({"/service"});
     ASSERT_TRUE(service.WaitForOutput("(Secure): listening for calls")) << service.Output();
 
-    std::vector<int16_t> voice;
-    AppendSilence(&voice, 500);
-    AppendSine(&voice, 440, 9000);
-    ASSERT_TRUE(WriteWav(dir_.Path() + "voice.wav", voice));
     BaresipPeer caller;
     BaresipOptions options;
     options.mediaEncryption = "srtp-mand";
-    ASSERT_TRUE(caller.Start(dir_.Path(), dir_.Path() + "voice.wav", options)) << caller.Log();
+    ASSERT_NO_FATAL_FAILURE(StartToneCaller(caller, options));
     ASSERT_TRUE(caller.Command("dial", "sip:orvia@127.0.0.1:" + std::to_string(port)))
         << caller.Log();
     ASSERT_TRUE(caller.WaitEvent("CALL_MENC", 15000)) << caller.Log() << service.Output();
-    ASSERT_TRUE(WaitFor([&] { return !Messages().empty(); })) << service.Output();
-    std::this_thread::sleep_for(std::chrono::seconds(5));
-    ASSERT_TRUE(caller.Command("hangup"));
-    ASSERT_TRUE(WaitFor([&] { return LinesIn("idle") == 1; }));
 
-    const std::vector<std::string> messages = Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    const std::vector<int16_t> recorded = WaveSamples(messages[0]);
+    const std::string message = MessageLeftBy(caller);
+    ASSERT_FALSE(message.empty()) << service.Output();
+    const std::vector<int16_t> recorded = WaveSamples(message);
     ASSERT_GT(recorded.size(), 8000u * 3);
     EXPECT_GT(ToneShare(recorded, 440), 0.8);
 }
@@ -183,29 +190,21 @@ TEST_F(SipProgramTest, ACallerReachesTheProgramThroughKamailioAndLeavesAMessage)
                std::string::npos;
     })) << kamailio.Log();
 
-    std::vector<int16_t> voice;
-    AppendSilence(&voice, 500);
-    AppendSine(&voice, 440, 9000);
-    ASSERT_TRUE(WriteWav(dir_.Path() + "voice.wav", voice));
     BaresipPeer alice;
     BaresipOptions options;
     options.account = "<sip:alice@127.0.0.1:" + std::to_string(kamailio.Port()) +
                       ">;auth_pass=Alice-pw;regint=600";
-    ASSERT_TRUE(alice.Start(dir_.Path(), dir_.Path() + "voice.wav", options)) << alice.Log();
+    ASSERT_NO_FATAL_FAILURE(StartToneCaller(alice, options));
     // Orvia's number at the registrar: the proxy finds where it registered.
     ASSERT_TRUE(alice.Command("dial", "sip:orvia@127.0.0.1:" + std::to_string(kamailio.Port())))
         << alice.Log();
     ASSERT_TRUE(alice.WaitEvent("CALL_ESTABLISHED", 15000)) << alice.Log() << kamailio.Log();
-    ASSERT_TRUE(WaitFor([&] { return !Messages().empty(); })) << service.Output();
-    std::this_thread::sleep_for(std::chrono::seconds(5));
-    ASSERT_TRUE(alice.Command("hangup"));
-    ASSERT_TRUE(WaitFor([&] { return LinesIn("idle") == 1; }));
 
-    const std::vector<std::string> messages = Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    const std::string ini = messages[0].substr(0, messages[0].size() - 4) + ".ini";
+    const std::string message = MessageLeftBy(alice);
+    ASSERT_FALSE(message.empty()) << service.Output();
+    const std::string ini = message.substr(0, message.size() - 4) + ".ini";
     EXPECT_EQ(ReadProfileString(ini, "message", "cid", ""), "alice");
-    EXPECT_GT(ToneShare(WaveSamples(messages[0]), 440), 0.8);
+    EXPECT_GT(ToneShare(WaveSamples(message), 440), 0.8);
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
+#include <utility>
 
 namespace orvia::sip {
 namespace {
@@ -101,6 +103,27 @@ bool NormaliseServerUri(const std::string& key, const std::string& value, SipTra
     return true;
 }
 
+// A value that names one of a few choices (without regard to case; empty
+// names the first). expected lists them for the error ("udp, tcp or tls").
+template <typename Choice>
+bool ParseChoice(const std::string& key, const std::string& value,
+                 std::initializer_list<std::pair<const char*, Choice>> choices,
+                 const char* expected, Choice* out, std::string* error) {
+    const std::string lower = AsciiLower(value);
+    if (lower.empty()) {
+        *out = choices.begin()->second;
+        return true;
+    }
+    for (const auto& [name, choice] : choices) {
+        if (lower == name) {
+            *out = choice;
+            return true;
+        }
+    }
+    *error = "\"" + key + "\": \"" + lower + "\" is not " + expected;
+    return false;
+}
+
 bool ParseBool(const std::string& key, const std::string& value, bool* out, std::string* error) {
     const std::string lower = AsciiLower(value);
     if (lower == "true" || lower == "yes" || lower == "1") {
@@ -137,15 +160,8 @@ std::string SipDeviceSettings::AddressOfRecord() const {
 }
 
 std::string SipDeviceSettings::TransportParam() const {
-    switch (transport) {
-        case SipTransport::Tcp:
-            return ";transport=tcp";
-        case SipTransport::Tls:
-            return ";transport=tls";
-        case SipTransport::Udp:
-            break;
-    }
-    return {};
+    return transport == SipTransport::Udp ? std::string()
+                                          : std::string(";transport=") + TransportName();
 }
 
 const char* SipDeviceSettings::TransportName() const {
@@ -183,17 +199,11 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
     }
     auto get = [&](const char* key) { return std::string(TrimBlanks(SettingOf(settings, key))); };
 
-    const std::string transport = AsciiLower(get("transport"));
-    if (transport.empty() || transport == "udp")
-        s.transport = SipTransport::Udp;
-    else if (transport == "tcp")
-        s.transport = SipTransport::Tcp;
-    else if (transport == "tls")
-        s.transport = SipTransport::Tls;
-    else {
-        *error = "\"transport\": \"" + transport + "\" is not udp, tcp or tls";
+    if (!ParseChoice(
+            "transport", get("transport"),
+            {{"udp", SipTransport::Udp}, {"tcp", SipTransport::Tcp}, {"tls", SipTransport::Tls}},
+            "udp, tcp or tls", &s.transport, error))
         return false;
-    }
     if (s.transport == SipTransport::Tls)
         s.listenPort = 5061;
 
@@ -244,19 +254,14 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
             s.outboundProxy += ";lr";
     }
 
-    const std::string dtmf = AsciiLower(get("dtmf"));
-    if (dtmf.empty() || dtmf == "auto")
-        s.dtmf = DtmfMode::Auto;
-    else if (dtmf == "rfc4733" || dtmf == "rfc2833")
-        s.dtmf = DtmfMode::Rfc4733;
-    else if (dtmf == "inband")
-        s.dtmf = DtmfMode::Inband;
-    else if (dtmf == "info")
-        s.dtmf = DtmfMode::Info;
-    else {
-        *error = "\"dtmf\": \"" + dtmf + "\" is not auto, rfc4733, inband or info";
+    if (!ParseChoice("dtmf", get("dtmf"),
+                     {{"auto", DtmfMode::Auto},
+                      {"rfc4733", DtmfMode::Rfc4733},
+                      {"rfc2833", DtmfMode::Rfc4733},
+                      {"inband", DtmfMode::Inband},
+                      {"info", DtmfMode::Info}},
+                     "auto, rfc4733, inband or info", &s.dtmf, error))
         return false;
-    }
 
     const std::string ring = get("ringinterval");
     if (!ring.empty()) {
@@ -315,17 +320,12 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
         return false;
     }
 
-    const std::string mediaenc = AsciiLower(get("mediaenc"));
-    if (mediaenc.empty() || mediaenc == "none")
-        s.mediaEncryption = MediaEncryption::None;
-    else if (mediaenc == "srtp")
-        s.mediaEncryption = MediaEncryption::Srtp;
-    else if (mediaenc == "srtp-optional")
-        s.mediaEncryption = MediaEncryption::SrtpOptional;
-    else {
-        *error = "\"mediaenc\": \"" + mediaenc + "\" is not none, srtp or srtp-optional";
+    if (!ParseChoice("mediaenc", get("mediaenc"),
+                     {{"none", MediaEncryption::None},
+                      {"srtp", MediaEncryption::Srtp},
+                      {"srtp-optional", MediaEncryption::SrtpOptional}},
+                     "none, srtp or srtp-optional", &s.mediaEncryption, error))
         return false;
-    }
 
     s.name = get("name");
     if (s.name.empty())

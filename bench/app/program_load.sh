@@ -16,8 +16,8 @@
 # section and port; "channels": one SIP account with channels=N (at most 64).
 # The build folder is $ORVIA_BENCH_BUILD (default build/bench). With
 # $ORVIA_BENCH_PERF set to a file name, the window is recorded there by
-# `perf record -g` (Debian linux-perf) for `perf report`; the CPU figure of
-# such a run includes the sampling's own cost. Needs sipp (Debian
+# `perf record` with call graphs (Debian linux-perf) for `perf report`; the
+# CPU figure of such a run includes the sampling's own cost. Needs sipp (Debian
 # sip-tester). Everything stays on 127.0.0.1.
 set -euo pipefail
 

@@ -169,8 +169,9 @@ TEST(CallMedia, SrtpKeysAreTakenAndAnsweredOrTheOfferIsRefused) {
         EXPECT_EQ(o.answer.find(kKey32), std::string::npos) << c.what;
         const size_t first = o.answer.find("a=crypto:");
         EXPECT_EQ(first == std::string::npos, !c.secure) << c.what << "\n" << o.answer;
-        if (first != std::string::npos)
+        if (first != std::string::npos) {
             EXPECT_EQ(o.answer.find("a=crypto:", first + 1), std::string::npos) << o.answer;
+        }
     }
 }
 

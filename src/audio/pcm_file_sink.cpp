@@ -9,7 +9,6 @@
 #include "platform/diagnostics/diagnostics.h"
 
 namespace orvia {
-
 LSNKPCMFileBase::LSNKPCMFileBase(const std::string& path, int32_t rate, uint32_t channelCount,
                                  int bytesPerSample, uint32_t maxSampleValue, int32_t startFrame)
     : LSoundSinkBase(static_cast<uint32_t>(std::max(rate, 0)), maxSampleValue, channelCount),
@@ -80,9 +79,11 @@ void LSNKPCMFileBase::Fail(int error) {
 void LSNKPCMFileBase::Truncate(int32_t frames) {
     if (failed_ || frames > position)
         return;
-    position = std::max(frames, 0);
-    if (IsInvalid())
+    if (IsInvalid()) {
+        position = std::max(frames, 0);
         return;
+    }
+    position = std::max(frames, 0);
     WriteHeader();
     file_.SeekTo(DataEnd());
     file_.Resize(DataEnd());

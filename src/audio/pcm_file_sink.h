@@ -1,9 +1,11 @@
 // Writers of uncompressed WAVE files (LSNKPCMFile<LSFU8/LSF16/LSF32>).
 //
-// The 46-byte header is rewritten whenever four seconds of audio have been
-// written since the last rewrite, so a file being recorded is always a valid
-// WAVE file whose header lags its data by at most about four seconds, and a
-// reader can follow it. The destructor writes the final header.
+// Samples reach the file as they are written, so a crash loses none of what
+// the recorder has handed over. The 46-byte header is rewritten whenever four
+// seconds of audio have been written since the last rewrite, so a file being
+// recorded is always a valid WAVE file whose header lags its data by at most
+// about four seconds (and the readers of our own recordings read past it to
+// the end of the file). The destructor writes the final header.
 //
 // A write that fails (a full disk, say) ends the file at once: it keeps the
 // whole frames that reached it, with a header that says so, the failure is

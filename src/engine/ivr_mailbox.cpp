@@ -12,6 +12,7 @@
 #include "platform/diagnostics/diagnostics.h"
 #include "platform/files/text_file.h"
 #include "platform/time/clock.h"
+#include "store/encodings.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
@@ -79,10 +80,12 @@ void IVRCMain::StartMessageRecording() {
     // anything about the recording.
     const std::string callerNumber = Line() ? Line()->CallerNumber() : std::string();
     const std::string callerName = Line() ? Line()->CallerName() : std::string();
-    WriteProfileBool(ini, kMessageSection, "read", false);
-    WriteProfileDateTime(ini, kMessageSection, "datetime", LocalNow());
-    WriteProfileString(ini, kMessageSection, "cid", callerNumber);
-    WriteProfileString(ini, kMessageSection, "cidname", callerName);
+    // One new file with all four values rather than four in a row.
+    WriteProfileKeys(ini, kMessageSection,
+                     {{"read", FormatBool(false)},
+                      {"datetime", FormatDateTime(LocalNow())},
+                      {"cid", callerNumber},
+                      {"cidname", callerName}});
     WriteProfileBool(Store().SettingsFile(), "state", "newmessages", true);
     std::string notice = ini;
     Send(kMsgMessageStored, notice);

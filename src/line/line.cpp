@@ -21,7 +21,9 @@ int DeviceOrNone(int device) {
 
 }  // namespace
 
-LLine::LLine(LLineApplication& application) : application_(application) {}
+LLine::LLine(LLineApplication& application) : application_(application) {
+    audio_.SetPlayerPollInterval(kPlayerPollMs);
+}
 
 LLine::~LLine() {
     Close();
@@ -51,6 +53,7 @@ bool LLine::Open(int device, int disconnectMode) {
         return false;
     }
     openError_.clear();
+    deviceId_ = device;
     pendingKind_ = Request::None;
     pendingRequest_ = 0;
     disconnectMode_ = disconnectMode;

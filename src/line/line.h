@@ -53,6 +53,11 @@ public:
     // Disconnect modes of Open.
     static constexpr int kDetectDisconnect = 0;
     static constexpr int kIgnoreDisconnectWhilePlaying = 2;
+    // How often the line's player looks at its device: its queue holds
+    // seconds of a call's audio, so once a second is enough (the end of a
+    // play is noticed at once all the same), and a line wakes ten times less
+    // than at the player's default.
+    static constexpr int kPlayerPollMs = 1000;
 
     explicit LLine(LLineApplication& application = LLineApplication::Instance());
     ~LLine() override;
@@ -64,6 +69,8 @@ public:
     // the device.
     void Close();
     bool IsOpen() const { return device_ != nullptr; }
+    // The identifier of the open device; -1 while closed.
+    int Device() const { return device_ ? deviceId_ : -1; }
     // Why the last Open failed; empty after a successful one.
     const std::string& OpenError() const { return openError_; }
     LinePhase Phase() const { return phase_; }
@@ -114,6 +121,7 @@ private:
 
     LLineApplication& application_;
     std::unique_ptr<TelephonyLine> device_;
+    int deviceId_ = -1;
     CallHandle call_ = 0;
     int waveOut_ = LCallAudio::kNoDevice;
     int waveIn_ = LCallAudio::kNoDevice;

@@ -257,8 +257,10 @@ bool WriteProfileString(const std::string& file, const char* section, const char
     }
     const std::vector<std::string> before = text.lines;
     EditKey(text, section, key, value ? std::optional<std::string>(value) : std::nullopt);
-    if (text.lines == before && !value)
-        return true;  // nothing to delete
+    // A value the file holds already needs no new file (many lines set
+    // "state" flags that are set already), nor does deleting a missing key.
+    if (text.lines == before)
+        return true;
     return Store(file, text);
 }
 

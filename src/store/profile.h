@@ -40,7 +40,8 @@ bool ProfileHasKey(const std::string& file, std::string_view section, std::strin
 // Writes key=value, creating the file and the section when missing; an
 // existing key keeps its line, a new key goes to the end of its section.
 // A null value deletes the key, a null key deletes the section, all three
-// null is a flush (nothing to do, as nothing is cached).
+// null is a flush (nothing to do, as nothing is cached). A write that would
+// leave the file as it is does not rewrite it.
 bool WriteProfileString(const std::string& file, const char* section, const char* key,
                         const char* value);
 

@@ -1,5 +1,7 @@
 #include "store/profile.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -77,6 +79,29 @@ TEST_F(ProfileTest, WriteKeepsEveryOtherLineAndItsLineEnds) {
               "\r\n"
               "[state]\r\n"
               "on=true\r\n");
+}
+
+// Each replacement is a new file (a new inode): what is written counts, and a
+// write that changes nothing leaves the file alone.
+TEST_F(ProfileTest, SeveralKeysGoInOneReplacementAndAnUnchangedValueInNone) {
+    auto inode = [&] {
+        struct stat st {};
+        return ::stat(file.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    ASSERT_TRUE(WriteProfileKeys(file, "message",
+                                 {{"read", "false"}, {"cid", "5551234"}, {"cidname", "A=B"}}));
+    const auto first = inode();
+    EXPECT_EQ(ReadFile(file), "[message]\nread=false\ncid=5551234\ncidname=A=B\n");
+    ASSERT_TRUE(WriteProfileString(file, "message", "CID", "5551234"));  // the same value
+    EXPECT_EQ(inode(), first);
+    ASSERT_TRUE(WriteProfileKeys(file, "message", {{"read", "false"}}));
+    EXPECT_EQ(inode(), first);
+    ASSERT_TRUE(WriteProfileKeys(file, "message", {{"read", "true"}, {"heard", "1"}}));
+    EXPECT_NE(inode(), first);
+    EXPECT_EQ(ReadFile(file), "[message]\nread=true\ncid=5551234\ncidname=A=B\nheard=1\n");
+    // A file that cannot be written takes none of them.
+    const std::string locked = dir.Path() + "missing/folder.ini";
+    EXPECT_FALSE(WriteProfileKeys(locked, "message", {{"read", "true"}}));
 }
 
 TEST_F(ProfileTest, AbsentValueDeletesKeyAbsentKeyDeletesSection) {

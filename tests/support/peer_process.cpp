@@ -75,6 +75,17 @@ std::string PeerProcess::Log() const {
     return orvia::test::ReadFile(logPath_);
 }
 
+bool LoopbackPortFree(int port, bool tcp) {
+    const int fd = ::socket(AF_INET, (tcp ? SOCK_STREAM : SOCK_DGRAM) | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    const bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
+    ::close(fd);
+    return free;
+}
+
 int FreePort(bool even) {
     for (int attempt = 0; attempt < 50; ++attempt) {
         const int udp = ::socket(AF_INET, SOCK_DGRAM, 0);
@@ -91,14 +102,7 @@ int FreePort(bool even) {
         if (port == 0 || (even && (port % 2 != 0 || port > 65000)))
             continue;
         // The TCP port (and for media the one two above) must be free too.
-        bool free = true;
-        for (int p : {port, even ? port + 2 : port}) {
-            const int tcp = ::socket(AF_INET, SOCK_STREAM, 0);
-            addr.sin_port = htons(static_cast<uint16_t>(p));
-            free = free && ::bind(tcp, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
-            ::close(tcp);
-        }
-        if (free)
+        if (LoopbackPortFree(port, true) && (!even || LoopbackPortFree(port + 2, true)))
             return port;
     }
     return 0;

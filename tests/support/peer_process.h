@@ -35,5 +35,7 @@ private:
 
 // A loopback port that was free a moment ago (UDP and TCP), even when even.
 int FreePort(bool even = false);
+// Whether nothing holds the loopback port for UDP (tcp false) or TCP now.
+bool LoopbackPortFree(int port, bool tcp);
 
 }  // namespace orvia::sip::test

@@ -21,6 +21,14 @@ const char kAudio[] =
     "      a=fmtp:101 0-15\n"
     "      a=ptime:20\n";
 
+const char kAlawAudio[] =
+    "      m=audio [media_port] RTP/AVP 8 0 101\n"
+    "      a=rtpmap:8 PCMA/8000\n"
+    "      a=rtpmap:0 PCMU/8000\n"
+    "      a=rtpmap:101 telephone-event/8000\n"
+    "      a=fmtp:101 0-15\n"
+    "      a=ptime:20\n";
+
 }  // namespace
 
 std::string Scenario(const std::string& messages) {
@@ -28,7 +36,7 @@ std::string Scenario(const std::string& messages) {
            messages + "</scenario>\n";
 }
 
-std::string Invite(const std::string& from, const std::string& extraHeaders) {
+std::string Invite(const std::string& from, const std::string& extraHeaders, bool alaw) {
     return std::string("  <send retrans=\"500\">\n    <![CDATA[\n") +
            "      INVITE sip:orvia@[remote_ip]:[remote_port] SIP/2.0\n"
            "      Via: SIP/2.0/[transport] [local_ip]:[local_port];branch=[branch]\n"
@@ -43,7 +51,7 @@ std::string Invite(const std::string& from, const std::string& extraHeaders) {
            extraHeaders +
            "      Content-Type: application/sdp\n"
            "      Content-Length: [len]\n\n" +
-           kSdp + kAudio + "    ]]>\n  </send>\n";
+           kSdp + (alaw ? kAlawAudio : kAudio) + "    ]]>\n  </send>\n";
 }
 
 std::string InDialog(const std::string& method, int cseq, const std::string& headersAndBody,

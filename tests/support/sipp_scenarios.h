@@ -10,9 +10,11 @@ namespace orvia::sip::test {
 // counts as one message of the scenario; a request that must repeat an
 // earlier branch (CANCEL, ACK of an error) names how many messages back.
 std::string Scenario(const std::string& messages);
+// The offer is PCMU with telephone-event; with alaw PCMA first (what sipp's
+// g711a.pcap carries).
 std::string Invite(
     const std::string& from = "\"Test Caller\" <sip:5551234@[local_ip]:[local_port]>",
-    const std::string& extraHeaders = "");
+    const std::string& extraHeaders = "", bool alaw = false);
 std::string InDialog(const std::string& method, int cseq, const std::string& headersAndBody = "",
                      int branchBack = 0);
 std::string Reinvite(int cseq, const std::string& mediaLines);

@@ -9,13 +9,14 @@
 
 namespace orvia::test {
 
+// Asks every intervalMs (longer for a question that is costly to ask).
 template <typename Predicate>
-bool WaitUntil(Predicate done, int boundMs = 10000) {
+bool WaitUntil(Predicate done, int boundMs = 10000, int intervalMs = 5) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
     }
     return true;
 }

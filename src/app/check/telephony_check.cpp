@@ -55,7 +55,7 @@ std::string EndpointText(const ListenEndpoint& endpoint) {
 
 // Binds the address for a moment: 0, or the errno of the failure.
 int ProbeBind(const ListenEndpoint& endpoint) {
-    const bool tcp = endpoint.transport == "tcp";
+    const bool tcp = endpoint.transport != "udp";  // TLS runs over TCP
     sockaddr_storage storage{};
     socklen_t size = 0;
     int family = AF_INET;
@@ -145,8 +145,13 @@ private:
                     problem + ": this section gives no device");
                 continue;
             }
-            TelephonyDevice* device = built.Device(0);
-            devices_.push_back({section, device->IsVoiceCapable(), device->Listens()});
+            // One device per channel of an account; the channels share one
+            // listen address, which counts once.
+            for (std::size_t i = 0; i < built.Count(); ++i) {
+                TelephonyDevice* device = built.Device(static_cast<int>(i));
+                devices_.push_back(
+                    {section, device->IsVoiceCapable(), i == 0 ? device->Listens() : std::nullopt});
+            }
         }
     }
 
@@ -162,7 +167,9 @@ private:
                 if (!devices_[j].listens)
                     continue;
                 const ListenEndpoint& b = *devices_[j].listens;
-                if (a.transport == b.transport && a.port == b.port &&
+                // TCP and TLS both take a TCP port.
+                const bool sameKind = (a.transport == "udp") == (b.transport == "udp");
+                if (sameKind && a.port == b.port &&
                     (a.host == b.host || IsWildcard(a.host) || IsWildcard(b.host))) {
                     duplicate = true;
                     Add(FindingSeverity::Error, path_, devices_[i].section, "listen",

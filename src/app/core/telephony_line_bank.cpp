@@ -1,5 +1,6 @@
 #include "app/core/telephony_line_bank.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/bgalc/bgalc.h"
@@ -78,19 +79,52 @@ std::vector<LineStatus> TelephonyLineBank::Status() const {
     return status;
 }
 
+std::vector<LLine*> TelephonyLineBank::FirstLineAdapter::Lines() const {
+    std::vector<LLine*> lines;
+    LLine* first = bank_.Line(0);
+    if (!first)
+        return lines;
+    lines.push_back(first);
+    const TelephonyDevice* device = bank_.application_.Device(first->Device());
+    const std::string group = device ? device->ChannelGroup() : std::string();
+    if (group.empty())
+        return lines;
+    for (int position = 1; position < bank_.Count(); ++position) {
+        LLine* line = bank_.Line(position);
+        const TelephonyDevice* other = bank_.application_.Device(line->Device());
+        if (other && other->ChannelGroup() == group)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+namespace {
+
+bool IsFree(const LLine& line) {
+    return line.IsOpen() && !line.HasCall() && line.Phase() == LinePhase::Idle;
+}
+
+}  // namespace
+
 bool TelephonyLineBank::FirstLineAdapter::IsOpen() const {
-    const LLine* line = bank_.Line(0);
-    return line != nullptr && line->IsOpen();
+    const std::vector<LLine*> lines = Lines();
+    return std::any_of(lines.begin(), lines.end(),
+                       [](const LLine* line) { return line->IsOpen(); });
 }
 
 bool TelephonyLineBank::FirstLineAdapter::IsBusy() const {
-    const LLine* line = bank_.Line(0);
-    return line != nullptr && line->HasCall();
+    const std::vector<LLine*> lines = Lines();
+    return std::none_of(lines.begin(), lines.end(),
+                        [](const LLine* line) { return IsFree(*line); });
 }
 
 void TelephonyLineBank::FirstLineAdapter::MakeCall(const std::string& number) {
-    if (LLine* line = bank_.Line(0))
-        line->MakeCall(number);
+    for (LLine* line : Lines()) {
+        if (IsFree(*line)) {
+            line->MakeCall(number);
+            return;
+        }
+    }
 }
 
 void QueueLeveller::Enqueue(const std::string& path) {

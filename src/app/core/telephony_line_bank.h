@@ -33,6 +33,9 @@ public:
     LLine* Line(int position) const;
 
 private:
+    // The first line, and with it the other channels of its account (a SIP
+    // account with several channels): a forwarding call goes out on the
+    // first of them that is free.
     class FirstLineAdapter : public ForwardingLine {
     public:
         explicit FirstLineAdapter(TelephonyLineBank& bank) : bank_(bank) {}
@@ -41,6 +44,8 @@ private:
         void MakeCall(const std::string& number) override;
 
     private:
+        // The first line and the open lines on channels of its account.
+        std::vector<LLine*> Lines() const;
         TelephonyLineBank& bank_;
     };
 

@@ -475,30 +475,54 @@ void LSoundPlayer::FillHeader(LSoundPlayerWaveHeader& h) {
     waveOut_->Write(&h.header);
 }
 
+int LSoundPlayer::NextWaitMs() const {
+    const int poll = pollMs_.load();
+    if (source_->GetPosition() < source_->GetLength())
+        return poll;
+    // The whole source is queued: wait for what is left of it to play.
+    int64_t queuedFrames = 0;
+    const int64_t frameBytes = static_cast<int64_t>(channels_) * 2;
+    for (const LSoundPlayerWaveHeader& h : headers_)
+        if (!h.header.IsDone())
+            queuedFrames += h.header.length / frameBytes;
+    const int64_t queuedMs = queuedFrames * 1000 / std::max<int32_t>(rate_, 1);
+    const int64_t bufferMs = int64_t{framesPerBuffer_} * 1000 / std::max<int32_t>(rate_, 1);
+    if (queuedMs > 2 * bufferMs)
+        return static_cast<int>(std::min<int64_t>(poll, queuedMs - bufferMs));
+    return std::min(poll, kEndPollMs);
+}
+
 void LSoundPlayer::Run() {
     appliedPriority_ = ThreadPriority::Lowest;
-    waits_ = 0;
+    waitedMs_ = 0;
     while (!StopRequested()) {
         ApplyRequestedPriority();
-        bool wait = false;
+        int wait = 0;
         {
             std::lock_guard<LLockObject> guard(lock_);
             LSoundPlayerWaveHeader& h = headers_[index_];
             if (!h.header.IsDone()) {
+                // What the finished buffers said goes to the owner in one
+                // delivery before the thread waits.
+                if (pending_)
+                    PostEvents();
                 // The queue is full: from now on the thread has to be quick.
                 if (state_ & kRestart) {
                     requestedPriority_.store(ThreadPriority::Highest);
                     state_ &= static_cast<uint16_t>(~kRestart);
                 }
+                wait = NextWaitMs();
                 // A held preview or a paused device returns nothing on
                 // purpose; only a playing device can stall.
-                if (!(state_ & (kHold | kPaused)) && ++waits_ > kStallPolls) {
-                    pending_ |= kPlayComplete;
-                    PostEvents();
+                if (!(state_ & (kHold | kPaused))) {
+                    waitedMs_ += wait;
+                    if (waitedMs_ > kStallPolls * std::min(pollMs_.load(), kPollMs)) {
+                        pending_ |= kPlayComplete;
+                        PostEvents();
+                    }
                 }
-                wait = true;
             } else {
-                waits_ = 0;
+                waitedMs_ = 0;
                 if (h.position != LSoundPlayerWaveHeader::kNoPosition) {
                     playPosition_ = h.position;
                     pending_ |= kPositionChanged;
@@ -506,7 +530,6 @@ void LSoundPlayer::Run() {
                         current_ = h.levels;
                         pending_ |= kLevelsChanged;
                     }
-                    PostEvents();
                 }
                 if (source_->GetPosition() < source_->GetLength()) {
                     FillHeader(h);
@@ -520,8 +543,8 @@ void LSoundPlayer::Run() {
                 index_ = static_cast<uint8_t>((index_ + 1) % kBufferCount);
             }
         }
-        if (wait)
-            WaitForStop(pollMs_.load());
+        if (wait > 0)
+            WaitForStop(wait);
     }
     std::lock_guard<LLockObject> guard(lock_);
     if (waveOut_)

@@ -8,10 +8,16 @@
 // posts to the main-thread dispatcher, and the post delivers them. So a
 // notify object may call the player's operations directly.
 //
+// The feeding thread refills every buffer the device has finished each time
+// it looks, then waits the poll interval (90 ms unless set; a telephone line,
+// whose queue holds seconds, looks less often). Once the whole source is
+// queued it waits only as long as the queued audio lasts, then looks every
+// 10 ms, so the end of playing is noticed at once whatever the interval.
+//
 // A source that may go above the 16-bit full scale (maxSample > 524272) is
 // played through a peak limiter. A device that stops returning buffers while
 // playing (neither paused nor holding) is treated as finished after more
-// than 280 polls of 90 ms (about 25 s).
+// than 280 poll intervals of waiting (about 25 s at 90 ms; at most that).
 //
 // Threads: every operation and every notification on the owner's thread,
 // which must be the dispatcher's thread (the main thread). The feeding thread
@@ -66,7 +72,10 @@ public:
     static constexpr int kBufferCount = 70;
     static constexpr int kMinFramesPerBuffer = 20;
     static constexpr int kPollMs = 90;
-    // More waits than this without the device finishing a buffer end playing.
+    // Once the source is queued: how often the end is looked for.
+    static constexpr int kEndPollMs = 10;
+    // Waiting more poll intervals than this (of at most kPollMs each)
+    // without the device finishing a buffer ends playing.
     static constexpr int kStallPolls = 280;
     // Full scale of the 16-bit device; louder sources go through a limiter.
     static constexpr int32_t kLimit = 524272;
@@ -131,7 +140,7 @@ public:
     int32_t PlayPosition() const;
 
     // How long the feeding thread waits between polls of an unfinished
-    // buffer (kPollMs). Tests shorten it.
+    // buffer (kPollMs). Tests shorten it; a telephone line lengthens it.
     void SetPollInterval(int ms) { pollMs_.store(ms > 0 ? ms : 1); }
 
 protected:
@@ -159,6 +168,8 @@ private:
     // Feeding thread (under the lock).
     void FillHeader(LSoundPlayerWaveHeader& header);
     bool AllHeadersDone() const;
+    // How long to wait for the device before looking again.
+    int NextWaitMs() const;
     void PostEvents();
     void ApplyRequestedPriority();
 
@@ -186,7 +197,7 @@ private:
     int32_t rate_ = 1;
     std::array<LSoundPlayerWaveHeader, kBufferCount> headers_;
     uint8_t index_ = 0;
-    int waits_ = 0;  // feeding thread only
+    int waitedMs_ = 0;  // feeding thread only: waited since a buffer was last finished
 
     // The priority the feeding thread is asked to take, applied by the thread
     // itself (a thread can set only its own).

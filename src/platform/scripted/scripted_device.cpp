@@ -108,12 +108,14 @@ std::string ScriptedDevice::OpenError() const {
 }
 
 void RegisterScriptedProvider() {
-    RegisterTelephonyProvider("simulated",
-                              [](const std::string& section, const TelephonySettings& settings,
-                                 std::string*) -> std::unique_ptr<TelephonyDevice> {
-                                  return ScriptedDevice::FromSettings(section, settings);
-                              },
-                              {"name", "voice", "open", "faxapp", "dataapp"});
+    RegisterTelephonyProvider(
+        "simulated",
+        [](const std::string& section, const TelephonySettings& settings, std::string*) {
+            TelephonyDeviceList made;
+            made.push_back(ScriptedDevice::FromSettings(section, settings));
+            return made;
+        },
+        {"name", "voice", "open", "faxapp", "dataapp"});
 }
 
 }  // namespace orvia

@@ -24,17 +24,40 @@ void* Tag(const int& tag) {
 constexpr size_t kRtpHeaderRoom = RTP_HEADER_SIZE;  // rtp_send writes the header in front
 constexpr size_t kMaxPayload = 1600;                // more than any real G.711 packet
 constexpr int kMaxPacketsPerFrame = 50;             // what one call may queue in 20 ms
+constexpr int kPacketsPerRead = 4;                  // packets one read of the socket takes
 
 // Packets are read by the media clock (ReadRtp); the socket's own handler
 // never runs.
 void RtpReceive(const struct sa*, const struct rtp_header*, struct mbuf*, void*) {}
 
+constexpr char kSavp[] = "RTP/SAVP";
+constexpr char kCrypto[] = "crypto";
+
+enum srtp_suite LibreSuite(SrtpSuite suite) {
+    return suite == SrtpSuite::AesCm128HmacSha1_32 ? SRTP_AES_CM_128_HMAC_SHA1_32
+                                                   : SRTP_AES_CM_128_HMAC_SHA1_80;
+}
+
+size_t SuiteIndex(SrtpSuite suite) {
+    return suite == SrtpSuite::AesCm128HmacSha1_32 ? 1 : 0;
+}
+
+bool SameKey(const SdesCrypto& a, const SdesCrypto& b) {
+    return a.suite == b.suite && a.keySalt == b.keySalt;
+}
+
 // Our audio stream with the formats we take: PCMU, PCMA and, unless keys go
-// in-band or by INFO only, telephone-event; 20 ms packets.
-int AddOurMedia(struct sdp_session* sdp, struct sdp_media** media, uint16_t port, DtmfMode mode) {
-    int err = sdp_media_add(media, sdp, sdp_media_audio, port, sdp_proto_rtpavp);
+// in-band or by INFO only, telephone-event; 20 ms packets. An encrypting line
+// offers RTP/SAVP (mediaenc=srtp) and takes either profile, since RTP/AVP
+// with keys is how peers offer encryption they do not insist on.
+int AddOurMedia(struct sdp_session* sdp, struct sdp_media** media, uint16_t port, DtmfMode mode,
+                MediaEncryption encryption) {
+    int err = sdp_media_add(media, sdp, sdp_media_audio, port,
+                            encryption == MediaEncryption::Srtp ? kSavp : sdp_proto_rtpavp);
     if (err)
         return err;
+    if (encryption != MediaEncryption::None)
+        err = sdp_media_set_alt_protos(*media, 2, sdp_proto_rtpavp, kSavp);
     err |= sdp_format_add(nullptr, *media, false, "0", "PCMU", 8000, 1, nullptr, nullptr,
                           Tag(kTagMu), false, nullptr);
     err |= sdp_format_add(nullptr, *media, false, "8", "PCMA", 8000, 1, nullptr, nullptr,
@@ -57,8 +80,9 @@ bool HasCommonAudioCodec(struct sdp_media* media) {
 
 }  // namespace
 
-CallMedia::CallMedia(DtmfMode mode, CallMediaEvents* events)
+CallMedia::CallMedia(DtmfMode mode, MediaEncryption encryption, CallMediaEvents* events)
     : mode_(mode),
+      encryption_(encryption),
       events_(events),
       txTimestamp_(rand_u32()),
       frame_(kFrameSamples * 2),
@@ -69,6 +93,7 @@ CallMedia::CallMedia(DtmfMode mode, CallMediaEvents* events)
 CallMedia::~CallMedia() {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
     Stop();
+    StopEncryption();
     inband_ = static_cast<struct dtmf_dec*>(mem_deref(inband_));
     txBuffer_ = static_cast<struct mbuf*>(mem_deref(txBuffer_));
     rtp_ = static_cast<struct rtp_sock*>(mem_deref(rtp_));
@@ -89,7 +114,20 @@ int CallMedia::Init(const struct sa& bindIp, const struct sa& sdpIp) {
     auto* socket = static_cast<struct udp_sock*>(rtp_sock(rtp_));
     udp_thread_detach(socket);
     rtpFd_ = udp_sock_fd(socket, sa_af(&bindIp));
-    err = AddOurMedia(sdp_, &media_, sa_port(rtp_local(rtp_)), mode_);
+    err = AddOurMedia(sdp_, &media_, sa_port(rtp_local(rtp_)), mode_, encryption_);
+    if (err)
+        return err;
+    if (encryption_ != MediaEncryption::None) {
+        for (size_t i = 0; i < ourKeys_.size() && !err; ++i) {
+            ourKeys_[i].tag = static_cast<unsigned>(i + 1);
+            ourKeys_[i].suite =
+                i == 0 ? SrtpSuite::AesCm128HmacSha1_80 : SrtpSuite::AesCm128HmacSha1_32;
+            if (!MakeSrtpKey(&ourKeys_[i].keySalt))
+                err = EIO;
+        }
+        if (!err)
+            SetOfferedKeys();
+    }
     if (err)
         return err;
     txBuffer_ = mbuf_alloc(kRtpHeaderRoom + kMaxPayload);
@@ -140,7 +178,7 @@ bool CallMedia::OfferIsUsable(struct mbuf* body) const {
     struct sdp_media* media = nullptr;
     const struct sa* local = sdp_media_laddr(media_);
     const bool usable = !sdp_session_alloc(&trial, local) &&
-                        !AddOurMedia(trial, &media, sa_port(local), mode_) &&
+                        !AddOurMedia(trial, &media, sa_port(local), mode_, encryption_) &&
                         !sdp_decode(trial, body, true) && HasCommonAudioCodec(media);
     mem_deref(trial);
     return usable;
@@ -156,7 +194,9 @@ int CallMedia::DecodeOffer(struct mbuf* body) {
     if (err)
         return err;
     ApplyNegotiation();
-    return HasCommonCodec() ? 0 : EPROTO;
+    if (!HasCommonCodec())
+        return EPROTO;
+    return ApplyCrypto(true);
 }
 
 int CallMedia::DecodeAnswer(struct mbuf* body) {
@@ -165,12 +205,100 @@ int CallMedia::DecodeAnswer(struct mbuf* body) {
     if (err)
         return err;
     ApplyNegotiation();
-    return HasCommonCodec() ? 0 : EPROTO;
+    if (!HasCommonCodec())
+        return EPROTO;
+    return ApplyCrypto(false);
 }
 
 int CallMedia::Encode(struct mbuf** body, bool offer) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
+    if (offer && encryption_ != MediaEncryption::None)
+        SetOfferedKeys();
     return sdp_encode(body, sdp_, offer);
+}
+
+void CallMedia::SetOfferedKeys() {
+    sdp_media_del_lattr(media_, kCrypto);
+    for (const SdesCrypto& key : ourKeys_)
+        (void)sdp_media_set_lattr(media_, false, kCrypto, "%s", FormatCryptoAttribute(key).c_str());
+}
+
+int CallMedia::ApplyCrypto(bool offer) {
+    if (encryption_ == MediaEncryption::None) {
+        // Keys in an offer are not taken: the answer is plain RTP/AVP.
+        sdp_media_del_lattr(media_, kCrypto);
+        return 0;
+    }
+    // The peer's keys in its order of preference; in an answer only a key
+    // for one of our tags, with our suite for it, counts.
+    struct Scan {
+        bool offer;
+        const std::array<SdesCrypto, 2>* ours;
+        std::optional<SdesCrypto> chosen;
+    } scan{offer, &ourKeys_, std::nullopt};
+    (void)sdp_media_rattr_apply(
+        media_, kCrypto,
+        [](const char*, const char* value, void* arg) -> bool {
+            auto* state = static_cast<Scan*>(arg);
+            const std::optional<SdesCrypto> key = ParseCryptoAttribute(value ? value : "");
+            if (!key)
+                return false;
+            if (!state->offer) {
+                const bool ours = std::any_of(
+                    state->ours->begin(), state->ours->end(), [&](const SdesCrypto& mine) {
+                        return mine.tag == key->tag && mine.suite == key->suite;
+                    });
+                if (!ours)
+                    return false;
+            }
+            state->chosen = key;
+            return true;
+        },
+        &scan);
+    if (!scan.chosen) {
+        // Plain RTP only where it is allowed and the peer does not insist.
+        const char* proto = sdp_media_proto(media_);
+        if (encryption_ == MediaEncryption::Srtp || (proto && str_casecmp(proto, kSavp) == 0))
+            return EPROTO;
+        StopEncryption();
+        if (offer)
+            sdp_media_del_lattr(media_, kCrypto);
+        return 0;
+    }
+    const SdesCrypto& theirs = *scan.chosen;
+    const SdesCrypto& mine = ourKeys_[SuiteIndex(theirs.suite)];
+    if (offer) {
+        SdesCrypto answer = mine;
+        answer.tag = theirs.tag;
+        sdp_media_del_lattr(media_, kCrypto);
+        (void)sdp_media_set_lattr(media_, false, kCrypto, "%s",
+                                  FormatCryptoAttribute(answer).c_str());
+    }
+    // A key that stays the same keeps its context (and the packet counts in it).
+    if (!theirKey_ || !SameKey(*theirKey_, theirs) || !rxSrtp_) {
+        rxSrtp_ = static_cast<struct srtp*>(mem_deref(rxSrtp_));
+        const int err = srtp_alloc(&rxSrtp_, LibreSuite(theirs.suite), theirs.keySalt.data(),
+                                   theirs.keySalt.size(), 0);
+        if (err)
+            return err;
+        theirKey_ = theirs;
+    }
+    if (!sendingSuite_ || *sendingSuite_ != theirs.suite || !txSrtp_) {
+        txSrtp_ = static_cast<struct srtp*>(mem_deref(txSrtp_));
+        const int err = srtp_alloc(&txSrtp_, LibreSuite(mine.suite), mine.keySalt.data(),
+                                   mine.keySalt.size(), 0);
+        if (err)
+            return err;
+        sendingSuite_ = mine.suite;
+    }
+    return 0;
+}
+
+void CallMedia::StopEncryption() {
+    txSrtp_ = static_cast<struct srtp*>(mem_deref(txSrtp_));
+    rxSrtp_ = static_cast<struct srtp*>(mem_deref(rxSrtp_));
+    theirKey_.reset();
+    sendingSuite_.reset();
 }
 
 void CallMedia::Start(std::unique_ptr<MediaPort> audio) {
@@ -260,9 +388,23 @@ void CallMedia::SendAudio(const int16_t* samples) {
         for (size_t i = 0; i < kFrameSamples; ++i)
             out[i] = g711_pcm2alaw(samples[i]);
     mb->end = kRtpHeaderRoom + kFrameSamples;
-    (void)rtp_send(rtp_, remote_.get(), false, nextMarker_, static_cast<uint8_t>(txPayload_),
-                   txTimestamp_, mb);
+    SendPacket(nextMarker_, static_cast<uint8_t>(txPayload_), txTimestamp_, mb);
     nextMarker_ = false;
+}
+
+void CallMedia::SendPacket(bool marker, uint8_t payloadType, uint32_t timestamp, struct mbuf* mb) {
+    if (!txSrtp_) {
+        (void)rtp_send(rtp_, remote_.get(), false, marker, payloadType, timestamp, mb);
+        return;
+    }
+    mb->pos -= RTP_HEADER_SIZE;
+    const size_t start = mb->pos;
+    if (rtp_encode(rtp_, false, marker, payloadType, timestamp, mb))
+        return;
+    mb->pos = start;
+    if (srtp_encrypt(txSrtp_, mb))
+        return;
+    (void)udp_send(static_cast<struct udp_sock*>(rtp_sock(rtp_)), remote_.get(), mb);
 }
 
 void CallMedia::SendEvents(const DigitFrame& frame) {
@@ -273,8 +415,8 @@ void CallMedia::SendEvents(const DigitFrame& frame) {
         mb->pos = kRtpHeaderRoom;
         EncodeTelephoneEvent(frame.events[static_cast<size_t>(i)], mb->buf + kRtpHeaderRoom);
         mb->end = kRtpHeaderRoom + 4;
-        (void)rtp_send(rtp_, remote_.get(), false, frame.eventMarker && i == 0,
-                       static_cast<uint8_t>(eventPayload_), frame.eventTimestamp, mb);
+        SendPacket(frame.eventMarker && i == 0, static_cast<uint8_t>(eventPayload_),
+                   frame.eventTimestamp, mb);
     }
 }
 
@@ -292,36 +434,68 @@ void CallMedia::ReceiveFrame() {
 void CallMedia::ReadRtp() {
     if (rtpFd_ < 0)
         return;
-    uint8_t packet[kRtpHeaderRoom + kMaxPayload + 64];
-    for (int i = 0; i < kMaxPacketsPerFrame; ++i) {
+    // Everything that arrived since the last frame, several packets to a
+    // call of the kernel (usually one packet: one call, instead of a second
+    // one that only finds the socket empty).
+    struct Received {
+        uint8_t packet[kRtpHeaderRoom + kMaxPayload + 64];
         struct sockaddr_storage from;
-        socklen_t fromLength = sizeof(from);
-        const ssize_t n = ::recvfrom(rtpFd_, packet, sizeof(packet), MSG_DONTWAIT,
-                                     reinterpret_cast<struct sockaddr*>(&from), &fromLength);
-        if (n < 0) {
-            if (errno == EINTR || errno == ECONNREFUSED)
+        struct iovec io;
+    };
+    Received received[kPacketsPerRead];
+    struct mmsghdr messages[kPacketsPerRead];
+    for (int taken = 0; taken < kMaxPacketsPerFrame;) {
+        for (int i = 0; i < kPacketsPerRead; ++i) {
+            received[i].io = {received[i].packet, sizeof received[i].packet};
+            messages[i] = {};
+            messages[i].msg_hdr.msg_name = &received[i].from;
+            messages[i].msg_hdr.msg_namelen = sizeof received[i].from;
+            messages[i].msg_hdr.msg_iov = &received[i].io;
+            messages[i].msg_hdr.msg_iovlen = 1;
+        }
+        const int count = ::recvmmsg(rtpFd_, messages, kPacketsPerRead, MSG_DONTWAIT, nullptr);
+        if (count <= 0) {
+            if (count < 0 && (errno == EINTR || errno == ECONNREFUSED)) {
+                ++taken;
                 continue;
+            }
             return;  // nothing more this frame
         }
-        struct mbuf mb;
-        mb.buf = packet;
-        mb.size = sizeof(packet);
-        mb.pos = 0;
-        mb.end = static_cast<size_t>(n);
-        struct rtp_header header;
-        if (rtp_hdr_decode(&header, &mb) || header.ver != RTP_VERSION)
-            continue;
-        if (header.pad && mbuf_get_left(&mb) > 0) {
-            const size_t padding = packet[mb.end - 1];
-            if (padding > mbuf_get_left(&mb))
-                continue;
-            mb.end -= padding;
-        }
-        struct sa source;
-        if (sa_set_sa(&source, reinterpret_cast<struct sockaddr*>(&from)))
-            continue;
-        OnRtp(source, header, &mb);
+        for (int i = 0; i < count; ++i)
+            OnPacket(received[i].packet, sizeof received[i].packet, messages[i].msg_len,
+                     received[i].from);
+        taken += count;
+        if (count < kPacketsPerRead)
+            return;
     }
+}
+
+void CallMedia::OnPacket(uint8_t* packet, size_t room, size_t length,
+                         const struct sockaddr_storage& from) {
+    struct mbuf mb;
+    mb.buf = packet;
+    mb.size = room;
+    mb.pos = 0;
+    mb.end = length;
+    // A packet that does not authenticate is not from the peer.
+    if (rxSrtp_) {
+        if (srtp_decrypt(rxSrtp_, &mb))
+            return;
+        mb.pos = 0;
+    }
+    struct rtp_header header;
+    if (rtp_hdr_decode(&header, &mb) || header.ver != RTP_VERSION)
+        return;
+    if (header.pad && mbuf_get_left(&mb) > 0) {
+        const size_t padding = packet[mb.end - 1];
+        if (padding > mbuf_get_left(&mb))
+            return;
+        mb.end -= padding;
+    }
+    struct sa source;
+    if (sa_set_sa(&source, reinterpret_cast<const struct sockaddr*>(&from)))
+        return;
+    OnRtp(source, header, &mb);
 }
 
 void CallMedia::OnInbandDigit(char digit, void* arg) {

@@ -1,6 +1,14 @@
 // The media of one SIP call: its SDP offer/answer, its RTP socket and the
 // G.711 audio moved every 20 ms between RTP and the call's audio ends.
 //
+// With media encryption, RTP is SRTP keyed by SDES (sdes_crypto_p.h): our
+// offers carry a key for each of the two suites (RTP/SAVP when encryption is
+// required, RTP/AVP when it is optional); an offer or answer is taken with
+// the first of its keys we can use, and our answer carries our own key for
+// that suite. "srtp" refuses media without a usable key; "srtp-optional"
+// falls back to plain RTP unless the peer insists on RTP/SAVP. Without
+// encryption keys in an offer are ignored and RTP/SAVP is refused.
+//
 // We offer and accept PCMU and PCMA (ptime 20) and, unless the keys are set
 // to in-band or INFO only, telephone-event/8000 (events 0-16). Outgoing audio
 // is what the line plays, pulled at the media clock, encoded with the codec
@@ -17,6 +25,7 @@
 // Threads: the SIP loop thread only, asserted in debug builds.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -29,16 +38,19 @@
 #include "platform/sip/jitter_buffer_p.h"
 #include "platform/sip/media_clock_p.h"
 #include "platform/sip/media_port.h"
+#include "platform/sip/sdes_crypto_p.h"
 #include "platform/sip/sip_settings.h"
 #include "platform/sip/telephone_event_p.h"
 
 struct mbuf;
 struct sa;
+struct sockaddr_storage;
 struct sdp_session;
 struct sdp_media;
 struct rtp_sock;
 struct rtp_header;
 struct dtmf_dec;
+struct srtp;
 
 namespace orvia::sip {
 
@@ -57,7 +69,7 @@ enum class G711 { Mu, A };
 
 class CallMedia : private MediaParticipant {
 public:
-    CallMedia(DtmfMode mode, CallMediaEvents* events);
+    CallMedia(DtmfMode mode, MediaEncryption encryption, CallMediaEvents* events);
     ~CallMedia() override;
     CallMedia(const CallMedia&) = delete;
     CallMedia& operator=(const CallMedia&) = delete;
@@ -76,6 +88,8 @@ public:
     G711 SendCodec() const { return txCodec_; }
     // Whether the agreed direction lets us send (not on hold by the peer).
     bool CanSend() const { return canSend_; }
+    // Whether RTP is protected (SRTP) both ways.
+    bool Secure() const { return txSrtp_ != nullptr && rxSrtp_ != nullptr; }
 
     // Starts moving audio (the call is connected); takes the audio ends.
     void Start(std::unique_ptr<MediaPort> audio);
@@ -95,8 +109,19 @@ private:
     void OnFrame() override;
     // Reads the RTP packets that arrived since the last frame.
     void ReadRtp();
+    // One received packet (length bytes of room in packet, which it may
+    // change in place) from its sender.
+    void OnPacket(uint8_t* packet, size_t room, size_t length, const struct sockaddr_storage& from);
     void OnRtp(const struct sa& source, const struct rtp_header& header, struct mbuf* payload);
     void ApplyNegotiation();
+    // Takes the keys of an offer or answer just decoded (see above); an
+    // error code when the media cannot go on without encryption.
+    int ApplyCrypto(bool offer);
+    void SetOfferedKeys();
+    void StopEncryption();
+    // Sends one RTP packet whose payload starts at mb->pos (with room for the
+    // header before it), protected when SRTP is on.
+    void SendPacket(bool marker, uint8_t payloadType, uint32_t timestamp, struct mbuf* mb);
     void SendFrame();
     void ReceiveFrame();
     void SendAudio(const int16_t* samples);
@@ -104,6 +129,7 @@ private:
     static void OnInbandDigit(char digit, void* arg);
 
     DtmfMode mode_;
+    MediaEncryption encryption_;
     CallMediaEvents* events_;
     struct sdp_session* sdp_ = nullptr;
     struct sdp_media* media_ = nullptr;
@@ -134,6 +160,15 @@ private:
     std::optional<DigitSequencer> sequencer_;
     std::vector<int16_t> frame_;
     std::vector<int16_t> decoded_;
+
+    // SRTP: our key for each suite (offered with tags 1 and 2), the peer's
+    // key in use and the contexts that protect what we send and check what
+    // we receive.
+    std::array<SdesCrypto, 2> ourKeys_;
+    std::optional<SdesCrypto> theirKey_;
+    std::optional<SrtpSuite> sendingSuite_;
+    struct srtp* txSrtp_ = nullptr;
+    struct srtp* rxSrtp_ = nullptr;
 };
 
 }  // namespace orvia::sip

@@ -4,6 +4,7 @@
 
 #include "platform/sip/libre_p.h"
 #include "platform/sip/sip_loop_p.h"
+#include "platform/wave/wave_done_notifier.h"
 
 namespace orvia::sip {
 namespace {
@@ -70,6 +71,9 @@ void MediaClock::Tick() {
     uint64_t now = tmr_jiffies();
     int frames = 0;
     ticking_ = true;
+    // The recorders' buffers that every call fills in this tick reach the
+    // main thread in one post.
+    const WaveDoneBatch batch;
     while (now >= nextDeadline_ && frames < kMaxCatchUpFrames) {
         for (size_t i = 0; i < participants_.size(); ++i)
             if (participants_[i])

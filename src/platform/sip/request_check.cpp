@@ -58,7 +58,7 @@ std::string MissingMandatoryHeader(const struct sip_msg* msg) {
     return {};
 }
 
-bool OffersUsableAudio(const std::string& sdp, int family) {
+bool OffersUsableAudio(const std::string& sdp, int family, bool srtp) {
     int sessionFamily = AF_UNSPEC;
     std::vector<MediaLine> media;
     std::istringstream lines(sdp);
@@ -79,8 +79,9 @@ bool OffersUsableAudio(const std::string& sdp, int family) {
     }
     for (const MediaLine& entry : media) {
         const int streamFamily = entry.family != AF_UNSPEC ? entry.family : sessionFamily;
-        if (entry.media == "audio" && entry.port > 0 && AsciiLower(entry.protocol) == "rtp/avp" &&
-            streamFamily == family)
+        const std::string profile = AsciiLower(entry.protocol);
+        if (entry.media == "audio" && entry.port > 0 &&
+            (profile == "rtp/avp" || (srtp && profile == "rtp/savp")) && streamFamily == family)
             return true;
     }
     return false;

@@ -4,9 +4,9 @@
 // the request's own), and an INVITE a Contact too; a request without them is
 // answered 400 Bad Request and goes no further, so it can never make a call.
 // An offer must hold at least one audio stream the line can use: "m=audio"
-// with a port, the plain RTP profile (RTP/AVP; there is no SRTP) and a
-// connection address of the family the line listens on. Otherwise the call
-// is refused with 488 Not Acceptable Here.
+// with a port, the plain RTP profile (RTP/AVP; RTP/SAVP too on a line with
+// media encryption) and a connection address of the family the line listens
+// on. Otherwise the call is refused with 488 Not Acceptable Here.
 //
 // Threads: pure functions.
 #pragma once
@@ -22,7 +22,8 @@ namespace orvia::sip {
 std::string MissingMandatoryHeader(const struct sip_msg* msg);
 
 // True when the SDP text offers an audio stream the line can use; family is
-// AF_INET or AF_INET6, the family of the line's media address.
-bool OffersUsableAudio(const std::string& sdp, int family);
+// AF_INET or AF_INET6, the family of the line's media address; srtp says
+// whether the line speaks SRTP.
+bool OffersUsableAudio(const std::string& sdp, int family, bool srtp);
 
 }  // namespace orvia::sip

@@ -7,6 +7,7 @@
 #include "platform/sip/libre_p.h"
 #include "platform/sip/sip_call_p.h"
 #include "platform/sip/sip_loop_p.h"
+#include "platform/sip/sip_tls_p.h"
 #include "platform/time/clock.h"
 
 namespace orvia::sip {
@@ -25,6 +26,18 @@ std::string ErrorText(int err) {
 
 std::string Text(const struct pl& text) {
     return std::string(text.p ? text.p : "", text.p ? text.l : 0);
+}
+
+// A registrar's Retry-After ("120", "120;duration=3600", "120 (busy)"): its
+// seconds, 0 when there is none.
+int RetryAfterSeconds(const struct sip_msg* msg) {
+    const struct sip_hdr* header = msg ? sip_msg_hdr(msg, SIP_HDR_RETRY_AFTER) : nullptr;
+    if (!header)
+        return 0;
+    struct pl digits;
+    if (re_regex(header->val.p, header->val.l, "[0-9]+", &digits) != 0 || digits.l > 6)
+        return 0;
+    return static_cast<int>(pl_u32(&digits));
 }
 
 int RetrySeconds(int failuresInARow) {
@@ -56,20 +69,18 @@ struct SipAgent::Handles {
     }
 };
 
-SipAgent::SipAgent(const SipDeviceSettings& settings, SipLoop* loop, LineSink* sink,
-                   MediaPortFactory audio)
+SipAgent::SipAgent(const SipDeviceSettings& settings, SipLoop* loop, MediaPortFactory audio)
     : settings_(settings),
       loop_(loop),
-      sink_(sink),
       audio_(std::move(audio)),
-      handles_(std::make_unique<Handles>()) {
+      handles_(std::make_unique<Handles>()),
+      channels_(static_cast<size_t>(std::max(settings.channels, 1))) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
 }
 
 std::unique_ptr<SipAgent> SipAgent::Create(const SipDeviceSettings& settings, SipLoop* loop,
-                                           LineSink* sink, MediaPortFactory audio,
-                                           std::string* error) {
-    std::unique_ptr<SipAgent> agent(new SipAgent(settings, loop, sink, std::move(audio)));
+                                           MediaPortFactory audio, std::string* error) {
+    std::unique_ptr<SipAgent> agent(new SipAgent(settings, loop, std::move(audio)));
     if (!settings.registrar.empty())
         agent->RegistrationStarted();
     agent->stack_ = SipStack::Open(settings, loop, agent.get(), error);
@@ -86,9 +97,11 @@ SipAgent::~SipAgent() {
     // Deleted here, while the stack can still send their BYE (or 486,
     // CANCEL): a call never outlives its agent.
     ended_.clear();
-    if (call_) {
-        call_->Abandon();
-        call_.reset();
+    for (Channel& channel : channels_) {
+        if (channel.call) {
+            channel.call->Abandon();
+            channel.call.reset();
+        }
     }
     // The stack stays until those last transactions and the un-REGISTER
     // have finished.
@@ -96,7 +109,34 @@ SipAgent::~SipAgent() {
         stack_->Retire();
 }
 
+void SipAgent::OpenChannel(int channel, LineSink* sink) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
+    if (channel >= 0 && static_cast<size_t>(channel) < channels_.size())
+        channels_[static_cast<size_t>(channel)].sink = sink;
+}
+
+void SipAgent::CloseChannel(int channel) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
+    if (channel < 0 || static_cast<size_t>(channel) >= channels_.size())
+        return;
+    Channel& slot = channels_[static_cast<size_t>(channel)];
+    slot.sink = nullptr;
+    ForgetDialledHost(slot);
+    // Taken out first, so that ending it finds no channel to report to; it is
+    // deleted here, while the stack can still send its BYE (or 486, CANCEL).
+    std::unique_ptr<SipCall> call = std::move(slot.call);
+    if (call)
+        call->Abandon();
+}
+
+void SipAgent::ForgetDialledHost(Channel& channel) {
+    if (!channel.dialledHost.empty() && stack_->Tls())
+        stack_->Tls()->Forget(channel.dialledHost);
+    channel.dialledHost.clear();
+}
+
 std::unique_ptr<MediaPort> SipAgent::NewMediaPort() const {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
     return audio_ ? audio_() : nullptr;
 }
 
@@ -120,8 +160,14 @@ void SipAgent::OnRegisterResponse(int err, const struct sip_msg* msg) {
     if (!ok) {
         registered_ = false;
         tmr_cancel(&h.keepalive);
-        RegistrationFailed(msg ? std::to_string(msg->scode) + " " + Text(msg->reason)
-                               : ErrorText(err));
+        std::string reason =
+            msg ? std::to_string(msg->scode) + " " + Text(msg->reason) : ErrorText(err);
+        if (SipTls* tls = stack_->Tls()) {
+            const std::string refusal = tls->TakeRefusal();
+            if (!refusal.empty())
+                reason = refusal;
+        }
+        RegistrationFailed(reason, RetryAfterSeconds(msg));
         return;
     }
     const bool was = registered_;
@@ -140,9 +186,11 @@ void SipAgent::OnRegisterResponse(int err, const struct sip_msg* msg) {
                   &SipAgent::OnKeepaliveTimer, this);
 }
 
-void SipAgent::RegistrationFailed(const std::string& reason) {
+void SipAgent::RegistrationFailed(const std::string& reason, int retryAfter) {
     ++failuresInARow_;
-    const int wait = RetrySeconds(failuresInARow_);
+    const int wait = retryAfter > 0 ? std::clamp(retryAfter, 1, kLongestRetrySeconds)
+                                    : RetrySeconds(failuresInARow_);
+    retryWait_ = wait;
     registration_.state = RegistrationState::Failed;
     registration_.detail = reason;
     registration_.nextTry = LocalNow() + wait;
@@ -164,8 +212,8 @@ void SipAgent::OnRetryTimer(void* arg) {
     if (!self->retryWaits_) {
         self->stack_->Unregister();
         self->retryWaits_ = true;
-        tmr_start(&h.retry, static_cast<uint64_t>(RetrySeconds(self->failuresInARow_)) * 1000,
-                  &SipAgent::OnRetryTimer, self);
+        tmr_start(&h.retry, static_cast<uint64_t>(self->retryWait_) * 1000, &SipAgent::OnRetryTimer,
+                  self);
         return;
     }
     self->RegistrationStarted();
@@ -187,8 +235,7 @@ void SipAgent::OnKeepaliveTimer(void* arg) {
     mb.size = sizeof(crlf);
     mb.pos = 0;
     mb.end = sizeof(crlf);
-    (void)sip_send(self->Stack(), nullptr,
-                   self->settings_.transport == SipTransport::Tcp ? SIP_TRANSP_TCP : SIP_TRANSP_UDP,
+    (void)sip_send(self->Stack(), nullptr, static_cast<enum sip_transp>(self->stack_->Transport()),
                    &h.registrarAddress, &mb);
     tmr_start(&h.keepalive, static_cast<uint64_t>(self->settings_.natKeepaliveSeconds) * 1000,
               &SipAgent::OnKeepaliveTimer, self);
@@ -202,80 +249,119 @@ void SipAgent::OnIncomingCall(const struct sip_msg* msg) {
         (void)sip_treply(nullptr, Stack(), msg, 403, "Forbidden");
         return;
     }
-    if (call_) {
+    // The first open channel without a call takes it.
+    Channel* free = nullptr;
+    for (Channel& channel : channels_) {
+        if (channel.sink && !channel.call) {
+            free = &channel;
+            break;
+        }
+    }
+    if (!free) {
         (void)sip_treply(nullptr, Stack(), msg, 486, "Busy Here");
         return;
     }
-    auto call = std::make_unique<SipCall>(this, nextHandle_++);
-    SipCall* raw = call.get();
-    call_ = std::move(call);
-    const uint16_t refusal = raw->Accept(msg);
+    free->call = std::make_unique<SipCall>(this, free->sink, nextHandle_++);
+    const uint16_t refusal = free->call->Accept(msg);
     if (refusal) {
         // Nothing was reported about this call yet.
-        call_.reset();
+        free->call.reset();
         (void)sip_treply(nullptr, Stack(), msg, refusal,
                          refusal == 488 ? "Not Acceptable Here" : "Server Internal Error");
     }
 }
 
-SipCall* SipAgent::Find(CallHandle call) const {
+SipCall* SipAgent::Find(int channel, CallHandle call) const {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    return call_ && call_->Handle() == call && !call_->Ended() ? call_.get() : nullptr;
+    if (channel < 0 || static_cast<size_t>(channel) >= channels_.size())
+        return nullptr;
+    const std::unique_ptr<SipCall>& found = channels_[static_cast<size_t>(channel)].call;
+    return found && found->Handle() == call && !found->Ended() ? found.get() : nullptr;
 }
 
-void SipAgent::CallEnded(SipCall* call) {
-    ORVIA_ASSERT_SIP_LOOP_THREAD();
-    if (closing_ || call_.get() != call)
-        return;
-    // Deleted once the libre handler that ended it has returned, unless the
-    // agent goes first and takes it along.
-    ended_.push_back(std::move(call_));
+LineSink* SipAgent::SinkOf(int channel) const {
+    if (channel < 0 || static_cast<size_t>(channel) >= channels_.size())
+        return nullptr;
+    return channels_[static_cast<size_t>(channel)].sink;
+}
+
+void SipAgent::DeleteLater(std::unique_ptr<SipCall> call) {
+    ended_.push_back(std::move(call));
     loop_->Post([this, alive = std::weak_ptr<int>(alive_)] {
         if (alive.lock())
             ended_.clear();
     });
 }
 
-void SipAgent::Answer(CallHandle handle, RequestId request) {
+void SipAgent::CallEnded(SipCall* call) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    if (SipCall* call = Find(handle))
-        call->Answer(request);
-    else
-        sink_->Reply(request, false);
-}
-
-void SipAgent::Drop(CallHandle handle, RequestId request) {
-    ORVIA_ASSERT_SIP_LOOP_THREAD();
-    if (SipCall* call = Find(handle))
-        call->Hangup(request);
-    else
-        sink_->Reply(request, true);  // the call is gone already
-}
-
-void SipAgent::MakeCall(const std::string& uri, RequestId request) {
-    ORVIA_ASSERT_SIP_LOOP_THREAD();
-    if (call_) {
-        sink_->Reply(request, false);
+    if (closing_)
+        return;
+    for (Channel& channel : channels_) {
+        if (channel.call.get() != call)
+            continue;
+        ForgetDialledHost(channel);
+        DeleteLater(std::move(channel.call));
         return;
     }
-    call_ = std::make_unique<SipCall>(this, nextHandle_++);
-    if (!call_->Connect(uri, request)) {
-        call_.reset();
-        sink_->Reply(request, false);
+}
+
+void SipAgent::Answer(int channel, CallHandle handle, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
+    if (SipCall* call = Find(channel, handle))
+        call->Answer(request);
+    else if (LineSink* sink = SinkOf(channel))
+        sink->Reply(request, false);
+}
+
+void SipAgent::Drop(int channel, CallHandle handle, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
+    if (SipCall* call = Find(channel, handle))
+        call->Hangup(request);
+    else if (LineSink* sink = SinkOf(channel))
+        sink->Reply(request, true);  // the call is gone already
+}
+
+void SipAgent::MakeCall(int channel, const std::string& uri, RequestId request) {
+    ORVIA_ASSERT_SIP_LOOP_THREAD();
+    LineSink* sink = SinkOf(channel);
+    if (!sink)
+        return;
+    Channel& dialling = channels_[static_cast<size_t>(channel)];
+    if (dialling.call) {
+        sink->Reply(request, false);
+        return;
+    }
+    if (SipTls* tls = stack_->Tls()) {
+        // The server at the dialled host must show a certificate of that host.
+        struct uri decoded;
+        struct pl text;
+        pl_set_str(&text, uri.c_str());
+        if (uri_decode(&decoded, &text) == 0 && pl_isset(&decoded.host)) {
+            dialling.dialledHost.assign(decoded.host.p, decoded.host.l);
+            tls->Expect(dialling.dialledHost);
+        }
+    }
+    dialling.call = std::make_unique<SipCall>(this, sink, nextHandle_++);
+    if (!dialling.call->Connect(uri, request)) {
+        dialling.call.reset();
+        ForgetDialledHost(dialling);
+        sink->Reply(request, false);
     }
 }
 
-void SipAgent::BlindTransfer(CallHandle handle, const std::string& number, RequestId request) {
+void SipAgent::BlindTransfer(int channel, CallHandle handle, const std::string& number,
+                             RequestId request) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    if (SipCall* call = Find(handle))
+    if (SipCall* call = Find(channel, handle))
         call->Transfer(number, request);
-    else
-        sink_->Reply(request, false);
+    else if (LineSink* sink = SinkOf(channel))
+        sink->Reply(request, false);
 }
 
-void SipAgent::GenerateDigits(CallHandle handle, const std::string& digits) {
+void SipAgent::GenerateDigits(int channel, CallHandle handle, const std::string& digits) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    if (SipCall* call = Find(handle))
+    if (SipCall* call = Find(channel, handle))
         call->SendDigits(digits);
 }
 

@@ -86,8 +86,8 @@ struct SipCall::Timers {
     }
 };
 
-SipCall::SipCall(SipAgent* agent, CallHandle handle)
-    : agent_(agent), handle_(handle), timers_(std::make_unique<Timers>()) {
+SipCall::SipCall(SipAgent* agent, LineSink* sink, CallHandle handle)
+    : agent_(agent), sink_(sink), handle_(handle), timers_(std::make_unique<Timers>()) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
 }
 
@@ -106,12 +106,14 @@ SipCall::~SipCall() {
 uint16_t SipCall::Accept(const struct sip_msg* invite) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
     const SipDeviceSettings& settings = agent_->Settings();
-    media_ = std::make_unique<CallMedia>(settings.dtmf, this);
+    media_ = std::make_unique<CallMedia>(settings.dtmf, settings.mediaEncryption, this);
     if (media_->Init(agent_->MediaAddress(), agent_->MediaAddress()))
         return 500;
     if (HasBody(invite)) {
         const std::string offer = Body(invite);
-        if (OffersT38(offer) || !OffersUsableAudio(offer, sa_af(&agent_->MediaAddress())) ||
+        if (OffersT38(offer) ||
+            !OffersUsableAudio(offer, sa_af(&agent_->MediaAddress()),
+                               settings.mediaEncryption != MediaEncryption::None) ||
             media_->DecodeOffer(invite->mb))
             return 488;
     } else {
@@ -148,10 +150,9 @@ uint16_t SipCall::Accept(const struct sip_msg* invite) {
         identity.remotePartyId = Text(rpid->val, kMaxHeaderChars);
 
     state_ = State::Offered;
-    LineSink* sink = agent_->Sink();
-    sink->CallOffered(handle_, ParseCallerId(identity));
+    sink_->CallOffered(handle_, ParseCallerId(identity));
     rings_ = 1;
-    sink->CallRinging(handle_, rings_);
+    sink_->CallRinging(handle_, rings_);
     tmr_start(&timers_->ring, static_cast<uint64_t>(settings.ringIntervalMs), &SipCall::OnRingTimer,
               this);
     return 0;
@@ -161,7 +162,7 @@ bool SipCall::Connect(const std::string& uri, RequestId request) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
     const SipDeviceSettings& settings = agent_->Settings();
     outgoing_ = true;
-    media_ = std::make_unique<CallMedia>(settings.dtmf, this);
+    media_ = std::make_unique<CallMedia>(settings.dtmf, settings.mediaEncryption, this);
     if (media_->Init(agent_->MediaAddress(), agent_->MediaAddress()))
         return false;
     struct mbuf* offer = nullptr;
@@ -189,9 +190,8 @@ bool SipCall::Connect(const std::string& uri, RequestId request) {
 
 void SipCall::Answer(RequestId request) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    LineSink* sink = agent_->Sink();
     if (state_ != State::Offered) {
-        sink->Reply(request, false);
+        sink_->Reply(request, false);
         return;
     }
     struct mbuf* desc = nullptr;
@@ -200,26 +200,25 @@ void SipCall::Answer(RequestId request) {
         err = sipsess_answer(session_, 200, "OK", desc, "Allow: %s\r\n", kAllow);
     mem_deref(desc);
     if (err) {
-        sink->Reply(request, false);
+        sink_->Reply(request, false);
         return;
     }
     tmr_cancel(&timers_->ring);
     state_ = State::Answering;
-    sink->Reply(request, true);
+    sink_->Reply(request, true);
 }
 
 void SipCall::Hangup(RequestId request) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    LineSink* sink = agent_->Sink();
     if (dialRequest_) {
-        sink->Reply(dialRequest_, false);
+        sink_->Reply(dialRequest_, false);
         dialRequest_ = 0;
     }
     if (transferRequest_) {
-        sink->Reply(transferRequest_, false);
+        sink_->Reply(transferRequest_, false);
         transferRequest_ = 0;
     }
-    sink->Reply(request, true);
+    sink_->Reply(request, true);
     End(true);
 }
 
@@ -239,7 +238,7 @@ void SipCall::End(bool reportIdle) {
     if (media_)
         media_->Stop();
     if (reportIdle && reported)
-        agent_->Sink()->CallStateChanged(handle_, CallState::Idle);
+        sink_->CallStateChanged(handle_, CallState::Idle);
     // The session itself is released when the call is deleted, right after
     // the handler that ended it has returned.
     agent_->CallEnded(this);
@@ -247,9 +246,8 @@ void SipCall::End(bool reportIdle) {
 
 void SipCall::Transfer(const std::string& number, RequestId request) {
     ORVIA_ASSERT_SIP_LOOP_THREAD();
-    LineSink* sink = agent_->Sink();
     if (transferRequest_) {
-        sink->Reply(request, false);
+        sink_->Reply(request, false);
         return;
     }
     const SipDeviceSettings& settings = agent_->Settings();
@@ -257,7 +255,7 @@ void SipCall::Transfer(const std::string& number, RequestId request) {
         number, settings.domain.empty() ? peerDomain_ : settings.domain, settings.TransportParam());
     if (state_ != State::Connected || !target) {
         // A transfer that cannot even start drops the call like a refused one.
-        sink->Reply(request, false);
+        sink_->Reply(request, false);
         End(true);
         return;
     }
@@ -274,7 +272,7 @@ void SipCall::Transfer(const std::string& number, RequestId request) {
                       "\r\n",
                       uri.c_str(), settings.AddressOfRecord().c_str(), contact.c_str());
     if (err) {
-        sink->Reply(request, false);
+        sink_->Reply(request, false);
         End(true);
         return;
     }
@@ -294,7 +292,7 @@ void SipCall::FinishTransfer(bool ok) {
         return;
     const RequestId request = transferRequest_;
     transferRequest_ = 0;
-    agent_->Sink()->Reply(request, ok);
+    sink_->Reply(request, ok);
     // Transferred or not, this call is over.
     End(true);
 }
@@ -304,7 +302,7 @@ void SipCall::SendDigits(const std::string& digits) {
     if (state_ == State::Connected)
         media_->SendDigits(digits);
     else
-        agent_->Sink()->DigitsGenerated(handle_);
+        sink_->DigitsGenerated(handle_);
 }
 
 // --- session handlers -------------------------------------------------------
@@ -350,17 +348,16 @@ void SipCall::OnEstablished(const struct sip_msg*, void* arg) {
 void SipCall::HandleEstablished() {
     if (state_ == State::Ended || state_ == State::Connected)
         return;
-    LineSink* sink = agent_->Sink();
     tmr_cancel(&timers_->ring);
     tmr_cancel(&timers_->giveUp);
     state_ = State::Connected;
     if (dialRequest_) {
-        sink->Reply(dialRequest_, true);
+        sink_->Reply(dialRequest_, true);
         dialRequest_ = 0;
     }
     media_->Start(agent_->NewMediaPort());
     const MediaPort* audio = media_->Audio();
-    sink->CallConnected(handle_, audio ? audio->OutputId() : -1, audio ? audio->InputId() : -1);
+    sink_->CallConnected(handle_, audio ? audio->OutputId() : -1, audio ? audio->InputId() : -1);
 }
 
 void SipCall::OnInfo(struct sip* sip, const struct sip_msg* msg, void* arg) {
@@ -422,18 +419,17 @@ void SipCall::OnClose(int err, const struct sip_msg* msg, void* arg) {
 void SipCall::HandleClose(int, const struct sip_msg* msg) {
     if (state_ == State::Ended)
         return;
-    LineSink* sink = agent_->Sink();
     if (state_ == State::Dialing) {
         const uint16_t status = msg ? msg->scode : 0;
         const RequestId request = dialRequest_;
         dialRequest_ = 0;
         if (status == 486 || status == 600) {
-            sink->Reply(request, true);
-            sink->CallStateChanged(handle_, CallState::Busy);
+            sink_->Reply(request, true);
+            sink_->CallStateChanged(handle_, CallState::Busy);
             state_ = State::Connected;  // so that End reports the idle state
             End(true);
         } else {
-            sink->Reply(request, false);
+            sink_->Reply(request, false);
             End(false);
         }
         return;
@@ -442,9 +438,9 @@ void SipCall::HandleClose(int, const struct sip_msg* msg) {
         // The peer hung up after taking the REFER: it went its way.
         const RequestId request = transferRequest_;
         transferRequest_ = 0;
-        sink->Reply(request, transferAccepted_);
+        sink_->Reply(request, transferAccepted_);
     }
-    sink->CallStateChanged(handle_, CallState::Disconnected);
+    sink_->CallStateChanged(handle_, CallState::Disconnected);
     End(true);
 }
 
@@ -452,7 +448,7 @@ void SipCall::OnRingTimer(void* arg) {
     auto* self = static_cast<SipCall*>(arg);
     if (self->state_ != State::Offered)
         return;
-    self->agent_->Sink()->CallRinging(self->handle_, ++self->rings_);
+    self->sink_->CallRinging(self->handle_, ++self->rings_);
     tmr_start(&self->timers_->ring, static_cast<uint64_t>(self->agent_->Settings().ringIntervalMs),
               &SipCall::OnRingTimer, self);
 }
@@ -463,7 +459,7 @@ void SipCall::OnGiveUpTimer(void* arg) {
         return;
     const RequestId request = self->dialRequest_;
     self->dialRequest_ = 0;
-    self->agent_->Sink()->Reply(request, false);
+    self->sink_->Reply(request, false);
     self->End(false);
 }
 
@@ -473,7 +469,7 @@ void SipCall::OnMediaDigit(char digit, DigitSource source) {
     if (state_ != State::Connected)
         return;
     if (merger_.Accept(digit, source, tmr_jiffies()))
-        agent_->Sink()->Digit(handle_, digit);
+        sink_->Digit(handle_, digit);
 }
 
 void SipCall::OnFaxTone() {
@@ -484,7 +480,7 @@ void SipCall::ReportFax() {
     if (faxReported_ || state_ == State::Ended)
         return;
     faxReported_ = true;
-    agent_->Sink()->MediaDetected(handle_, DetectedMedia::Fax);
+    sink_->MediaDetected(handle_, DetectedMedia::Fax);
 }
 
 void SipCall::OnSendInfoDigit(char digit) {
@@ -504,7 +500,7 @@ void SipCall::OnSendInfoDigit(char digit) {
 
 void SipCall::OnDigitsSent() {
     if (state_ != State::Ended)
-        agent_->Sink()->DigitsGenerated(handle_);
+        sink_->DigitsGenerated(handle_);
 }
 
 }  // namespace orvia::sip

@@ -22,6 +22,7 @@
 
 #include "platform/sip/call_media_p.h"
 #include "platform/sip/digit_merger_p.h"
+#include "platform/sip/line_sink_p.h"
 #include "platform/telephony/telephony.h"
 
 struct sip_msg;
@@ -35,7 +36,8 @@ class SipAgent;
 
 class SipCall : public CallMediaEvents {
 public:
-    SipCall(SipAgent* agent, CallHandle handle);
+    // A call of the agent's channel whose line hears of it through sink.
+    SipCall(SipAgent* agent, LineSink* sink, CallHandle handle);
     ~SipCall() override;
     SipCall(const SipCall&) = delete;
     SipCall& operator=(const SipCall&) = delete;
@@ -91,6 +93,7 @@ private:
     void End(bool reportIdle);
 
     SipAgent* agent_;
+    LineSink* sink_;
     CallHandle handle_;
     State state_ = State::Offered;
     bool outgoing_ = false;

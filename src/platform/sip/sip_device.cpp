@@ -1,48 +1,57 @@
 #include "platform/sip/sip_device.h"
 
+#include "platform/sip/sip_account_p.h"
 #include "platform/thread/thread_affinity.h"
 
 namespace orvia::sip {
 
-SipDevice::SipDevice(SipDeviceSettings settings, SipLineHooks hooks)
-    : settings_(std::move(settings)),
-      hooks_(std::move(hooks)),
-      open_(std::make_shared<bool>(false)) {}
+SipDevice::SipDevice(std::shared_ptr<SipAccount> account, int channel)
+    : account_(std::move(account)), channel_(channel) {}
+
+const SipDeviceSettings& SipDevice::Settings() const {
+    return account_->Settings();
+}
+
+std::string SipDevice::Name() const {
+    const std::string& name = Settings().name;
+    return account_->Channels() == 1 ? name : name + " " + std::to_string(channel_ + 1);
+}
+
+std::string SipDevice::ChannelGroup() const {
+    return account_->Channels() == 1 ? std::string() : "sip:" + Settings().section;
+}
 
 std::unique_ptr<TelephonyLine> SipDevice::Open(LineEvents* events) {
     return OpenLine(events);
 }
 
 std::optional<ListenEndpoint> SipDevice::Listens() const {
+    const SipDeviceSettings& settings = Settings();
     ListenEndpoint endpoint;
-    endpoint.transport = settings_.transport == SipTransport::Tcp ? "tcp" : "udp";
-    endpoint.host = settings_.listenHost;
-    endpoint.port = settings_.listenPort;
+    endpoint.transport = settings.TransportName();
+    endpoint.host = settings.listenHost;
+    endpoint.port = settings.listenPort;
     return endpoint;
 }
 
 std::unique_ptr<SipLine> SipDevice::OpenLine(LineEvents* events) {
     ORVIA_ASSERT_MAIN_THREAD();
-    if (*open_) {
-        lastError_ = "the device is open already";
-        return nullptr;
-    }
     lastError_.clear();
-    auto line = SipLine::Open(settings_, events, hooks_, &lastError_);
-    if (!line)
-        return nullptr;
-    *open_ = true;
-    line->SetOnClosed([open = open_] { *open = false; });
-    return line;
+    return SipAccount::OpenChannel(account_, channel_, events, &lastError_);
 }
 
-std::unique_ptr<SipDevice> CreateSipDevice(const std::string& section,
-                                           const TelephonySettings& settings,
-                                           const SipLineHooks& hooks, std::string* error) {
+std::vector<std::unique_ptr<SipDevice>> CreateSipDevices(const std::string& section,
+                                                         const TelephonySettings& settings,
+                                                         const SipLineHooks& hooks,
+                                                         std::string* error) {
+    std::vector<std::unique_ptr<SipDevice>> devices;
     SipDeviceSettings parsed;
     if (!ParseSipDeviceSettings(section, settings, &parsed, error))
-        return nullptr;
-    return std::make_unique<SipDevice>(std::move(parsed), hooks);
+        return devices;
+    auto account = std::make_shared<SipAccount>(std::move(parsed), hooks);
+    for (int channel = 0; channel < account->Channels(); ++channel)
+        devices.push_back(std::make_unique<SipDevice>(account, channel));
+    return devices;
 }
 
 }  // namespace orvia::sip

@@ -2,6 +2,7 @@
 
 #include "platform/sip/dial_target_p.h"
 #include "platform/sip/line_sink_p.h"
+#include "platform/sip/sip_account_p.h"
 #include "platform/sip/sip_agent_p.h"
 #include "platform/sip/sip_loop_p.h"
 #include "platform/thread/thread_affinity.h"
@@ -67,45 +68,36 @@ private:
     MainPoster post_;
 };
 
-SipLine::SipLine(const SipDeviceSettings& settings, LineEvents* events, const SipLineHooks& hooks)
-    : settings_(settings), shared_(std::make_shared<Shared>()) {
+SipLine::SipLine(std::shared_ptr<SipAccount> account, int channel, LineEvents* events,
+                 const MainPoster& post)
+    : account_(std::move(account)),
+      channel_(channel),
+      settings_(account_->Settings()),
+      shared_(std::make_shared<Shared>()) {
     shared_->events = events;
-    sink_ = std::make_unique<Sink>(shared_, hooks.post);
+    sink_ = std::make_unique<Sink>(shared_, post);
 }
 
 std::unique_ptr<SipLine> SipLine::Open(const SipDeviceSettings& settings, LineEvents* events,
                                        const SipLineHooks& hooks, std::string* error) {
-    ORVIA_ASSERT_MAIN_THREAD();
-    if (!events || !hooks.post) {
-        *error = "the line has no owner to report to";
-        return nullptr;
-    }
-    std::unique_ptr<SipLine> line(new SipLine(settings, events, hooks));
-    line->loop_ = SipLoop::Acquire();
-    if (!line->loop_) {
-        *error = "the SIP stack (libre) cannot start";
-        return nullptr;
-    }
-    SipLine* raw = line.get();
-    std::string reason;
-    raw->loop_->Call([&] {
-        raw->agent_ =
-            SipAgent::Create(settings, raw->loop_.get(), raw->sink_.get(), hooks.audio, &reason);
-    });
-    if (!raw->agent_) {
-        *error = reason;
-        return nullptr;
-    }
-    return line;
+    auto account = std::make_shared<SipAccount>(settings, hooks);
+    return SipAccount::OpenChannel(account, 0, events, error);
 }
 
 SipLine::~SipLine() {
     ORVIA_ASSERT_MAIN_THREAD();
     shared_->open = false;  // reports still on their way are dropped
-    if (loop_ && agent_)
-        loop_->Call([this] { agent_.reset(); });
-    if (onClosed_)
-        onClosed_();
+    account_->CloseChannel(channel_);
+}
+
+LineSink* SipLine::LoopSink() const {
+    return sink_.get();
+}
+
+template <typename Request>
+void SipLine::PostToAgent(Request request) {
+    SipAgent* agent = account_->Agent();
+    account_->Loop().Post([agent, request = std::move(request)] { request(*agent); });
 }
 
 const SipLine::CallRecord* SipLine::Find(CallHandle call) const {
@@ -124,8 +116,9 @@ RequestId SipLine::Answer(CallHandle call) {
     if (!Find(call))
         return -1;
     const RequestId request = NextRequest();
-    SipAgent* agent = agent_.get();
-    loop_->Post([agent, call, request] { agent->Answer(call, request); });
+    PostToAgent([channel = channel_, call, request](SipAgent& agent) {
+        agent.Answer(channel, call, request);
+    });
     return request;
 }
 
@@ -134,8 +127,9 @@ RequestId SipLine::Drop(CallHandle call) {
     if (!Find(call))
         return -1;
     const RequestId request = NextRequest();
-    SipAgent* agent = agent_.get();
-    loop_->Post([agent, call, request] { agent->Drop(call, request); });
+    PostToAgent([channel = channel_, call, request](SipAgent& agent) {
+        agent.Drop(channel, call, request);
+    });
     return request;
 }
 
@@ -145,8 +139,9 @@ RequestId SipLine::MakeCall(const std::string& number) {
     if (!target)
         return -1;
     const RequestId request = NextRequest();
-    SipAgent* agent = agent_.get();
-    loop_->Post([agent, uri = *target, request] { agent->MakeCall(uri, request); });
+    PostToAgent([channel = channel_, uri = *target, request](SipAgent& agent) {
+        agent.MakeCall(channel, uri, request);
+    });
     return request;
 }
 
@@ -159,8 +154,9 @@ RequestId SipLine::BlindTransfer(CallHandle call, const std::string& number) {
     if (!BuildDialTarget(number, "example.invalid", ""))
         return -1;
     const RequestId request = NextRequest();
-    SipAgent* agent = agent_.get();
-    loop_->Post([agent, call, number, request] { agent->BlindTransfer(call, number, request); });
+    PostToAgent([channel = channel_, call, number, request](SipAgent& agent) {
+        agent.BlindTransfer(channel, call, number, request);
+    });
     return request;
 }
 
@@ -169,8 +165,9 @@ bool SipLine::GenerateDigits(CallHandle call, const std::string& digits) {
     const CallRecord* record = Find(call);
     if (!record || !record->connected)
         return false;
-    SipAgent* agent = agent_.get();
-    loop_->Post([agent, call, digits] { agent->GenerateDigits(call, digits); });
+    PostToAgent([channel = channel_, call, digits](SipAgent& agent) {
+        agent.GenerateDigits(channel, call, digits);
+    });
     return true;
 }
 
@@ -207,25 +204,27 @@ int SipLine::WaveInDevice(CallHandle call) {
 LineDeviceStatus SipLine::DeviceStatus() const {
     ORVIA_ASSERT_MAIN_THREAD();
     LineDeviceStatus status;
-    loop_->Call([&] {
-        const std::string address = agent_->LocalAddress();
+    SipAgent* agent = account_->Agent();
+    account_->Loop().Call([&] {
+        const std::string address = agent->LocalAddress();
         if (!address.empty())
-            status.address =
-                address + (settings_.transport == SipTransport::Tcp ? " (tcp)" : " (udp)");
-        status.registration = agent_->Registration();
+            status.address = address + " (" + settings_.TransportName() + ")";
+        status.registration = agent->Registration();
     });
     return status;
 }
 
 std::string SipLine::LocalSipAddress() const {
     std::string address;
-    loop_->Call([&] { address = agent_->LocalAddress(); });
+    SipAgent* agent = account_->Agent();
+    account_->Loop().Call([&] { address = agent->LocalAddress(); });
     return address;
 }
 
 bool SipLine::IsRegistered() const {
     bool registered = false;
-    loop_->Call([&] { registered = agent_->Registered(); });
+    SipAgent* agent = account_->Agent();
+    account_->Loop().Call([&] { registered = agent->Registered(); });
     return registered;
 }
 

@@ -1,13 +1,16 @@
-// An open SIP line device, as the line sees it (the main thread's side).
+// An open SIP line device (one channel of an account), as the line sees it
+// (the main thread's side).
 //
-// Requests are checked here, numbered and handed to the line's user agent on
-// the SIP loop; what the loop reports comes back through the main thread's
-// poster and reaches LineEvents there, unless the line has been closed in
-// the meantime. The line keeps what it needs to answer the synchronous
-// questions (caller id, wave devices) for each call until it is deallocated.
+// Requests are checked here, numbered and handed to the account's user agent
+// on the SIP loop; what the loop reports about the channel's calls comes back
+// through the main thread's poster and reaches LineEvents there, unless the
+// line has been closed in the meantime. The line keeps what it needs to
+// answer the synchronous questions (caller id, wave devices) for each call
+// until it is deallocated.
 //
-// Threads: the main thread (the one that opened it); destruction stops the
-// user agent on the loop and waits for it.
+// Threads: the main thread (the one that opened it); destruction ends the
+// channel's call on the loop and waits for it (and stops the user agent when
+// it was the account's last open channel).
 #pragma once
 
 #include <functional>
@@ -21,8 +24,9 @@
 
 namespace orvia::sip {
 
+class LineSink;
+class SipAccount;
 class SipAgent;
-class SipLoop;
 
 // Runs a task on the main thread (the dispatcher's Post in the program).
 using MainPoster = std::function<void(std::function<void()>)>;
@@ -34,7 +38,8 @@ struct SipLineHooks {
 
 class SipLine : public TelephonyLine {
 public:
-    // Null with a reason in *error when the SIP stack cannot start.
+    // The first channel of an account of its own; null with a reason in
+    // *error when the SIP stack cannot start.
     static std::unique_ptr<SipLine> Open(const SipDeviceSettings& settings, LineEvents* events,
                                          const SipLineHooks& hooks, std::string* error);
     ~SipLine() override;
@@ -56,8 +61,7 @@ public:
     // "ip:port" where the line takes SIP requests.
     std::string LocalSipAddress() const;
     bool IsRegistered() const;
-    // Called by the destructor once the line is closed.
-    void SetOnClosed(std::function<void()> onClosed) { onClosed_ = std::move(onClosed); }
+    int Channel() const { return channel_; }
 
     struct CallRecord {
         CallerInfo caller;
@@ -72,18 +76,24 @@ public:
     };
 
 private:
+    friend class SipAccount;
     class Sink;
-    SipLine(const SipDeviceSettings& settings, LineEvents* events, const SipLineHooks& hooks);
+    SipLine(std::shared_ptr<SipAccount> account, int channel, LineEvents* events,
+            const MainPoster& post);
     const CallRecord* Find(CallHandle call) const;
     RequestId NextRequest();
+    // Runs a request on the loop with the agent (alive while this line is open).
+    template <typename Request>
+    void PostToAgent(Request request);
+    // What the agent reports this channel's calls to (on the loop thread).
+    LineSink* LoopSink() const;
 
-    SipDeviceSettings settings_;
-    std::shared_ptr<SipLoop> loop_;
+    std::shared_ptr<SipAccount> account_;
+    int channel_;
+    const SipDeviceSettings& settings_;
     std::shared_ptr<Shared> shared_;
     std::unique_ptr<Sink> sink_;
-    std::unique_ptr<SipAgent> agent_;  // made, used and destroyed on the loop thread
     RequestId nextRequest_ = 1;
-    std::function<void()> onClosed_;
 };
 
 }  // namespace orvia::sip

@@ -47,9 +47,12 @@ namespace orvia {
 void RegisterSipProvider() {
     RegisterTelephonyProvider(
         "sip",
-        [](const std::string& section, const TelephonySettings& settings,
-           std::string* error) -> std::unique_ptr<TelephonyDevice> {
-            return sip::CreateSipDevice(section, settings, sip::DefaultSipLineHooks(), error);
+        [](const std::string& section, const TelephonySettings& settings, std::string* error) {
+            TelephonyDeviceList devices;
+            for (auto& device :
+                 sip::CreateSipDevices(section, settings, sip::DefaultSipLineHooks(), error))
+                devices.push_back(std::move(device));
+            return devices;
         },
         sip::SipDeviceKeys());
 }

@@ -9,6 +9,8 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
+#include <utility>
 
 namespace orvia::sip {
 namespace {
@@ -63,15 +65,20 @@ bool ParseHostPort(const std::string& text, std::string* host, uint16_t* port) {
 }
 
 // A server URI as the user may write it: "pbx.example.com", "host:5070",
-// "sip:host;transport=tcp". Returns the URI and its host[:port].
+// "sip:host;transport=tcp", and with TLS "sips:host". Returns the URI, its
+// host[:port] and its host.
 bool NormaliseServerUri(const std::string& key, const std::string& value, SipTransport transport,
-                        std::string* uri, std::string* hostport, std::string* error) {
+                        std::string* uri, std::string* hostport, std::string* hostOnly,
+                        std::string* error) {
     std::string rest = value;
-    if (StartsWithNoCase(rest, "sip:"))
+    if (StartsWithNoCase(rest, "sip:")) {
         rest = rest.substr(4);
-    else if (StartsWithNoCase(rest, "sips:")) {
-        *error = "\"" + key + "\": TLS (sips:) is not supported";
-        return false;
+    } else if (StartsWithNoCase(rest, "sips:")) {
+        if (transport != SipTransport::Tls) {
+            *error = "\"" + key + "\": a sips: address needs \"transport\" tls";
+            return false;
+        }
+        rest = rest.substr(5);
     }
     const size_t at = rest.find('@');  // "sip:user@host" names the host after '@'
     if (at != std::string::npos)
@@ -88,10 +95,57 @@ bool NormaliseServerUri(const std::string& key, const std::string& value, SipTra
         return false;
     }
     *hostport = hp;
+    *hostOnly = host;
     *uri = "sip:" + hp + params;
-    if (transport == SipTransport::Tcp &&
+    if (transport != SipTransport::Udp &&
         AsciiLower(params).find("transport=") == std::string::npos)
-        *uri += ";transport=tcp";
+        *uri += transport == SipTransport::Tcp ? ";transport=tcp" : ";transport=tls";
+    return true;
+}
+
+// A value that names one of a few choices (without regard to case; empty
+// names the first). expected lists them for the error ("udp, tcp or tls").
+template <typename Choice>
+bool ParseChoice(const std::string& key, const std::string& value,
+                 std::initializer_list<std::pair<const char*, Choice>> choices,
+                 const char* expected, Choice* out, std::string* error) {
+    const std::string lower = AsciiLower(value);
+    if (lower.empty()) {
+        *out = choices.begin()->second;
+        return true;
+    }
+    for (const auto& [name, choice] : choices) {
+        if (lower == name) {
+            *out = choice;
+            return true;
+        }
+    }
+    *error = "\"" + key + "\": \"" + lower + "\" is not " + expected;
+    return false;
+}
+
+bool ParseBool(const std::string& key, const std::string& value, bool* out, std::string* error) {
+    const std::string lower = AsciiLower(value);
+    if (lower == "true" || lower == "yes" || lower == "1") {
+        *out = true;
+        return true;
+    }
+    if (lower == "false" || lower == "no" || lower == "0") {
+        *out = false;
+        return true;
+    }
+    *error = "\"" + key + "\": \"" + value + "\" is neither true nor false";
+    return false;
+}
+
+// A file the line reads: an absolute path.
+bool ParseFilePath(const std::string& key, const std::string& value, std::string* out,
+                   std::string* error) {
+    if (value.empty() || value[0] != '/') {
+        *error = "\"" + key + "\": \"" + value + "\" is not an absolute file path";
+        return false;
+    }
+    *out = value;
     return true;
 }
 
@@ -105,10 +159,28 @@ std::string SipDeviceSettings::AddressOfRecord() const {
            std::to_string(listenPort);
 }
 
+std::string SipDeviceSettings::TransportParam() const {
+    return transport == SipTransport::Udp ? std::string()
+                                          : std::string(";transport=") + TransportName();
+}
+
+const char* SipDeviceSettings::TransportName() const {
+    switch (transport) {
+        case SipTransport::Tcp:
+            return "tcp";
+        case SipTransport::Tls:
+            return "tls";
+        case SipTransport::Udp:
+            break;
+    }
+    return "udp";
+}
+
 std::vector<std::string> SipDeviceKeys() {
-    return {"name",         "listen",     "transport",   "registrar",     "user",
-            "authuser",     "password",   "displayname", "outboundproxy", "dtmf",
-            "ringinterval", "acceptfrom", "natkeepalive"};
+    return {"name",         "listen",     "transport",    "registrar",     "user",
+            "authuser",     "password",   "displayname",  "outboundproxy", "dtmf",
+            "ringinterval", "acceptfrom", "natkeepalive", "channels",      "tlsverify",
+            "tlscert",      "tlskey",     "mediaenc"};
 }
 
 bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings& settings,
@@ -127,20 +199,18 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
     }
     auto get = [&](const char* key) { return std::string(TrimBlanks(SettingOf(settings, key))); };
 
-    const std::string transport = AsciiLower(get("transport"));
-    if (transport.empty() || transport == "udp")
-        s.transport = SipTransport::Udp;
-    else if (transport == "tcp")
-        s.transport = SipTransport::Tcp;
-    else {
-        *error = "\"transport\": \"" + transport + "\" is neither udp nor tcp";
+    if (!ParseChoice(
+            "transport", get("transport"),
+            {{"udp", SipTransport::Udp}, {"tcp", SipTransport::Tcp}, {"tls", SipTransport::Tls}},
+            "udp, tcp or tls", &s.transport, error))
         return false;
-    }
+    if (s.transport == SipTransport::Tls)
+        s.listenPort = 5061;
 
     const std::string listen = get("listen");
     if (!listen.empty()) {
         std::string host;
-        uint16_t port = 5060;
+        uint16_t port = s.listenPort;
         if (!ParseHostPort(listen, &host, &port) || !IsNumericHost(host)) {
             *error = "\"listen\": \"" + listen + "\" is not an IP address and port";
             return false;
@@ -167,7 +237,7 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
     const std::string registrar = get("registrar");
     if (!registrar.empty()) {
         if (!NormaliseServerUri("registrar", registrar, s.transport, &s.registrar, &s.domain,
-                                error))
+                                &s.serverHost, error))
             return false;
         if (s.user.empty()) {
             *error = "\"registrar\" needs a \"user\"";
@@ -178,25 +248,20 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
     if (!proxy.empty()) {
         std::string hostport;
         if (!NormaliseServerUri("outboundproxy", proxy, s.transport, &s.outboundProxy, &hostport,
-                                error))
+                                &s.serverHost, error))
             return false;
         if (AsciiLower(s.outboundProxy).find(";lr") == std::string::npos)
             s.outboundProxy += ";lr";
     }
 
-    const std::string dtmf = AsciiLower(get("dtmf"));
-    if (dtmf.empty() || dtmf == "auto")
-        s.dtmf = DtmfMode::Auto;
-    else if (dtmf == "rfc4733" || dtmf == "rfc2833")
-        s.dtmf = DtmfMode::Rfc4733;
-    else if (dtmf == "inband")
-        s.dtmf = DtmfMode::Inband;
-    else if (dtmf == "info")
-        s.dtmf = DtmfMode::Info;
-    else {
-        *error = "\"dtmf\": \"" + dtmf + "\" is not auto, rfc4733, inband or info";
+    if (!ParseChoice("dtmf", get("dtmf"),
+                     {{"auto", DtmfMode::Auto},
+                      {"rfc4733", DtmfMode::Rfc4733},
+                      {"rfc2833", DtmfMode::Rfc4733},
+                      {"inband", DtmfMode::Inband},
+                      {"info", DtmfMode::Info}},
+                     "auto, rfc4733, inband or info", &s.dtmf, error))
         return false;
-    }
 
     const std::string ring = get("ringinterval");
     if (!ring.empty()) {
@@ -222,6 +287,45 @@ bool ParseSipDeviceSettings(const std::string& section, const TelephonySettings&
         }
         s.natKeepaliveSeconds = std::atoi(keepalive.c_str());
     }
+
+    const std::string channels = get("channels");
+    if (!channels.empty()) {
+        if (channels.size() > 2 || channels.find_first_not_of("0123456789") != std::string::npos ||
+            std::atoi(channels.c_str()) < 1 || std::atoi(channels.c_str()) > kMaxSipChannels) {
+            *error = "\"channels\": \"" + channels + "\" is not a number of calls (1 to " +
+                     std::to_string(kMaxSipChannels) + ")";
+            return false;
+        }
+        s.channels = std::atoi(channels.c_str());
+    }
+
+    const std::string verify = get("tlsverify");
+    if (!verify.empty() && !ParseBool("tlsverify", verify, &s.tlsVerify, error))
+        return false;
+    const std::string cert = get("tlscert");
+    const std::string key = get("tlskey");
+    if (!cert.empty() && !ParseFilePath("tlscert", cert, &s.tlsCert, error))
+        return false;
+    if (!key.empty() && !ParseFilePath("tlskey", key, &s.tlsKey, error))
+        return false;
+    if (s.tlsCert.empty() != s.tlsKey.empty()) {
+        *error = std::string("\"") + (s.tlsCert.empty() ? "tlscert" : "tlskey") +
+                 "\" is missing: a TLS certificate needs its key and the key its certificate";
+        return false;
+    }
+    if (s.transport == SipTransport::Tls && s.registrar.empty() && s.tlsCert.empty()) {
+        *error =
+            "\"tlscert\" is missing: a TLS line without a registrar takes calls only "
+            "with a certificate (\"tlscert\" and \"tlskey\")";
+        return false;
+    }
+
+    if (!ParseChoice("mediaenc", get("mediaenc"),
+                     {{"none", MediaEncryption::None},
+                      {"srtp", MediaEncryption::Srtp},
+                      {"srtp-optional", MediaEncryption::SrtpOptional}},
+                     "none, srtp or srtp-optional", &s.mediaEncryption, error))
+        return false;
 
     s.name = get("name");
     if (s.name.empty())

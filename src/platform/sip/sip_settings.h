@@ -4,8 +4,21 @@
 //   name           the device's name (default: its address of record)
 //   listen         local address:port for SIP (default 127.0.0.1:5060, so a
 //                  fresh install is reachable from this computer only;
-//                  0.0.0.0:5060 or an interface address listens on the network)
-//   transport      "udp" (default) or "tcp"
+//                  0.0.0.0:5060 or an interface address listens on the network;
+//                  port 5061 by default for TLS)
+//   transport      "udp" (default), "tcp" or "tls"
+//   channels       simultaneous calls of the account (1 to 64, default 1): one
+//                  registration and listen address, one line device per
+//                  channel
+//   tlsverify      "false" accepts a server certificate that does not verify
+//                  (default true: checked against the system's CA store and
+//                  the server's name)
+//   tlscert, tlskey
+//                  certificate (PEM, with its chain) and private key of a TLS
+//                  line that takes connections (absolute paths)
+//   mediaenc       "none" (default), "srtp" (SDES-keyed SRTP required; an offer
+//                  without it is refused with 488) or "srtp-optional" (SRTP
+//                  when the peer offers or accepts it, else plain RTP)
 //   registrar      registrar or PBX to register with ("sip:pbx.example.com");
 //                  a device without one takes direct calls only
 //   user, authuser, password, displayname
@@ -30,8 +43,11 @@
 
 namespace orvia::sip {
 
-enum class SipTransport { Udp, Tcp };
+enum class SipTransport { Udp, Tcp, Tls };
 enum class DtmfMode { Auto, Rfc4733, Inband, Info };
+enum class MediaEncryption { None, Srtp, SrtpOptional };
+
+inline constexpr int kMaxSipChannels = 64;
 
 struct SipDeviceSettings {
     std::string section;
@@ -46,19 +62,27 @@ struct SipDeviceSettings {
     std::string password;
     std::string displayName;
     std::string outboundProxy;  // normalised URI with ";lr", or empty
+    // The host every request goes to first (the outbound proxy's, else the
+    // registrar's), which a TLS server certificate must name; empty for none.
+    std::string serverHost;
     DtmfMode dtmf = DtmfMode::Auto;
     int ringIntervalMs = 6000;
     AddressFilter acceptFrom;
     int natKeepaliveSeconds = 0;
+    int channels = 1;
+    bool tlsVerify = true;
+    std::string tlsCert;  // absolute paths, or empty
+    std::string tlsKey;
+    MediaEncryption mediaEncryption = MediaEncryption::None;
 
     // The user part of our Contact and From addresses.
     std::string ContactUser() const { return user.empty() ? "orvia" : user; }
     // "sip:user@domain" when registering, else "sip:user@listen-address".
     std::string AddressOfRecord() const;
-    // ";transport=tcp" for TCP, empty for UDP.
-    std::string TransportParam() const {
-        return transport == SipTransport::Tcp ? ";transport=tcp" : "";
-    }
+    // ";transport=tcp" or ";transport=tls"; empty for UDP.
+    std::string TransportParam() const;
+    // "udp", "tcp" or "tls".
+    const char* TransportName() const;
 };
 
 // The keys of a device's section besides "type".

@@ -3,6 +3,7 @@
 #include "platform/sip/libre_p.h"
 #include "platform/sip/request_check_p.h"
 #include "platform/sip/sip_loop_p.h"
+#include "platform/sip/sip_tls_p.h"
 
 namespace orvia::sip {
 namespace {
@@ -14,6 +15,18 @@ constexpr char kAllow[] = "INVITE, ACK, BYE, CANCEL, OPTIONS, INFO, NOTIFY, REFE
 // after 64 * T1 = 32 s).
 constexpr uint64_t kRetiredPollMs = 100;
 constexpr uint64_t kRetiredMaxMs = 40000;
+
+enum sip_transp TransportOf(const SipDeviceSettings& settings) {
+    switch (settings.transport) {
+        case SipTransport::Tcp:
+            return SIP_TRANSP_TCP;
+        case SipTransport::Tls:
+            return SIP_TRANSP_TLS;
+        case SipTransport::Udp:
+            break;
+    }
+    return SIP_TRANSP_UDP;
+}
 
 std::string ToString(const struct sa& address) {
     char text[64] = {};
@@ -31,6 +44,10 @@ struct SipStack::Handles {
     uint64_t retiredAt = 0;
     struct sa listenAddress;
     struct sa mediaAddress;
+    // For TLS: the context and the check of the servers' certificates. It
+    // stays as long as the stack, whose connections call it back.
+    std::unique_ptr<SipTls> tls;
+    std::string startError;  // why Start failed, when it can say more than an error code
 
     Handles() {
         tmr_init(&retired);
@@ -49,8 +66,9 @@ SipStack* SipStack::Open(const SipDeviceSettings& settings, SipLoop* loop, SipSt
     if (err) {
         char text[128] = {};
         (void)re_snprintf(text, sizeof(text), "%m", err);
+        const std::string& why = stack->handles_->startError;
         *error = "SIP on " + settings.listenHost + ":" + std::to_string(settings.listenPort) +
-                 (settings.transport == SipTransport::Tcp ? " (tcp)" : " (udp)") + ": " + text;
+                 " (" + settings.TransportName() + "): " + (why.empty() ? text : why);
         stack->owner_ = nullptr;
         stack->Finish();
         return nullptr;
@@ -86,9 +104,16 @@ int SipStack::Start() {
     err = sip_alloc(&sip_, h.dns, 32, 32, 32, "Orvia", nullptr, nullptr);
     if (err)
         return err;
-    err = sip_transp_add(sip_,
-                         settings_.transport == SipTransport::Tcp ? SIP_TRANSP_TCP : SIP_TRANSP_UDP,
-                         &h.listenAddress);
+    if (settings_.transport == SipTransport::Tls) {
+        h.tls = SipTls::Create(settings_,
+                               "SIP device [" + settings_.section + "] \"" + settings_.name + "\"",
+                               &h.startError);
+        if (!h.tls)
+            return EINVAL;
+        err = sip_transp_add(sip_, SIP_TRANSP_TLS, &h.listenAddress, h.tls->Context());
+    } else {
+        err = sip_transp_add(sip_, TransportOf(settings_), &h.listenAddress);
+    }
     if (err)
         return err;
     err = sip_listen(&h.requests, sip_, true, &SipStack::OnRequest, this);
@@ -165,17 +190,23 @@ void SipStack::Finish() {
     auth_ = static_cast<struct sip_auth*>(mem_deref(auth_));
     sip_ = static_cast<struct sip*>(mem_deref(sip_));
     h.dns = static_cast<struct dnsc*>(mem_deref(h.dns));
+    h.tls.reset();
     delete this;
 }
 
 std::string SipStack::LocalAddress() const {
     struct sa address;
-    if (!sip_ ||
-        sip_transp_laddr(sip_, &address,
-                         settings_.transport == SipTransport::Tcp ? SIP_TRANSP_TCP : SIP_TRANSP_UDP,
-                         nullptr))
+    if (!sip_ || sip_transp_laddr(sip_, &address, TransportOf(settings_), nullptr))
         return {};
     return ToString(address);
+}
+
+SipTls* SipStack::Tls() const {
+    return handles_->tls.get();
+}
+
+int SipStack::Transport() const {
+    return TransportOf(settings_);
 }
 
 const struct sa& SipStack::MediaAddress() const {

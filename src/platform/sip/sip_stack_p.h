@@ -34,6 +34,7 @@ struct sa;
 namespace orvia::sip {
 
 class SipLoop;
+class SipTls;
 
 // What the stack hands to its agent while it has one.
 class SipStackOwner {
@@ -68,6 +69,10 @@ public:
         return auth_;
     }
     const struct sa& MediaAddress() const;
+    // The TLS check of a stack on transport=tls; null otherwise.
+    SipTls* Tls() const;
+    // The transport the stack listens and sends on (an enum sip_transp).
+    int Transport() const;
     // "ip:port" the stack listens on.
     std::string LocalAddress() const;
 

@@ -89,13 +89,14 @@ TelephonyDevices TelephonyDevices::Build(
             continue;
         }
         std::string error;
-        auto device = factory(section, settings, &error);
-        if (!device) {
+        TelephonyDeviceList made = factory(section, settings, &error);
+        if (made.empty()) {
             devices.problems_.push_back(
                 "[" + section + "]: " + (error.empty() ? "the device cannot be used" : error));
             continue;
         }
-        devices.devices_.push_back(std::move(device));
+        for (auto& device : made)
+            devices.devices_.push_back(std::move(device));
     }
     return devices;
 }

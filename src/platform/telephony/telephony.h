@@ -51,7 +51,7 @@ struct LineDeviceStatus {
 
 // Where a device listens on the network, for the configuration check.
 struct ListenEndpoint {
-    std::string transport;  // "udp" or "tcp"
+    std::string transport;  // "udp", "tcp" or "tls" (over TCP)
     std::string host;       // numeric address
     uint16_t port = 0;
 };
@@ -121,15 +121,22 @@ public:
     // empty when the provider cannot tell.
     virtual std::string OpenError() const { return {}; }
     // The network address the device would listen on; none for devices
-    // that do not listen.
+    // that do not listen. The channels of one account share theirs.
     virtual std::optional<ListenEndpoint> Listens() const { return std::nullopt; }
+    // Devices that are channels of one account (a SIP section with several
+    // channels) give the same non-empty text, so a call the program places
+    // may go out on any free channel of it; empty for a device of its own.
+    virtual std::string ChannelGroup() const { return {}; }
 };
 
 using TelephonySettings = std::vector<std::pair<std::string, std::string>>;
 
-// Builds a device of one provider type from its section; null with a reason
-// in *error for settings it cannot use.
-using TelephonyDeviceFactory = std::function<std::unique_ptr<TelephonyDevice>(
+using TelephonyDeviceList = std::vector<std::unique_ptr<TelephonyDevice>>;
+
+// Builds the devices of one provider type from its section: one, or one per
+// channel of an account; none with a reason in *error for settings it cannot
+// use.
+using TelephonyDeviceFactory = std::function<TelephonyDeviceList(
     const std::string& section, const TelephonySettings& settings, std::string* error)>;
 
 // Registers a provider type ("sip", "simulated") with the keys its sections
@@ -151,8 +158,9 @@ std::string SettingOf(const TelephonySettings& settings, const std::string& key,
 class TelephonyDevices {
 public:
     // Builds the devices of a configuration: each section with a "type"
-    // whose provider is registered becomes a device, in order. Sections that
-    // cannot be used are skipped and described in Problems().
+    // whose provider is registered becomes its devices (one, or one per
+    // channel), in order. Sections that cannot be used are skipped and
+    // described in Problems().
     static TelephonyDevices Build(
         const std::vector<std::pair<std::string, TelephonySettings>>& sections);
 
@@ -167,7 +175,7 @@ public:
     const std::vector<std::string>& Problems() const { return problems_; }
 
 private:
-    std::vector<std::unique_ptr<TelephonyDevice>> devices_;
+    TelephonyDeviceList devices_;
     std::vector<std::string> problems_;
 };
 

@@ -28,7 +28,10 @@ bool LSignalObject::Wait(int timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex_);
     auto ready = [this] { return set_; };
     bool signalled;
-    if (timeoutMs < 0) {
+    if (timeoutMs == 0) {
+        // A look, not a wait: no sleep (a worker asks this in every round).
+        signalled = set_;
+    } else if (timeoutMs < 0) {
         cond_.wait(lock, ready);
         signalled = true;
     } else {

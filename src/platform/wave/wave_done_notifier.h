@@ -6,13 +6,21 @@
 // closed, notifications still queued are dropped, so a callback never sees a
 // buffer that its owner freed after closing the device.
 //
+// A clock that returns many buffers at once (a media clock moving the audio
+// of every call each 20 ms) opens a WaveDoneBatch around that work: the
+// notifications it makes are then posted together when the batch ends, so
+// the main thread wakes once for them instead of once per buffer.
+//
 // Threads: Notify from any thread; Close on the dispatcher's thread (the
-// owner's thread) for the drop guarantee to hold.
+// owner's thread) for the drop guarantee to hold. A batch belongs to the
+// thread that opened it.
 #pragma once
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/wave/wave_types.h"
 
@@ -40,6 +48,25 @@ private:
 
     Dispatcher* dispatcher_ = nullptr;
     std::shared_ptr<Shared> shared_;
+};
+
+// Holds the notifications made on its thread while it lives and posts them
+// when it ends: one task per dispatcher, running them in the order they were
+// made. Batches may nest; the outermost one posts.
+class WaveDoneBatch {
+public:
+    WaveDoneBatch();
+    ~WaveDoneBatch();
+    WaveDoneBatch(const WaveDoneBatch&) = delete;
+    WaveDoneBatch& operator=(const WaveDoneBatch&) = delete;
+
+private:
+    friend class WaveDoneNotifier;
+    // The batch open on this thread; null for none.
+    static WaveDoneBatch* Current();
+
+    WaveDoneBatch* outer_;
+    std::vector<std::pair<Dispatcher*, std::function<void()>>> held_;
 };
 
 }  // namespace orvia

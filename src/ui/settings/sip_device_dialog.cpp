@@ -40,12 +40,20 @@ constexpr FieldSpec kAccount[] = {
     {"natkeepalive", "NAT &keep-alive (seconds):", "25 with a registrar, 0: none"},
 };
 constexpr FieldSpec kCalls[] = {
+    {"channels", "Simultaneous ca&lls (channels):", "1"},
     {"ringinterval", "R&ing interval (seconds):", "6"},
     {"acceptfrom", "A&ccept calls from:", "everyone (e.g. 192.168.1.0/24, 10.0.0.5)"},
 };
 
-constexpr const char* kTransports[] = {"udp", "tcp"};
+constexpr FieldSpec kSecurity[] = {
+    {"tlscert", "TLS &certificate file:", "none (PEM)"},
+    {"tlskey", "TLS private &key file:", "none (PEM)"},
+};
+
+constexpr const char* kTransports[] = {"udp", "tcp", "tls"};
 constexpr const char* kDtmfModes[] = {"auto", "rfc4733", "inband", "info"};
+constexpr const char* kTlsVerify[] = {"true", "false"};
+constexpr const char* kMediaEncryption[] = {"none", "srtp", "srtp-optional"};
 
 // Longest value the configuration file keeps.
 constexpr std::size_t kValueMax = kProfileValueMax;
@@ -79,10 +87,14 @@ SipDeviceDialog::SipDeviceDialog(QWidget* parent, std::string path, std::string 
       path_(std::move(path)),
       section_(std::move(section)),
       transport_(Choices(this, std::begin(kTransports), std::end(kTransports))),
-      dtmf_(Choices(this, std::begin(kDtmfModes), std::end(kDtmfModes))) {
+      dtmf_(Choices(this, std::begin(kDtmfModes), std::end(kDtmfModes))),
+      tlsVerify_(Choices(this, std::begin(kTlsVerify), std::end(kTlsVerify))),
+      mediaEncryption_(Choices(this, std::begin(kMediaEncryption), std::end(kMediaEncryption))) {
     setWindowTitle(tr("SIP Device Settings"));
     transport_->setObjectName("transport");
     dtmf_->setObjectName("dtmf");
+    tlsVerify_->setObjectName("tlsverify");
+    mediaEncryption_->setObjectName("mediaenc");
 
     auto* network = new QGroupBox(tr("Network"), this);
     auto* networkForm = new QFormLayout(network);
@@ -99,6 +111,12 @@ SipDeviceDialog::SipDeviceDialog(QWidget* parent, std::string path, std::string 
     callsForm->addRow(tr("&Key tones (DTMF):"), dtmf_);
     AddFields(this, callsForm, std::begin(kCalls), std::end(kCalls));
 
+    auto* security = new QGroupBox(tr("Security"), this);
+    auto* securityForm = new QFormLayout(security);
+    securityForm->addRow(tr("Check the server's TLS c&ertificate:"), tlsVerify_);
+    AddFields(this, securityForm, std::begin(kSecurity), std::end(kSecurity));
+    securityForm->addRow(tr("&Media encryption (SRTP):"), mediaEncryption_);
+
     auto* where =
         new QLabel(tr("Section [%1] of %2")
                        .arg(QString::fromStdString(section_), QString::fromStdString(path_)),
@@ -111,6 +129,7 @@ SipDeviceDialog::SipDeviceDialog(QWidget* parent, std::string path, std::string 
     layout->addWidget(network);
     layout->addWidget(account);
     layout->addWidget(calls);
+    layout->addWidget(security);
     layout->addWidget(where);
     layout->addWidget(buttons);
     Field("acceptfrom")->setMinimumWidth(fontMetrics().averageCharWidth() * 46);
@@ -129,6 +148,8 @@ void SipDeviceDialog::OnInit() {
     Select(transport_, SettingOf(current, "transport"), "udp");
     const std::string dtmf = AsciiLower(SettingOf(current, "dtmf"));
     Select(dtmf_, dtmf == "rfc2833" ? "rfc4733" : dtmf, "auto");
+    Select(tlsVerify_, SettingOf(current, "tlsverify"), "true");
+    Select(mediaEncryption_, SettingOf(current, "mediaenc"), "none");
 }
 
 bool SipDeviceDialog::OnApply() {
@@ -138,6 +159,10 @@ bool SipDeviceDialog::OnApply() {
             values.emplace_back(key, transport_->currentText().toStdString());
         } else if (key == "dtmf") {
             values.emplace_back(key, dtmf_->currentText().toStdString());
+        } else if (key == "tlsverify") {
+            values.emplace_back(key, tlsVerify_->currentText().toStdString());
+        } else if (key == "mediaenc") {
+            values.emplace_back(key, mediaEncryption_->currentText().toStdString());
         } else if (QLineEdit* edit = Field(key.c_str())) {
             // The password is kept as typed; blanks around any other value
             // mean nothing.

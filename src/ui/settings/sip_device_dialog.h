@@ -32,12 +32,16 @@ public:
     QLineEdit* Field(const char* key) const;
     QComboBox* Transport() const { return transport_; }
     QComboBox* Dtmf() const { return dtmf_; }
+    QComboBox* TlsVerify() const { return tlsVerify_; }
+    QComboBox* MediaEncryption() const { return mediaEncryption_; }
 
 private:
     std::string path_;
     std::string section_;
     QComboBox* transport_;
     QComboBox* dtmf_;
+    QComboBox* tlsVerify_;
+    QComboBox* mediaEncryption_;
 };
 
 }  // namespace orvia

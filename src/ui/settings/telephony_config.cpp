@@ -20,13 +20,14 @@ TelephonyConfig TelephonyConfig::Read(const std::string& path) {
     for (auto& section : ReadTelephonySections(path)) {
         config.sections_.push_back(AsciiLower(section.first));
         // One section at a time through the same list builder the lines use,
-        // so a section counts as a device exactly when it does for them.
-        const TelephonyDevices one = TelephonyDevices::Build({section});
-        if (one.Count() != 1)
-            continue;
-        const TelephonyDevice& device = *one.Device(0);
-        config.devices_.push_back({section.first, AsciiLower(SettingOf(section.second, "type")),
-                                   device.Name(), device.IsVoiceCapable()});
+        // so a section gives the devices it gives them: none, one, or one per
+        // channel of a SIP account (each edited through the section).
+        const TelephonyDevices devices = TelephonyDevices::Build({section});
+        for (int id = 0; id < devices.Count(); ++id) {
+            const TelephonyDevice& device = *devices.Device(id);
+            config.devices_.push_back({section.first, AsciiLower(SettingOf(section.second, "type")),
+                                       device.Name(), device.IsVoiceCapable()});
+        }
     }
     return config;
 }

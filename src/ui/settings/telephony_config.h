@@ -5,7 +5,8 @@
 //
 // Device identifiers are positions in the list, as for the line
 // application: a section that gives no device (an unknown type, settings
-// its provider cannot use) takes no identifier.
+// its provider cannot use) takes no identifier, and a SIP account with
+// several channels takes one per channel.
 //
 // Main thread only (the providers are built on it).
 #pragma once

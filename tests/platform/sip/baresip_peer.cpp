@@ -45,10 +45,16 @@ BaresipPeer::~BaresipPeer() {
     process_.Stop();
 }
 
-bool BaresipPeer::Start(const std::string& folder, const std::string& wavPath) {
+bool BaresipPeer::Start(const std::string& folder, const std::string& wavPath,
+                        const BaresipOptions& options) {
+    // TLS takes the port after the SIP port: both must be free.
     sipPort_ = FreePort();
+    for (int attempt = 0;
+         attempt < 20 && !options.certificate.empty() && !LoopbackPortFree(sipPort_ + 1, true);
+         ++attempt)
+        sipPort_ = FreePort();
     ctrlPort_ = FreePort();
-    const std::string config =
+    std::string config =
         "poll_method epoll\n"
         "net_interface 127.0.0.1\n"
         "sip_listen 127.0.0.1:" +
@@ -65,9 +71,16 @@ bool BaresipPeer::Start(const std::string& folder, const std::string& wavPath) {
         "module_app ctrl_tcp.so\n"
         "ctrl_tcp_listen 127.0.0.1:" +
         std::to_string(ctrlPort_) + "\n";
+    if (!options.certificate.empty())
+        config += "sip_certificate " + options.certificate + "\n";
+    if (!options.mediaEncryption.empty())
+        config += "module srtp.so\n";
+    std::string account =
+        options.account.empty() ? "<sip:bob@127.0.0.1>;regint=0;answermode=auto" : options.account;
+    if (!options.mediaEncryption.empty())
+        account += ";mediaenc=" + options.mediaEncryption;
     if (!orvia::test::WriteFile(folder + "config", config) ||
-        !orvia::test::WriteFile(folder + "accounts",
-                                "<sip:bob@127.0.0.1>;regint=0;answermode=auto\n"))
+        !orvia::test::WriteFile(folder + "accounts", account + "\n"))
         return false;
     if (!process_.Start({"baresip", "-4", "-f", folder}, folder, "baresip.log"))
         return false;
@@ -84,6 +97,10 @@ bool BaresipPeer::Start(const std::string& folder, const std::string& wavPath) {
 
 std::string BaresipPeer::Address() const {
     return "sip:bob@127.0.0.1:" + std::to_string(sipPort_);
+}
+
+std::string BaresipPeer::TlsAddress() const {
+    return "sip:bob@127.0.0.1:" + std::to_string(sipPort_ + 1) + ";transport=tls";
 }
 
 bool BaresipPeer::Connect() {

@@ -1,6 +1,8 @@
 // The baresip user agent as a test peer: run headless with a private config
 // folder (aufile as the audio source, no player, G.711 only), controlled and
-// watched through its ctrl_tcp module (netstring-framed JSON).
+// watched through its ctrl_tcp module (netstring-framed JSON). It may take
+// TLS too (with a certificate), encrypt its media (its srtp module) and
+// register an account of its own.
 #pragma once
 
 #include <optional>
@@ -11,6 +13,18 @@
 
 namespace orvia::sip::test {
 
+struct BaresipOptions {
+    // PEM file with certificate and key: baresip then takes TLS as well, on
+    // the port after its SIP port.
+    std::string certificate;
+    // The account's media encryption ("srtp", "srtp-mand"); loads the srtp
+    // module.
+    std::string mediaEncryption;
+    // The accounts file's line; default: bob on 127.0.0.1, not registering,
+    // answering at once.
+    std::string account;
+};
+
 class BaresipPeer {
 public:
     BaresipPeer() = default;
@@ -20,9 +34,12 @@ public:
 
     // Starts baresip in folder (which gets its config) with the given WAV as
     // its microphone; false when it cannot be started or reached.
-    bool Start(const std::string& folder, const std::string& wavPath);
+    bool Start(const std::string& folder, const std::string& wavPath,
+               const BaresipOptions& options = {});
     // "sip:bob@127.0.0.1:<port>": where baresip takes calls (answered at once).
     std::string Address() const;
+    // The same over TLS (with a certificate).
+    std::string TlsAddress() const;
 
     // Runs a command ("dial", "hangup", "sndcode"); true when baresip says ok.
     bool Command(const std::string& command, const std::string& params = "");

@@ -12,9 +12,10 @@ namespace {
 class BaresipLineTest : public SipLineTest {
 protected:
     std::string Target() const { return "sip:orvia@127.0.0.1:" + std::to_string(port_); }
-    void StartBaresip(const std::vector<int16_t>& microphone) {
+    void StartBaresip(const std::vector<int16_t>& microphone, const BaresipOptions& options = {}) {
         ASSERT_TRUE(WriteWav(dir_.Path() + "microphone.wav", microphone));
-        ASSERT_TRUE(baresip_.Start(dir_.Path(), dir_.Path() + "microphone.wav")) << baresip_.Log();
+        ASSERT_TRUE(baresip_.Start(dir_.Path(), dir_.Path() + "microphone.wav", options))
+            << baresip_.Log();
     }
     BaresipPeer baresip_;
 };
@@ -39,6 +40,34 @@ TEST_F(BaresipLineTest, CallerLeavesAMessageThatIsRecordedWithItsAudio) {
     EXPECT_EQ(line_->GetCallerInfo(events_.FirstCall()).number, "bob");
     // After the jitter buffer's start, what the line got is baresip's tone.
     EXPECT_GT(audio_->ShareAt(440, 4000), 0.8);
+}
+
+TEST_F(BaresipLineTest, AnSrtpCallCarriesTheCallersAudioAndAPlainOfferIsRefused) {
+    ASSERT_NO_FATAL_FAILURE(OpenLine({{"mediaenc", "srtp"}}));
+    std::vector<int16_t> voice;
+    AppendSine(&voice, 440, 8000);
+    BaresipOptions options;
+    options.mediaEncryption = "srtp-mand";
+    ASSERT_NO_FATAL_FAILURE(StartBaresip(voice, options));
+    events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };
+    ASSERT_TRUE(baresip_.Command("dial", Target())) << baresip_.Log();
+    ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Connected); })) << baresip_.Log();
+    // baresip found our answer's key and protects its media with it.
+    ASSERT_TRUE(baresip_.WaitEvent("CALL_MENC", 5000)) << baresip_.Log();
+    RunUntil([&] { return audio_->Received().size() >= 8000 * 2; });
+    ASSERT_TRUE(baresip_.Command("hangup"));
+    ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); }));
+    // Only packets that decrypted reach the line: the tone is baresip's. Ours
+    // decrypted at baresip's end too (it complains of every one that does not).
+    EXPECT_GT(audio_->ShareAt(440, 4000), 0.8);
+    EXPECT_GT(audio_->PulledSamples(), 8000u);
+    EXPECT_EQ(baresip_.Log().find("failed to decrypt"), std::string::npos) << baresip_.Log();
+
+    // An offer without keys (sipp's plain RTP/AVP) hears 488.
+    PeerProcess plain;
+    ASSERT_NO_FATAL_FAILURE(StartSipp(
+        plain, "plain", Scenario(Invite() + ExpectOptional("100") + Expect("488") + Ack(1, 3))));
+    EXPECT_EQ(FinishPeer(plain), 0) << plain.Log();
 }
 
 TEST_F(BaresipLineTest, InbandKeysAndAFaxCallingToneInTheCallersAudio) {

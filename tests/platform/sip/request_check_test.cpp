@@ -20,6 +20,7 @@ TEST(RequestCheck, AnOfferNeedsAnAudioStreamTheLineCanUse) {
         std::string sdp;
         int family;
         bool usable;
+        bool srtp = false;  // the line speaks SRTP
     } cases[] = {
         {"plain audio", v4 + "m=audio 4000 RTP/AVP 0\r\n", AF_INET, true},
         {"line ends without CR", "c=IN IP4 192.0.2.1\nm=audio 4000 RTP/AVP 0\n", AF_INET, true},
@@ -34,6 +35,8 @@ TEST(RequestCheck, AnOfferNeedsAnAudioStreamTheLineCanUse) {
         {"video only", v4 + "m=video 4000 RTP/AVP 96\r\n", AF_INET, false},
         {"port 0", v4 + "m=audio 0 RTP/AVP 0\r\n", AF_INET, false},
         {"SRTP", v4 + "m=audio 4000 RTP/SAVP 0\r\n", AF_INET, false},
+        {"SRTP on an SRTP line", v4 + "m=audio 4000 RTP/SAVP 0\r\n", AF_INET, true, true},
+        {"plain audio on an SRTP line", v4 + "m=audio 4000 RTP/AVP 0\r\n", AF_INET, true, true},
         {"SRTP with feedback", v4 + "m=audio 4000 RTP/SAVPF 0\r\n", AF_INET, false},
         {"IPv6 on an IPv4 line", v6 + "m=audio 4000 RTP/AVP 0\r\n", AF_INET, false},
         {"IPv4 on an IPv6 line", v4 + "m=audio 4000 RTP/AVP 0\r\n", AF_INET6, false},
@@ -45,7 +48,7 @@ TEST(RequestCheck, AnOfferNeedsAnAudioStreamTheLineCanUse) {
         {"not even SDP", "hello", AF_INET, false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(OffersUsableAudio(c.sdp, c.family), c.usable) << c.what;
+        EXPECT_EQ(OffersUsableAudio(c.sdp, c.family, c.srtp), c.usable) << c.what;
 }
 
 }  // namespace

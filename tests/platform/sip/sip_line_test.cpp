@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "diagnostics_capture.h"
+#include "kamailio_peer.h"
 #include "line_harness.h"
 #include "platform/sip/sip_device.h"
 #include "platform/sip/sip_loop_p.h"
@@ -108,6 +109,54 @@ TEST_F(SipLineTest, OurHangUpSendsByeAndASecondCallerMeetsBusy) {
     EXPECT_EQ(events_.States(), "Offering Connected Idle");  // the second call never offered
     // Once idle, a request for the call is refused or fails.
     EXPECT_FALSE(line_->GenerateDigits(events_.FirstCall(), "1"));
+}
+
+TEST_F(SipLineTest, ChannelsOfOneAccountTakeACallEachAndTheNextHearsBusy) {
+    SipLineHooks hooks = DefaultSipLineHooks();
+    hooks.audio = AudioProbe::Factory(audio_);
+    std::string error;
+    auto devices = CreateSipDevices(
+        "office",
+        {{"name", "Office"}, {"listen", "127.0.0.1:0"}, {"ringinterval", "0.1"}, {"channels", "3"}},
+        hooks, &error);
+    ASSERT_EQ(devices.size(), 3u) << error;
+    EXPECT_EQ(devices[0]->Name(), "Office 1");
+    EXPECT_EQ(devices[2]->Name(), "Office 3");
+    EXPECT_FALSE(devices[0]->ChannelGroup().empty());
+    EXPECT_EQ(devices[0]->ChannelGroup(), devices[2]->ChannelGroup());
+
+    // Channels 1 and 3 open; channel 2 has no owner and takes no call.
+    RecordingEvents first, third;
+    auto one = devices[0]->OpenLine(&first);
+    auto three = devices[2]->OpenLine(&third);
+    ASSERT_TRUE(one && three) << devices[0]->LastError() << devices[2]->LastError();
+    EXPECT_FALSE(devices[0]->OpenLine(&first));  // one owner a channel
+    EXPECT_EQ(devices[0]->LastError(), "the device is open already");
+    const std::string address = one->LocalSipAddress();
+    EXPECT_EQ(three->LocalSipAddress(), address);  // one account, one address
+    port_ = std::stoi(address.substr(address.rfind(':') + 1));
+    first.onRing = [&](int) { one->Answer(first.FirstCall()); };
+    third.onRing = [&](int) { three->Answer(third.FirstCall()); };
+
+    const std::string answered = Scenario(Invite() + ExpectOptional("100") + Expect("180") +
+                                          Expect("200") + Ack() + ExpectRequestAndReply("BYE"));
+    PeerProcess a, b, c;
+    ASSERT_NO_FATAL_FAILURE(StartSipp(a, "a", answered, MediaArgs(false)));
+    ASSERT_TRUE(RunUntil([&] { return first.HasState(CallState::Connected); })) << a.Log();
+    ASSERT_NO_FATAL_FAILURE(StartSipp(b, "b", answered, MediaArgs(false)));
+    ASSERT_TRUE(RunUntil([&] { return third.HasState(CallState::Connected); })) << b.Log();
+    ASSERT_NO_FATAL_FAILURE(
+        StartSipp(c, "c", Scenario(Invite() + ExpectOptional("100") + Expect("486") + Ack(1, 3))));
+    EXPECT_EQ(FinishPeer(c), 0) << c.Log();
+
+    // Closing a channel hangs up its call only.
+    one.reset();
+    EXPECT_EQ(FinishPeer(a), 0) << a.Log();
+    EXPECT_EQ(third.States(), "Offering Connected");
+    three->Drop(third.FirstCall());
+    ASSERT_TRUE(RunUntil([&] { return third.HasState(CallState::Idle); }));
+    EXPECT_EQ(FinishPeer(b), 0) << b.Log();
+    EXPECT_EQ(first.States(), "Offering Connected");
 }
 
 TEST_F(SipLineTest, RefusesCallersOutsideTheAcceptList) {
@@ -255,6 +304,38 @@ TEST_F(SipLineTest, RegistersWithDigestAuthenticationAndRefreshes) {
     EXPECT_NE(all.find(said), std::string::npos) << all;
     EXPECT_EQ(all.find(said), all.rfind(said)) << all;
     EXPECT_EQ(all.find("s3cret"), std::string::npos) << all;
+}
+
+TEST_F(SipLineTest, KamailioTakesTheRightPasswordAndAWrongOneIsReportedAndRetried) {
+    KamailioPeer kamailio;
+    ASSERT_TRUE(kamailio.Start(dir_.Path(), {{"orvia", "Orvia-secret"}}, 2)) << kamailio.Log();
+    DiagnosticsCapture events;
+    ASSERT_NO_FATAL_FAILURE(
+        OpenLine({{"registrar", kamailio.Uri()}, {"user", "orvia"}, {"password", "Orvia-secret"}}));
+    ASSERT_TRUE(RunUntil([&] { return line_->IsRegistered(); })) << kamailio.Log();
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Info, "sip", {"registered with " + kamailio.Uri()}))
+        << events.AllText();
+
+    // With a wrong password kamailio challenges again and asks for a retry in
+    // 2 s: the failure is reported, and the line tries again then.
+    ASSERT_NO_FATAL_FAILURE(OpenLine(
+        {{"registrar", kamailio.Uri()}, {"user", "orvia"}, {"password", "Not-the-secret"}}));
+    const std::string failure = "registration with " + kamailio.Uri() +
+                                " as sip:orvia@127.0.0.1:" + std::to_string(kamailio.Port()) +
+                                " failed: 401 Unauthorized; next try at";
+    auto failures = [&] {
+        int count = 0;
+        for (const DiagnosticEvent& event : events.Events())
+            count += event.level == DiagnosticLevel::Error &&
+                     event.text.find(failure) != std::string::npos &&
+                     event.text.find("(in 2 s)") != std::string::npos;
+        return count;
+    };
+    ASSERT_TRUE(RunUntil([&] { return failures() >= 2; }, 20000))
+        << events.AllText() << kamailio.Log();
+    EXPECT_FALSE(line_->IsRegistered());
+    EXPECT_EQ(line_->DeviceStatus().registration.state, RegistrationState::Failed);
+    EXPECT_EQ(events.AllText().find("Not-the-secret"), std::string::npos) << events.AllText();
 }
 
 TEST_F(SipLineTest, AWrongPasswordLeavesTheLineUnregistered) {

@@ -61,7 +61,7 @@ TEST(SipSettings, ProviderAccountRegistersWithKeepaliveAndIsNamedByItsAddress) {
 TEST(SipSettings, RefusesWhatItCannotUse) {
     EXPECT_NE(Refused({{"listen", "pbx.example.net:5060"}}).find("listen"), std::string::npos);
     EXPECT_NE(Refused({{"listen", "127.0.0.1:70000"}}).find("listen"), std::string::npos);
-    EXPECT_NE(Refused({{"transport", "tls"}}).find("transport"), std::string::npos);
+    EXPECT_NE(Refused({{"transport", "sctp"}}).find("transport"), std::string::npos);
     EXPECT_NE(Refused({{"dtmf", "loud"}}).find("dtmf"), std::string::npos);
     EXPECT_NE(Refused({{"ringinterval", "0"}}).find("ringinterval"), std::string::npos);
     EXPECT_NE(Refused({{"ringinterval", "6s"}}).find("ringinterval"), std::string::npos);
@@ -72,6 +72,62 @@ TEST(SipSettings, RefusesWhatItCannotUse) {
     EXPECT_NE(Refused({{"displayname", "Evil\r\nVia: x"}}).find("control"), std::string::npos);
     EXPECT_NE(Refused({{"acceptfrom", "10.0.0.0/33"}}).find("acceptfrom"), std::string::npos);
     EXPECT_NE(Refused({{"acceptfrom", "pbx.example.net"}}).find("acceptfrom"), std::string::npos);
+}
+
+TEST(SipSettings, ChannelsTlsAndMediaEncryption) {
+    const SipDeviceSettings plain = Parse({});
+    EXPECT_EQ(plain.channels, 1);
+    EXPECT_TRUE(plain.tlsVerify);
+    EXPECT_EQ(plain.mediaEncryption, MediaEncryption::None);
+
+    const SipDeviceSettings office = Parse({{"channels", "8"},
+                                            {"transport", "tls"},
+                                            {"user", "201"},
+                                            {"registrar", "sips:pbx.example.net"},
+                                            {"mediaenc", "SRTP"}});
+    EXPECT_EQ(office.channels, 8);
+    EXPECT_EQ(office.listenPort, 5061);  // TLS listens on 5061 unless told
+    EXPECT_EQ(office.registrar, "sip:pbx.example.net;transport=tls");
+    EXPECT_EQ(office.serverHost, "pbx.example.net");
+    EXPECT_EQ(office.TransportParam(), ";transport=tls");
+    EXPECT_EQ(office.mediaEncryption, MediaEncryption::Srtp);
+
+    // The proxy is where requests go first: its name is the one to verify.
+    const SipDeviceSettings proxied = Parse({{"transport", "tls"},
+                                             {"user", "201"},
+                                             {"registrar", "pbx.example.net"},
+                                             {"outboundproxy", "sbc.example.net:5071"},
+                                             {"tlsverify", "false"},
+                                             {"listen", "127.0.0.1"},
+                                             {"mediaenc", "srtp-optional"}});
+    EXPECT_EQ(proxied.serverHost, "sbc.example.net");
+    EXPECT_EQ(proxied.outboundProxy, "sip:sbc.example.net:5071;transport=tls;lr");
+    EXPECT_FALSE(proxied.tlsVerify);
+    EXPECT_EQ(proxied.listenPort, 5061);
+    EXPECT_EQ(proxied.mediaEncryption, MediaEncryption::SrtpOptional);
+
+    const SipDeviceSettings listening = Parse({{"transport", "tls"},
+                                               {"tlscert", "/etc/orvia/cert.pem"},
+                                               {"tlskey", "/etc/orvia/key.pem"}});
+    EXPECT_EQ(listening.tlsCert, "/etc/orvia/cert.pem");
+    EXPECT_EQ(listening.tlsKey, "/etc/orvia/key.pem");
+
+    struct Case {
+        TelephonySettings values;
+        const char* named;  // what the reason names
+    } refused[] = {
+        {{{"channels", "0"}}, "channels"},
+        {{{"channels", "65"}}, "channels"},
+        {{{"channels", "two"}}, "channels"},
+        {{{"tlsverify", "maybe"}}, "tlsverify"},
+        {{{"mediaenc", "zrtp"}}, "mediaenc"},
+        {{{"tlscert", "cert.pem"}, {"tlskey", "/k.pem"}}, "tlscert"},  // not absolute
+        {{{"tlscert", "/c.pem"}}, "tlskey"},                           // a certificate without key
+        {{{"transport", "tls"}}, "tlscert"},  // takes calls, but has no certificate
+        {{{"user", "a"}, {"registrar", "sips:pbx"}}, "sips"},  // sips: without TLS
+    };
+    for (const Case& c : refused)
+        EXPECT_NE(Refused(c.values).find(c.named), std::string::npos) << c.named;
 }
 
 TEST(AddressFilter, AllowsListedAddressesAndPrefixesOnly) {

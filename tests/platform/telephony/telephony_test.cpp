@@ -20,28 +20,37 @@ TEST(TelephonyDevices, BuildsRegisteredTypesInOrderAndReportsTheRest) {
     RegisterTelephonyProvider(
         "Fake",
         [](const std::string& section, const TelephonySettings& settings, std::string* error) {
+            TelephonyDeviceList made;
             if (SettingOf(settings, "broken") == "yes") {
                 *error = "broken on purpose";
-                return std::unique_ptr<TelephonyDevice>();
+                return made;
             }
-            return std::unique_ptr<TelephonyDevice>(
-                new NamedDevice(SettingOf(settings, "NAME", section)));
+            // "count" devices from one section, like the channels of an account.
+            const int count = std::stoi(SettingOf(settings, "count", "1"));
+            for (int i = 0; i < count; ++i)
+                made.push_back(std::make_unique<NamedDevice>(SettingOf(settings, "NAME", section) +
+                                                             (count > 1 ? std::to_string(i) : "")));
+            return made;
         },
-        {"name", "broken"});
+        {"name", "broken", "count"});
     EXPECT_TRUE(HasTelephonyProvider("fake"));
-    EXPECT_EQ(TelephonyProviderKeys("FAKE"), (std::vector<std::string>{"name", "broken"}));
+    EXPECT_EQ(TelephonyProviderKeys("FAKE"), (std::vector<std::string>{"name", "broken", "count"}));
     EXPECT_TRUE(TelephonyProviderKeys("nosuch").empty());
     const TelephonyDevices devices = TelephonyDevices::Build({
         {"first", {{"type", "FAKE"}, {"name", "Front desk"}}},
         {"second", {{"type", "nosuch"}}},
         {"third", {{"Type", "fake"}, {"broken", "yes"}}},
-        {"fourth", {{"type", "fake"}}},
+        {"fourth", {{"type", "fake"}, {"count", "2"}}},
         {"fifth", {{"name", "no type"}}},
+        {"sixth", {{"type", "fake"}}},
     });
-    ASSERT_EQ(devices.Count(), 2u);
+    // A device's identifier is its position, the devices of one section in a row.
+    ASSERT_EQ(devices.Count(), 4u);
     EXPECT_EQ(devices.Device(0)->Name(), "Front desk");
-    EXPECT_EQ(devices.Device(1)->Name(), "fourth");
-    EXPECT_EQ(devices.Device(2), nullptr);
+    EXPECT_EQ(devices.Device(1)->Name(), "fourth0");
+    EXPECT_EQ(devices.Device(2)->Name(), "fourth1");
+    EXPECT_EQ(devices.Device(3)->Name(), "sixth");
+    EXPECT_EQ(devices.Device(4), nullptr);
     EXPECT_EQ(devices.Device(-1), nullptr);
     // Each problem names its section and says what is wrong with it.
     ASSERT_EQ(devices.Problems().size(), 3u);

@@ -63,6 +63,42 @@ TEST_F(WaveInQueueTest, FillsBuffersInOrderAndReturnsEachWhenFull) {
     EXPECT_FALSE(queue_.WaitForWork(0));  // no buffer left
 }
 
+// A clock that fills many buffers at once posts their return together: one
+// task for the main thread, the buffers in the order they were filled, and a
+// queue closed before the task runs still drops its own.
+TEST_F(WaveInQueueTest, BuffersFilledInOneBatchAreReturnedInOnePost) {
+    StepDispatcher other;
+    std::vector<WaveBuffer*> otherReturned;
+    WaveInQueue second(PcmFormat{1, 8000}, WaveDoneNotifier(&other, [&](WaveBuffer* b) {
+                           otherReturned.push_back(b);
+                       }));
+    auto a = EmptyBuffer(2);
+    auto b = EmptyBuffer(2);
+    auto c = EmptyBuffer(2);
+    ASSERT_EQ(queue_.AddBuffer(&a->header), WaveResult::Ok);
+    ASSERT_EQ(queue_.AddBuffer(&b->header), WaveResult::Ok);
+    ASSERT_EQ(second.AddBuffer(&c->header), WaveResult::Ok);
+    queue_.Start();
+    second.Start();
+    {
+        const WaveDoneBatch batch;
+        {
+            const WaveDoneBatch inner;  // nested: the outermost one posts
+            EXPECT_EQ(Push(Ramp(1, 2)), 2u);
+        }
+        EXPECT_EQ(dispatcher_.PendingCount(), 0u);
+        EXPECT_EQ(Push(Ramp(3, 2)), 2u);
+        EXPECT_EQ(second.Push(Ramp(5, 2).data(), 2), 2u);
+        EXPECT_EQ(dispatcher_.PendingCount(), 0u);  // held until the batch ends
+    }
+    EXPECT_EQ(dispatcher_.PendingCount(), 1u);
+    EXPECT_EQ(other.PendingCount(), 1u);
+    EXPECT_THAT(Returned(), ElementsAre(&a->header, &b->header));
+    second.Close();
+    other.RunPending();
+    EXPECT_THAT(otherReturned, IsEmpty());
+}
+
 TEST_F(WaveInQueueTest, StopReturnsThePartlyFilledBufferAndKeepsTheEmptyOnes) {
     auto a = EmptyBuffer(4);
     auto b = EmptyBuffer(4);

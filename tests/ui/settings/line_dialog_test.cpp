@@ -105,7 +105,9 @@ TEST_F(LineDialogTest, TheSipDialogWritesWhatTheProviderReads) {
     LinePropertiesDlg line(nullptr, 0);
     line.Prepare();
     line.show();
-    ASSERT_EQ(line.Device()->currentText(), "Desk");
+    // Each channel of the account is a device of its own.
+    ASSERT_EQ(line.Device()->count(), 2);
+    ASSERT_EQ(line.Device()->currentText(), "Desk 1");
     questions_.QueueDialog([](QDialog& dialog) {
         auto& sip = static_cast<SipDeviceDialog&>(dialog);
         EXPECT_EQ(sip.Field("name")->text(), "Desk");
@@ -124,11 +126,13 @@ TEST_F(LineDialogTest, TheSipDialogWritesWhatTheProviderReads) {
         Type(sip.Field("ringinterval"), "2.5");
         Type(sip.Field("acceptfrom"), "192.168.1.0/24, 10.0.0.5");
         Type(sip.Field("natkeepalive"), "40");
+        Type(sip.Field("channels"), "4");
+        sip.MediaEncryption()->setCurrentIndex(sip.MediaEncryption()->findText("srtp-optional"));
         dialog.accept();
     });
     QTest::mouseClick(line.Configure(), Qt::LeftButton);
     // The dialog shows the new name at once.
-    EXPECT_EQ(line.Device()->currentText(), "Main number");
+    EXPECT_EQ(line.Device()->currentText(), "Main number 1");
     EXPECT_EQ(Setting("state", "restart"), "true");
 
     const sip::SipDeviceSettings sip = ParsedSip("desk");
@@ -145,8 +149,9 @@ TEST_F(LineDialogTest, TheSipDialogWritesWhatTheProviderReads) {
     EXPECT_EQ(sip.dtmf, sip::DtmfMode::Info);
     EXPECT_EQ(sip.ringIntervalMs, 2500);
     EXPECT_EQ(sip.natKeepaliveSeconds, 40);
-    // A key the dialog does not know is kept.
-    EXPECT_EQ(ReadProfileString(TelephonyPath(), "desk", "channels", ""), "2");
+    EXPECT_EQ(sip.channels, 4);
+    EXPECT_EQ(sip.mediaEncryption, sip::MediaEncryption::SrtpOptional);
+    EXPECT_TRUE(sip.tlsVerify);
 }
 
 TEST_F(LineDialogTest, SettingsTheProviderCannotUseAreRefusedAndTheFileKept) {

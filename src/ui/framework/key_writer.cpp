@@ -17,6 +17,14 @@ void KeyWriter::Int(std::string_view section, std::string_view key, int64_t valu
     Done(WriteProfileInt(file_, section, key, value));
 }
 
+void KeyWriter::Db(std::string_view section, std::string_view key, int db) {
+    Done(WriteProfileDb(file_, section, key, db));
+}
+
+void KeyWriter::Duration(std::string_view section, std::string_view key, int32_t ticks) {
+    Done(WriteProfileDuration(file_, section, key, ticks));
+}
+
 void KeyWriter::TimeOfDay(std::string_view section, std::string_view key, int32_t seconds) {
     Done(WriteProfileTimeOfDay(file_, section, key, seconds));
 }

@@ -22,6 +22,8 @@ public:
     void Text(std::string_view section, std::string_view key, std::string_view value);
     void Bool(std::string_view section, std::string_view key, bool value);
     void Int(std::string_view section, std::string_view key, int64_t value);
+    void Db(std::string_view section, std::string_view key, int db);
+    void Duration(std::string_view section, std::string_view key, int32_t ticks);
     void TimeOfDay(std::string_view section, std::string_view key, int32_t seconds);
     void DateTime(std::string_view section, std::string_view key, int64_t value);
 

@@ -15,8 +15,8 @@
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 #include "ui/framework/help.h"
+#include "ui/framework/key_writer.h"
 #include "ui/settings/ogm_choice.h"
-#include "ui/settings/settings_writer.h"
 
 namespace orvia {
 namespace {
@@ -107,7 +107,7 @@ void LAutoHoursPage::OnInit() {
 }
 
 bool LAutoHoursPage::OnApply() {
-    SettingsWriter write(Store().SettingsFile());
+    KeyWriter write(Store().SettingsFile());
     write.Bool(kAutoHours, "enabled", enabled_->isChecked());
     for (std::size_t i = 0; i < times_.size(); ++i)
         write.TimeOfDay(kAutoHours, kTimeKeys[i].key,
@@ -116,8 +116,8 @@ bool LAutoHoursPage::OnApply() {
     write.Text(kAutoHours, "duringogm", duringOgm_->currentText().toStdString());
     write.Int(kAutoHours, "aftermode", CheckedMode(after_));
     write.Text(kAutoHours, "afterogm", afterOgm_->currentText().toStdString());
-    write.Report(this);
-    return true;
+    // A write that failed keeps the user on the page, told why.
+    return write.Confirm(this);
 }
 
 void LAutoHoursPage::UpdateControls() {

@@ -17,11 +17,11 @@
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 #include "ui/framework/help.h"
+#include "ui/framework/key_writer.h"
 #include "ui/settings/db_edit.h"
 #include "ui/settings/device_settings.h"
 #include "ui/settings/line_properties_dialog.h"
 #include "ui/settings/settings_messages.h"
-#include "ui/settings/settings_writer.h"
 #include "ui/settings/sound_device_lists.h"
 #include "ui/settings/telephony_config.h"
 
@@ -189,15 +189,15 @@ void LSetDevicesPage::EditLine() {
 }
 
 bool LSetDevicesPage::OnApply() {
-    SettingsWriter write(Store().SettingsFile());
+    KeyWriter write(Store().SettingsFile());
     write.Int(kSettings, "playdevice", playDevice_->currentIndex());
     write.Db(kSettings, "playvolume", playVolume_->Value());
     write.Int(kSettings, "announcedevice", announceDevice_->currentIndex());
     write.Db(kSettings, "announcevolume", announceVolume_->Value());
     write.Bool(kSettings, "fax", faxDial_->isChecked());
     write.Text(kSettings, "faxdial", faxDigits_->text().toStdString());
-    write.Report(this);
-    return true;
+    // A write that failed keeps the user on the page, told why.
+    return write.Confirm(this);
 }
 
 void LSetDevicesPage::UpdateControls() {

@@ -13,9 +13,9 @@
 #include "store/profile.h"
 #include "store/settings_store.h"
 #include "ui/framework/help.h"
+#include "ui/framework/key_writer.h"
 #include "ui/framework/progress_dialog.h"
 #include "ui/settings/settings_messages.h"
-#include "ui/settings/settings_writer.h"
 
 namespace orvia {
 namespace {
@@ -128,14 +128,14 @@ void LEmailPage::OnInit() {
 }
 
 bool LEmailPage::OnApply() {
-    SettingsWriter write(Store().SettingsFile());
+    KeyWriter write(Store().SettingsFile());
     write.Text(kSmtp, "server", server_->text().trimmed().toStdString());
     write.Text(kSmtp, "security", kSecurity[std::max(0, security_->currentIndex())]);
     write.Text(kSmtp, "user", user_->text().trimmed().toStdString());
     write.Text(kSmtp, "password", password_->text().toStdString());
     write.Text(kSmtp, "from", from_->text().trimmed().toStdString());
-    write.Report(this);
-    return true;
+    // A write that failed keeps the user on the page, told why.
+    return write.Confirm(this);
 }
 
 void LEmailPage::OnCommand(QObject* control) {

@@ -12,11 +12,11 @@
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 #include "ui/framework/help.h"
+#include "ui/framework/key_writer.h"
+#include "ui/framework/number_edit.h"
 #include "ui/main/main_messages.h"
 #include "ui/settings/db_edit.h"
-#include "ui/settings/digits_edit.h"
 #include "ui/settings/settings_messages.h"
-#include "ui/settings/settings_writer.h"
 #include "ui/settings/startup_registration.h"
 
 namespace orvia {
@@ -32,12 +32,12 @@ LGeneralPage::LGeneralPage(StartupRegistration& startup, QWidget* parent)
       runAtLogon_(new QCheckBox(tr("Run Orvia automatically as tray icon on system startup"))),
       service_(new QCheckBox(tr("Run Orvia as system service (before Log On)"))),
       fixedRings_(new QRadioButton(tr("Answer calls after fixed number of rings (2 - 20)"))),
-      rings_(MakeDigitsEdit(DigitsSign::Unsigned)),
+      rings_(MakeNumberEdit(nullptr, NumberSign::Unsigned)),
       tollSaver_(new QRadioButton(tr("Use Tollsaver (wait 2 more rings if no new messages)"))),
       openWindow_(new QCheckBox(tr("Bring Orvia to foreground when new messages received"))),
       cidFlash_(new QCheckBox(tr("Flash Caller ID of incoming calls on screen"))),
       gain_(new LDBEdit(-8, 8)),
-      highPass_(MakeDigitsEdit(DigitsSign::Unsigned)),
+      highPass_(MakeNumberEdit(nullptr, NumberSign::Unsigned)),
       compressor_(new LDBEdit(-18, 0)) {
     rings_->setObjectName("rings");
     highPass_->setObjectName("highPass");
@@ -108,7 +108,7 @@ void LGeneralPage::ApplyStartup() {
 
 bool LGeneralPage::OnApply() {
     ApplyStartup();
-    SettingsWriter write(Store().SettingsFile());
+    KeyWriter write(Store().SettingsFile());
     write.Bool(kSettings, "tollsaver", tollSaver_->isChecked());
     write.Text(kSettings, "nrings", rings_->text().toStdString());
     write.Bool(kSettings, "openwindow", openWindow_->isChecked());
@@ -116,8 +116,8 @@ bool LGeneralPage::OnApply() {
     write.Db(kSettings, "audiogain", gain_->Value());
     write.Text(kSettings, "audiohighpass", highPass_->text().toStdString());
     write.Db(kSettings, "audiocompressorthres", compressor_->Value());
-    write.Report(this);
-    return true;
+    // A write that failed keeps the user on the page, told why.
+    return write.Confirm(this);
 }
 
 void LGeneralPage::UpdateControls() {

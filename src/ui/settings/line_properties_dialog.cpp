@@ -15,11 +15,11 @@
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 #include "ui/framework/help.h"
+#include "ui/framework/key_writer.h"
 #include "ui/framework/standard_buttons.h"
 #include "ui/settings/device_settings.h"
 #include "ui/settings/ogm_choice.h"
 #include "ui/settings/settings_messages.h"
-#include "ui/settings/settings_writer.h"
 
 namespace orvia {
 
@@ -100,7 +100,7 @@ void LinePropertiesDlg::UpdateControls() {
 }
 
 bool LinePropertiesDlg::OnApply() {
-    SettingsWriter write(Store().SettingsFile());
+    KeyWriter write(Store().SettingsFile());
     write.Text(section_, "name", name_->text().toStdString());
     const int device = device_->currentIndex();
     if (device >= 0) {
@@ -113,7 +113,7 @@ bool LinePropertiesDlg::OnApply() {
     write.Bool(section_, "ogmoverride", overrideOgm_->isChecked());
     write.Text(section_, "ogm", ogm_->currentText().toStdString());
     write.Bool(section_, "cidflash", !noCidFlash_->isChecked());
-    return write.Report(this);
+    return write.Confirm(this);
 }
 
 }  // namespace orvia

@@ -17,10 +17,10 @@
 #include "store/settings_store.h"
 #include "ui/format/format_chooser.h"
 #include "ui/framework/help.h"
+#include "ui/framework/key_writer.h"
+#include "ui/framework/number_edit.h"
 #include "ui/settings/db_edit.h"
-#include "ui/settings/digits_edit.h"
 #include "ui/settings/settings_messages.h"
-#include "ui/settings/settings_writer.h"
 
 namespace orvia {
 namespace {
@@ -60,7 +60,7 @@ LTransferPage::LTransferPage(FormatChooser chooser, QWidget* parent)
       detectEnd_(
           new QCheckBox(tr("Detect End of Call Tone (disable if Orvia hangs-up during call)"))),
       recThres_(new LDBEdit(-32, -12)),
-      deleteDays_(MakeDigitsEdit(DigitsSign::Signed)),
+      deleteDays_(MakeNumberEdit(nullptr, NumberSign::Signed)),
       compression_(new QPushButton(tr("Set Audio Compression Format (to reduce file size)..."))) {
     auto* blindGroup = new QGroupBox(tr("Blind Transfer"));
     auto* blind = new QFormLayout(blindGroup);
@@ -124,7 +124,7 @@ void LTransferPage::OnInit() {
 }
 
 bool LTransferPage::OnApply() {
-    SettingsWriter write(Store().SettingsFile());
+    KeyWriter write(Store().SettingsFile());
     for (const TransferKey& key : kTransferKeys)
         write.Text(kTransfer, key.key, TransferEdit(key.key)->text().toStdString());
     write.Bool(kTransfer, "blindtapi", blindTapi_->isChecked());
@@ -139,8 +139,8 @@ bool LTransferPage::OnApply() {
         if (write.Ok())
             detectEndShown_ = detect;
     }
-    write.Report(this);
-    return true;
+    // A write that failed keeps the user on the page, told why.
+    return write.Confirm(this);
 }
 
 void LTransferPage::OnCommand(QObject* control) {

@@ -215,7 +215,7 @@ WebResponse WebApp::Handle(const WebRequest& request) {
     if (path == std::vector<std::string>{"signin"}) {
         if (post)
             return SignIn(request, settings);
-        return session ? Redirect("/") : SignInForm(200, "", "");
+        return session ? Redirect("/") : SignInForm(request, 200, "", "");
     }
     if (!session) {
         if (post)
@@ -262,8 +262,22 @@ WebResponse WebApp::Handle(const WebRequest& request) {
     return NotFound(true);
 }
 
-WebResponse WebApp::SignInForm(int status, const std::string& problem, const std::string& user) {
-    const std::string token = RandomHex(16);
+// The sign-in token the browser already holds, when it is one this view
+// made (32 hex digits), else a new one. Keeping it means every sign-in page a
+// browser is shown carries the same token: a reload, a second tab, or the
+// browser's own icon request redirected to /signin then never makes the form
+// already on screen stale.
+std::string WebApp::SignInToken(const WebRequest& request) const {
+    const auto cookie = request.cookies.find(CookieName(kSignInCookie));
+    if (cookie != request.cookies.end() && cookie->second.size() == 32 &&
+        cookie->second.find_first_not_of("0123456789abcdef") == std::string::npos)
+        return cookie->second;
+    return RandomHex(16);
+}
+
+WebResponse WebApp::SignInForm(const WebRequest& request, int status, const std::string& problem,
+                               const std::string& user) {
+    const std::string token = SignInToken(request);
     WebResponse response = Page(status, SignInPage(token, problem, user));
     response.headers.emplace_back("Set-Cookie", Cookie(kSignInCookie, token, kSignInFormSeconds));
     return response;
@@ -278,7 +292,7 @@ WebResponse WebApp::SignIn(const WebRequest& request, const WebSettings& setting
     const std::string formToken = cookie == request.cookies.end() ? "" : cookie->second;
     const std::string user = field("user");
     if (!SameSecret(field("csrf"), formToken))
-        return SignInForm(403, "The sign-in form had expired: sign in again.", user);
+        return SignInForm(request, 403, "The sign-in form had expired: sign in again.", user);
     const std::string client = request.client;
     const std::optional<bool> locked =
         calls_.Call<bool>([](MainDialog&) { return SignInLocked(LocalNow()); });
@@ -293,7 +307,7 @@ WebResponse WebApp::SignIn(const WebRequest& request, const WebSettings& setting
         calls_.Call<bool>([user, client, whileLocked, settings](MainDialog&) {
             return NoteRefusedSignIn(user, client, whileLocked, settings, LocalNow());
         });
-        return SignInForm(403, kWrongSignIn, user);
+        return SignInForm(request, 403, kWrongSignIn, user);
     }
     const WebSession session = sessions_.Open(settings.user, settings.passwordHash,
                                               MonotonicSeconds(), settings.sessionMinutes * 60);

@@ -45,7 +45,9 @@ private:
         std::shared_ptr<const std::string> data;
     };
 
-    WebResponse SignInForm(int status, const std::string& problem, const std::string& user);
+    std::string SignInToken(const WebRequest& request) const;
+    WebResponse SignInForm(const WebRequest& request, int status, const std::string& problem,
+                           const std::string& user);
     WebResponse SignIn(const WebRequest& request, const WebSettings& settings);
     WebResponse SignOut(const WebSession& session);
     WebResponse Mailboxes(const WebSession& session, const WebSettings& settings);

@@ -30,11 +30,15 @@ PASSWORD = "browser-pass-1"
 CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
 FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync",
-         "--no-default-browser-check", "--mute-audio", "--hide-scrollbars"]
+         "--no-default-browser-check", "--mute-audio", "--hide-scrollbars",
+         # Shared memory in /tmp: a container's /dev/shm can be too small.
+         "--disable-dev-shm-usage"]
 
 
 def fail(text):
-    sys.stderr.write("browser_check: %s\n" % text)
+    # On standard output: the test shows what the script printed there.
+    sys.stdout.write("browser_check: %s\n" % text)
+    sys.stdout.flush()
     sys.exit(1)
 
 
@@ -85,15 +89,6 @@ class DevTools:
                 return answer.get("result", {})
             self.events.append(answer)
 
-    def wait_event(self, name, timeout=30):
-        deadline = time.time() + timeout
-        while True:
-            for i, event in enumerate(self.events):
-                if event.get("method") == name:
-                    del self.events[i]
-                    return event
-            self.events.append(self._read_message(deadline))
-
     def close(self):
         try:
             self.call("Browser.close", timeout=10)
@@ -127,15 +122,32 @@ def start_orvia(orvia):
     fail("orvia did not start its web view; it said:\n" + seen)
 
 
-def navigate(tools, session, url):
-    tools.call("Page.navigate", {"url": url}, session)
-    tools.wait_event("Page.loadEventFired")
-
-
 def evaluate(tools, session, expression):
     result = tools.call("Runtime.evaluate", {"expression": expression, "returnByValue": True},
                         session)
+    if "exceptionDetails" in result:
+        fail("the page threw on %r: %s" % (expression, result["exceptionDetails"]))
     return result.get("result", {}).get("value")
+
+
+def wait_for_page(tools, session, path, timeout=30):
+    """Waits until the tab shows PATH fully loaded. Load events are not used:
+    the first blank page's own load can arrive after Page.enable and would be
+    taken for the next page's."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        state = evaluate(tools, session, "[location.pathname, document.readyState]")
+        if state == [path, "complete"]:
+            return
+        time.sleep(0.05)
+    fail("the browser did not arrive at %s; it shows %s: %s" %
+         (path, evaluate(tools, session, "location.href"),
+          evaluate(tools, session, "document.body ? document.body.innerText : ''")))
+
+
+def navigate(tools, session, base, path):
+    tools.call("Page.navigate", {"url": base + path}, session)
+    wait_for_page(tools, session, path)
 
 
 def main():
@@ -155,18 +167,16 @@ def main():
         tools.call("Emulation.setDeviceMetricsOverride",
                    {"width": 390, "height": 844, "deviceScaleFactor": 1, "mobile": True}, session)
         tools.call("Emulation.setLocaleOverride", {"locale": "de-DE"}, session)
-        navigate(tools, session, base + "/signin")
-        tools.call("Runtime.evaluate", {"expression":
-                   "document.getElementById('user').value = 'owner';"
-                   "document.getElementById('password').value = %s;"
-                   "document.querySelector('form').submit();" % json.dumps(PASSWORD)}, session)
-        tools.wait_event("Page.loadEventFired")
-        if evaluate(tools, session, "location.pathname") != "/":
-            fail("signing in did not lead to the mailboxes: " +
-                 str(evaluate(tools, session, "document.body.innerText")))
+        navigate(tools, session, base, "/signin")
+        evaluate(tools, session,
+                 "document.getElementById('user').value = 'owner';"
+                 "document.getElementById('password').value = %s;"
+                 "document.querySelector('form').submit();" % json.dumps(PASSWORD))
+        # Signing in leads to the list of mailboxes.
+        wait_for_page(tools, session, "/")
         mailbox = evaluate(tools, session,
                            "document.querySelector('a[href^=\"/mailbox/\"]').getAttribute('href')")
-        navigate(tools, session, base + mailbox)
+        navigate(tools, session, base, mailbox)
         with open(os.path.join(out_dir, "mailbox-devtools.html"), "w") as f:
             f.write(evaluate(tools, session, "document.documentElement.outerHTML"))
         tools.close()

@@ -89,13 +89,13 @@ HttpReply Perform(const std::string& url, const HttpCall& call, const std::strin
     return reply;
 }
 
+}  // namespace
+
 std::string CsrfOf(const std::string& html) {
     static const std::regex token("name=\"csrf\" value=\"([0-9a-f]+)\"");
     std::smatch match;
     return std::regex_search(html, match, token) ? match[1].str() : "";
 }
-
-}  // namespace
 
 std::string HttpReply::Header(const std::string& lowerName) const {
     for (const auto& [name, value] : headers) {

@@ -58,6 +58,9 @@ struct HttpReply {
     std::string SetCookie(const std::string& name) const;
 };
 
+// The form token (the hidden "csrf" field) a page carries.
+std::string CsrfOf(const std::string& html);
+
 struct HttpCall {
     std::string method = "GET";
     std::string path = "/";

@@ -91,6 +91,24 @@ TEST_F(WebViewTest, SignInIsRefusedAndAcceptedWithStrictCookiesAndLimited) {
     EXPECT_EQ(reply.status, 403);
     EXPECT_TRUE(reply.Cookie("orvia-session").empty());
 
+    // The form on screen stays good while the browser fetches more pages
+    // without a session: its icon (redirected to /signin), a reload, a
+    // second tab. A token it did not get from us is replaced.
+    const HttpReply form = Fetch({"GET", "/signin", {}, {}, ""});
+    const std::string token = form.Cookie("orvia-signin");
+    ASSERT_EQ(CsrfOf(form.body), token);
+    const std::map<std::string, std::string> held = {{"orvia-signin", token}};
+    EXPECT_EQ(Fetch({"GET", "/favicon.ico", {}, held, ""}).Header("location"), "/signin");
+    const HttpReply again = Fetch({"GET", "/signin", {}, held, ""});
+    EXPECT_EQ(again.Cookie("orvia-signin"), token);
+    EXPECT_EQ(CsrfOf(again.body), token);
+    for (const char* forged :
+         {"0123", "ZZ0123456789abcdef0123456789abcd", "x\r\nSet-Cookie: a=b"}) {
+        const HttpReply fresh = Fetch({"GET", "/signin", {}, {{"orvia-signin", forged}}, ""});
+        EXPECT_EQ(fresh.Cookie("orvia-signin").size(), 32u) << forged;
+        EXPECT_NE(CsrfOf(fresh.body), forged);
+    }
+
     reply = SignIn(kUser, kPassword);
     EXPECT_EQ(reply.status, 303);
     EXPECT_EQ(reply.Header("location"), "/");

@@ -1,16 +1,20 @@
 #include "audio/acm_file_sink_p.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
+#include <system_error>
 
 #include "audio/sample_format.h"
 #include "audio/wave_header_p.h"
+#include "platform/diagnostics/diagnostics.h"
 
 namespace orvia {
 
 LSNKACMFile::LSNKACMFile(const std::string& path, const WaveFormat& format)
     : LSoundSinkBase(format.samplesPerSec, kFullScale16, format.channels),
+      path_(path),
       format_(format.ToBytes()) {
     if (IsInvalid())
         return;
@@ -31,20 +35,35 @@ LSNKACMFile::LSNKACMFile(const std::string& path, const WaveFormat& format)
     }
     src_.resize(srcBytes);
     dst_.resize(dstBytes);
-    WriteHeader();
-    file_.SeekTo(static_cast<int64_t>(MakeCompressedWaveHeader(format_, 0).size()));
+    if (!WriteHeader() ||
+        !file_.SeekTo(static_cast<int64_t>(MakeCompressedWaveHeader(format_, 0).size())))
+        Fail(errno);
 }
 
 LSNKACMFile::~LSNKACMFile() {
     if (IsInvalid())
         return;
     Encode(kCodecEnd);
-    WriteHeader();
+    if (!failed_ && !WriteHeader())
+        Fail(errno);
 }
 
-void LSNKACMFile::WriteHeader() {
+bool LSNKACMFile::WriteHeader() {
     const auto header = MakeCompressedWaveHeader(format_, written_);
-    file_.WriteAt(0, header.data(), header.size());
+    return file_.WriteAt(0, header.data(), header.size());
+}
+
+void LSNKACMFile::Fail(int error) {
+    // Emptying needs no room on the disk, and an empty file is never taken
+    // for a finished one.
+    file_.Resize(0);
+    file_.Close();
+    stream_.reset();
+    failed_ = true;
+    flags |= kSoundInvalid;
+    ReportError("audio", "Writing " + path_ + " failed (" +
+                             std::error_code(error, std::generic_category()).message() +
+                             "); the file was emptied");
 }
 
 void LSNKACMFile::Encode(unsigned codecFlags) {
@@ -53,7 +72,10 @@ void LSNKACMFile::Encode(unsigned codecFlags) {
             stream_->Convert(src_.data(), srcFill_, dst_.data(), dst_.size(), codecFlags);
         const size_t produced = std::min(r.dstUsed, dst_.size());
         if (produced > 0) {
-            file_.Write(dst_.data(), produced);
+            if (!file_.Write(dst_.data(), produced)) {
+                Fail(errno);
+                return;
+            }
             written_ += static_cast<uint32_t>(produced);
         }
         const size_t used = std::min(r.srcUsed, srcFill_);
@@ -86,6 +108,8 @@ void LSNKACMFile::Write(const int32_t* buffer, int32_t frames) {
         remaining -= n;
         const size_t before = srcFill_;
         Encode(kCodecBlockAlign);
+        if (failed_)
+            return;
         if (n == 0 && srcFill_ == before)
             return;  // the codec takes nothing: give up rather than spin
     }

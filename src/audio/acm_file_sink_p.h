@@ -2,7 +2,9 @@
 // and go through a codec stream; the compressed bytes follow a header with
 // the destination format. The header's sizes are written when the sink is
 // destroyed (the last handle released), which also encodes the final partial
-// block. Truncate is ignored.
+// block. Truncate is ignored. A write that fails (a full disk) ends the file:
+// it is emptied, since a codec stream with a block missing is of no use, the
+// failure is reported, and the sink becomes invalid.
 //
 // Not thread-safe: one producer at a time.
 #pragma once
@@ -32,8 +34,10 @@ public:
 private:
     // Converts what the source buffer holds and writes the result.
     void Encode(unsigned codecFlags);
-    void WriteHeader();
+    bool WriteHeader();
+    void Fail(int error);
 
+    std::string path_;
     FileHandle file_;
     std::vector<uint8_t> format_;  // the destination format block, 18 + cbSize bytes
     std::unique_ptr<WaveCodecStream> stream_;
@@ -41,6 +45,7 @@ private:
     size_t srcFill_ = 0;
     std::vector<uint8_t> dst_;
     uint32_t written_ = 0;  // compressed bytes written
+    bool failed_ = false;
 };
 
 }  // namespace orvia

@@ -129,6 +129,10 @@ bool WriteConvertedFile(const LSoundSource& source, const WaveFormat& format,
         const LSoundSource chain = ConvertForSink(source, *sink);
         if (IsInvalid(chain) || !CopyInBlocks(*chain, *sink, stop, progress))
             return false;
+        // A sink whose write failed (a full disk) ends its file consistently
+        // with what reached it: complete-looking, but short.
+        if (sink->IsInvalid())
+            return false;
     }  // the last handle of the sink goes: it completes its file
     if (!IsCompleteOnDisk(replacement.Path()))
         return false;

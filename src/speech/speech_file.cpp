@@ -69,6 +69,8 @@ SpeechResult SpeakInto(const SpeechRequest& request, const std::string& file, in
         const SpeechResult result = SynthesizeToSink(request, sink);
         if (result != SpeechResult::Ok)
             return result;
+        if (sink->IsInvalid())  // a write failed: the file ends short
+            return SpeechResult::Failed;
         frames = sink->position;
     }  // the last handle closes the file with its final header
     return FramesInFile(file) == frames ? SpeechResult::Ok : SpeechResult::Failed;
@@ -81,7 +83,8 @@ bool ConvertRate(const std::string& from, const std::string& target, int rate) {
         LSoundSource converted;
         LSPConvertRate(rate).Apply(converted, OpenWaveSource(from));
         const LSoundSink sink = CreatePCMWaveSink(target, rate, 1, 16, 0);
-        if (IsInvalid(converted) || IsInvalid(sink) || !CopySourceToSink(converted, sink))
+        if (IsInvalid(converted) || IsInvalid(sink) || !CopySourceToSink(converted, sink) ||
+            sink->IsInvalid())
             return false;
         frames = sink->position;
     }

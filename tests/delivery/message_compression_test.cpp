@@ -9,6 +9,8 @@
 
 #include "audio/codec/format_choice.h"
 #include "audio/codec/standard_formats.h"
+#include "diagnostics_capture.h"
+#include "file_size_limit.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
@@ -169,6 +171,39 @@ TEST_F(CompressionTest, UnusableFormatFailsWithoutTouchingTheAudio) {
     EXPECT_EQ(ReadFile(Wav()), original);
     EXPECT_TRUE(StrayFiles().empty());
     EXPECT_FALSE(ConvertAudioFile(ALawFormat(1, 8000), Store().MailBoxes() + "missing.wav"));
+}
+
+// The disk fills up while the compressed file is written, after a few
+// blocks or before the first byte of audio: the recording stays as it was,
+// nothing is left beside it, and the failure names the file.
+TEST_F(CompressionTest, AFullDiskLeavesTheRecordingAsItWas) {
+    ASSERT_TRUE(test::WriteTone(Wav(), 40000));  // 80 kB of 16-bit PCM
+    const std::string original = ReadFile(Wav());
+    const struct {
+        const char* name;
+        WaveFormat format;
+        rlim_t limit;
+    } cases[] = {{"A-law, cut after 4 kB", ALawFormat(1, 8000), 4000},
+                 {"GSM 6.10, cut after 4 kB", Gsm610Format(8000), 4000},
+                 {"GSM 6.10, room for the header only", Gsm610Format(8000), 64},
+                 {"8-bit PCM, cut after 4 kB", Pcm8Format(1, 8000), 4000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DiagnosticsCapture events;
+        bool converted = true;
+        {
+            test::ScopedFileSizeLimit full(c.limit);
+            converted = ConvertAudioFile(c.format, Wav());
+        }
+        EXPECT_FALSE(converted);
+        EXPECT_TRUE(ReadFile(Wav()) == original) << ReadFile(Wav()).size() << " bytes";
+        EXPECT_TRUE(StrayFiles().empty());
+        EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "audio", {"Box ICM000001"}))
+            << events.AllText();
+    }
+    // With room again the same conversion succeeds.
+    ASSERT_TRUE(ConvertAudioFile(Gsm610Format(8000), Wav()));
+    EXPECT_EQ(test::FileFormat(Wav()), Gsm610Format(8000));
 }
 
 TEST_F(CompressionTest, ReplacementKeepsTheFilePermissions) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "audio/wave_source.h"
+#include "file_size_limit.h"
 #include "temp_dir.h"
 
 namespace orvia {
@@ -115,6 +116,21 @@ TEST(SpeechFile, FailuresLeaveNoFileAndKeepAnExistingOne) {
               SpeechResult::Failed);
     EXPECT_EQ(SynthesizeToFile(ok, dir.Path() + "x.wav", -1), SpeechResult::Failed);
     EXPECT_FALSE(FileExists(dir.Path() + "x.wav"));
+
+    // The disk fills up part-way, at the engine's rate and at 8000 Hz: the
+    // existing file stays as it was.
+    SpeechRequest longer;
+    longer.text = "Please leave your name and number after the tone.";  // about 3 s
+    for (const int rate : {0, 8000}) {
+        bool full = false;
+        {
+            test::ScopedFileSizeLimit limit(4000);
+            full = SynthesizeToFile(longer, path, rate) == SpeechResult::Failed;
+        }
+        EXPECT_TRUE(full) << rate;
+        EXPECT_EQ(ReadFile(path), "old content") << rate;
+    }
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"Keep.wav"});
 }
 
 }  // namespace

@@ -43,7 +43,9 @@ int64_t LevelInto(LSoundSource source, const std::string& resultPath, const Leve
         if (hooks.stopRequested())
             return -1;
     }
-    return gain.Failed() ? -1 : sink->position;
+    // A sink whose write failed (a full disk) has ended its file with what
+    // reached it, consistent but short: never a result.
+    return gain.Failed() || sink->IsInvalid() ? -1 : sink->position;
     // The sink completes its file when its last handle goes, on return.
 }
 

@@ -312,10 +312,12 @@ WebResponse WebApp::SignIn(const WebRequest& request, const WebSettings& setting
     const WebSession session = sessions_.Open(settings.user, settings.passwordHash,
                                               MonotonicSeconds(), settings.sessionMinutes * 60);
     ReportInfo("web", "\"" + settings.user + "\" signed in from " + client);
+    // The sign-in token stays with the browser: a second tab's form, or a
+    // second press of the button before the first answer arrived, carries it
+    // too and must sign in as well.
     WebResponse response = Redirect("/");
     response.headers.emplace_back(
         "Set-Cookie", Cookie(kSessionCookie, session.token, int64_t{settings.sessionMinutes} * 60));
-    response.headers.emplace_back("Set-Cookie", Cookie(kSignInCookie, "", 0));
     return response;
 }
 

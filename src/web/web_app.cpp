@@ -213,9 +213,11 @@ WebResponse WebApp::Handle(const WebRequest& request) {
     const WebSettings settings = ReadWebSettings();
     const std::optional<WebSession> session = CurrentSession(request, settings);
     if (path == std::vector<std::string>{"signin"}) {
-        if (post)
-            return SignIn(request, settings);
-        return session ? Redirect("/") : SignInForm(request, 200, "", "");
+        // Signed in already (in another tab): that session goes on, so the
+        // forms the other tabs show stay good.
+        if (session)
+            return Redirect("/");
+        return post ? SignIn(request, settings) : SignInForm(request, 200, "", "");
     }
     if (!session) {
         if (post)

@@ -109,21 +109,39 @@ TEST_F(WebViewTest, SignInIsRefusedAndAcceptedWithStrictCookiesAndLimited) {
         EXPECT_NE(CsrfOf(fresh.body), forged);
     }
 
-    // Two tabs show the sign-in form with the same token; the second still
-    // signs in after the first has (or after a second press of the button).
-    const auto signInWith = [&](std::map<std::string, std::string>& cookies) {
+    // Two tabs show the sign-in form with the same token. The second signs
+    // in after the first has, into the same session, so that the first
+    // tab's forms stay good; without the session (a second press of the
+    // button whose first answer the browser dropped) it signs in anew.
+    std::map<std::string, std::string> browser = held;
+    const auto signInWith = [&] {
         const HttpReply answer = Fetch({"POST",
                                         "/signin",
                                         {{"user", kUser}, {"password", kPassword}, {"csrf", token}},
-                                        cookies,
+                                        browser,
                                         ""});
-        if (Contains(answer.SetCookie("orvia-signin"), "Max-Age=0"))
-            cookies.erase("orvia-signin");  // as the browser does
-        return answer.status;
+        for (const char* name : {"orvia-signin", "orvia-session"}) {
+            if (answer.SetCookie(name).empty())
+                continue;
+            if (Contains(answer.SetCookie(name), "Max-Age=0"))
+                browser.erase(name);  // as the browser does
+            else
+                browser[name] = answer.Cookie(name);
+        }
+        return answer;
     };
-    std::map<std::string, std::string> browser = held;
-    EXPECT_EQ(signInWith(browser), 303);
-    EXPECT_EQ(signInWith(browser), 303);
+    EXPECT_EQ(signInWith().status, 303);
+    const std::string firstSession = browser["orvia-session"];
+    ASSERT_FALSE(firstSession.empty());
+    const std::string firstForms = CsrfOf(Fetch({"GET", "/", {}, browser, ""}).body);
+    const HttpReply second = signInWith();
+    EXPECT_EQ(second.status, 303);
+    EXPECT_EQ(second.Header("location"), "/");
+    EXPECT_EQ(browser["orvia-session"], firstSession);
+    EXPECT_EQ(CsrfOf(Fetch({"GET", "/", {}, browser, ""}).body), firstForms);
+    browser.erase("orvia-session");
+    EXPECT_EQ(signInWith().status, 303);
+    EXPECT_NE(browser["orvia-session"], firstSession);
 
     reply = SignIn(kUser, kPassword);
     EXPECT_EQ(reply.status, 303);

@@ -223,8 +223,8 @@ TransferStatus SendMailMessage(const MailMessage& message, const TransferControl
 
 bool SendMail(const std::string& address, const std::string& subject, const std::string& body,
               const std::optional<std::string>& attachment, const TransferControl& control) {
-    return SendMailMessage(MailMessage{address, subject, body, attachment}, control) ==
-           TransferStatus::Ok;
+    return SendMailMessage(MailMessage{address, subject, body, attachment, std::nullopt},
+                           control) == TransferStatus::Ok;
 }
 
 }  // namespace orvia

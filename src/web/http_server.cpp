@@ -158,10 +158,12 @@ std::unique_ptr<HttpServer> HttpServer::Start(const WebListenAddress& address,
         {MHD_OPTION_END, 0, nullptr},
     };
     MHD_OptionItem none[] = {{MHD_OPTION_END, 0, nullptr}};
+    // The logger comes first: the library reports the options after it
+    // through it, and complains (into the reason shown) when it is not first.
     server->daemon_ = MHD_start_daemon(
-        flags, address.port, nullptr, nullptr, &OnRequest, server.get(), MHD_OPTION_SOCK_ADDR,
-        reinterpret_cast<sockaddr*>(&storage), MHD_OPTION_NOTIFY_COMPLETED, &OnCompleted, nullptr,
-        MHD_OPTION_EXTERNAL_LOGGER, &LogLibraryMessage, nullptr, MHD_OPTION_CONNECTION_TIMEOUT,
+        flags, address.port, nullptr, nullptr, &OnRequest, server.get(), MHD_OPTION_EXTERNAL_LOGGER,
+        &LogLibraryMessage, nullptr, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&storage),
+        MHD_OPTION_NOTIFY_COMPLETED, &OnCompleted, nullptr, MHD_OPTION_CONNECTION_TIMEOUT,
         kConnectionTimeoutSeconds, MHD_OPTION_CONNECTION_LIMIT, kMaxConnections,
         MHD_OPTION_PER_IP_CONNECTION_LIMIT, kMaxConnectionsPerClient, MHD_OPTION_ARRAY,
         https ? tls : none, MHD_OPTION_END);

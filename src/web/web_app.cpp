@@ -213,9 +213,11 @@ WebResponse WebApp::Handle(const WebRequest& request) {
     const WebSettings settings = ReadWebSettings();
     const std::optional<WebSession> session = CurrentSession(request, settings);
     if (path == std::vector<std::string>{"signin"}) {
-        if (post)
-            return SignIn(request, settings);
-        return session ? Redirect("/") : SignInForm(request, 200, "", "");
+        // Signed in already (in another tab): that session goes on, so the
+        // forms the other tabs show stay good.
+        if (session)
+            return Redirect("/");
+        return post ? SignIn(request, settings) : SignInForm(request, 200, "", "");
     }
     if (!session) {
         if (post)
@@ -312,10 +314,12 @@ WebResponse WebApp::SignIn(const WebRequest& request, const WebSettings& setting
     const WebSession session = sessions_.Open(settings.user, settings.passwordHash,
                                               MonotonicSeconds(), settings.sessionMinutes * 60);
     ReportInfo("web", "\"" + settings.user + "\" signed in from " + client);
+    // The sign-in token stays with the browser: a second tab's form, or a
+    // second press of the button before the first answer arrived, carries it
+    // too and must sign in as well.
     WebResponse response = Redirect("/");
     response.headers.emplace_back(
         "Set-Cookie", Cookie(kSessionCookie, session.token, int64_t{settings.sessionMinutes} * 60));
-    response.headers.emplace_back("Set-Cookie", Cookie(kSignInCookie, "", 0));
     return response;
 }
 

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "audio/alc/auto_gain.h"
 #include "audio/channel_conversion.h"
 #include "audio/pcm_file_sink.h"
@@ -63,9 +65,14 @@ bool IsCompleteResult(const std::string& path, int64_t frames) {
 }  // namespace
 
 LevelOutcome LevelRecording(const std::string& path, const LevelHooks& hooks) {
+    // A recording deleted before its turn (a message too short to keep, or
+    // one its owner deleted) is gone, not faulty.
     const auto original = StampOf(path);
-    if (!original)
-        return LevelOutcome::NotAudio;
+    if (!original) {
+        std::error_code error;
+        const bool present = std::filesystem::exists(path, error);
+        return !present && !error ? LevelOutcome::Gone : LevelOutcome::NotAudio;
+    }
     LSoundSource source = OpenWaveSource(path);
     if (IsInvalid(source))
         return LevelOutcome::NotAudio;

@@ -12,10 +12,10 @@ namespace orvia {
 
 enum class LevelOutcome {
     Replaced,  // the recording now holds the levelled audio
-    NotAudio,  // missing or not a readable WAVE file: nothing done
+    NotAudio,  // not a readable WAVE file: nothing done
     Failed,    // levelling or replacing failed: the recording is unchanged
     Stopped,   // stop requested: the recording is unchanged
-    Gone,      // the recording was deleted meanwhile: not brought back
+    Gone,      // the recording was deleted before or meanwhile: not brought back
     Changed,   // the recording was rewritten meanwhile: the newer one is kept
 };
 

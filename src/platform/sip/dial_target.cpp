@@ -31,8 +31,9 @@ std::optional<std::string> PhoneUser(const std::string& text) {
             hasKey = true;
         } else if (c == '+' && user.empty()) {
             user += c;
-        } else if (c == ' ' || c == '-' || c == '.' || c == '(' || c == ')' || c == ',') {
-            continue;
+        } else if (c == ' ' || c == '-' || c == '.' || c == '(' || c == ')' || c == ',' ||
+                   c == '!') {
+            continue;  // separators, pauses and hook flashes: nothing to dial on SIP
         } else {
             return std::nullopt;
         }
@@ -52,7 +53,14 @@ bool IsUserName(const std::string& text) {
 
 std::optional<std::string> BuildDialTarget(const std::string& number, const std::string& domain,
                                            const std::string& transportParam) {
-    const std::string text(TrimBlanks(number));
+    // A transfer's dial string starts with the hook flash and pause a
+    // telephone exchange needs ("!," by default); on SIP the REFER is the
+    // transfer itself, so they are left out before the address is read.
+    std::string_view dialled = TrimBlanks(number);
+    while (!dialled.empty() && (dialled.front() == '!' || dialled.front() == ',' ||
+                                dialled.front() == ' ' || dialled.front() == '\t'))
+        dialled.remove_prefix(1);
+    const std::string text(dialled);
     if (StartsWithNoCase(text, "sip:") || StartsWithNoCase(text, "sips:")) {
         if (!IsUriSafe(text) || text.find(':') + 1 >= text.size())
             return std::nullopt;

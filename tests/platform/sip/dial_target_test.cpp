@@ -15,6 +15,11 @@ TEST(DialTarget, NumbersBecomeUsersAtTheDomainAndUrisStayAsTheyAre) {
         {"201", "pbx.example:5070", "", "sip:201@pbx.example:5070"},
         {" +49 (30) 123-45.67 ", "pbx", "", "sip:+49301234567@pbx"},
         {"9,5551234", "pbx", "", "sip:95551234@pbx"},
+        // A transfer's dial string with the default prefix: flash, pause.
+        {"!,201", "pbx", "", "sip:201@pbx"},
+        {"!,sip:alice@192.168.1.30", "", "", "sip:alice@192.168.1.30"},
+        {"!, bob@example.com", "", "", "sip:bob@example.com"},
+        {"!,", "pbx", "", nullptr},
         {"*97#", "pbx", ";transport=tcp", "sip:*97%23@pbx;transport=tcp"},
         {"alice.smith", "pbx", "", "sip:alice.smith@pbx"},
         {"sip:bob@127.0.0.1:5062", "", "", "sip:bob@127.0.0.1:5062"},

@@ -551,7 +551,9 @@ TEST_F(SipLineTest, ARefusedTransferDropsTheCall) {
     RequestId transfer = 0;
     events_.onState = [&](CallHandle call, CallState state) {
         if (state == CallState::Connected)
-            transfer = line_->BlindTransfer(call, "2001");  // within the caller's domain
+            // Within the caller's domain, with the flash and pause the
+            // engine puts before a transfer's number by default.
+            transfer = line_->BlindTransfer(call, "!,2001");
     };
     PeerProcess sipp;
     const std::string refuse =

@@ -65,6 +65,9 @@ void IVRCMain::StartMessageRecording() {
     // recorded.
     if (!WriteProfileInt(currentMailbox_, kMailboxSection, "msgno",
                          (number + 1) % kMessageNumberLimit)) {
+        ReportError("engine", LineLabel() + ": the message counter of " + currentMailbox_ +
+                                  " cannot be written; no message is recorded and the call "
+                                  "is ended");
         Goodbye();
         return;
     }
@@ -74,18 +77,26 @@ void IVRCMain::StartMessageRecording() {
     // key of the old message ("compressed", "sentemail", ...) stays behind in
     // the new one.
     RemoveFileIfPresent(ini);
-    recordPath_ = wave;
 
     // The message is born with its ".ini" file, before the line may report
     // anything about the recording.
     const std::string callerNumber = Line() ? Line()->CallerNumber() : std::string();
     const std::string callerName = Line() ? Line()->CallerName() : std::string();
-    // One new file with all four values rather than four in a row.
-    WriteProfileKeys(ini, kMessageSection,
-                     {{"read", FormatBool(false)},
-                      {"datetime", FormatDateTime(LocalNow())},
-                      {"cid", callerNumber},
-                      {"cidname", callerName}});
+    // One new file with all four values rather than four in a row. Without
+    // it the recording would be no message at all (listed, mailed and
+    // uploaded by its ".ini"): the caller is not asked to speak in vain.
+    if (!WriteProfileKeys(ini, kMessageSection,
+                          {{"read", FormatBool(false)},
+                           {"datetime", FormatDateTime(LocalNow())},
+                           {"cid", callerNumber},
+                           {"cidname", callerName}})) {
+        ReportError("engine", LineLabel() + ": the message file " + ini +
+                                  " cannot be written; no message is recorded and the call "
+                                  "is ended");
+        Goodbye();
+        return;
+    }
+    recordPath_ = wave;
     WriteProfileBool(Store().SettingsFile(), "state", "newmessages", true);
     std::string notice = ini;
     Send(kMsgMessageStored, notice);

@@ -149,21 +149,33 @@ void IVRCMain::FinishMessage() {
     const std::string& mailbox = currentMailbox_;
     const bool email = ReadProfileBool(mailbox, kMailboxSection, "sendemail", false);
     const bool ftp = ReadProfileBool(mailbox, kMailboxSection, "sendftp", false);
+    // A flag that cannot be written (a full disk) leaves the message kept
+    // but not delivered: that is reported rather than passed over.
+    bool flagged = true;
     if (email || ftp) {
-        WriteProfileBool(mailbox, kMailboxSection, "unsentmessages", true);
+        flagged = WriteProfileBool(mailbox, kMailboxSection, "unsentmessages", true) && flagged;
         if (email)
-            WriteProfileBool(ini, kMessageSection, "sentemail", false);
+            flagged = WriteProfileBool(ini, kMessageSection, "sentemail", false) && flagged;
         if (ftp)
-            WriteProfileBool(ini, kMessageSection, "sentftp", false);
+            flagged = WriteProfileBool(ini, kMessageSection, "sentftp", false) && flagged;
         Post(kMsgStartDelivery);
     }
     if (ReadProfileBool(mailbox, kMailboxSection, "forwardtel", false)) {
-        WriteProfileBool(mailbox, kMailboxSection, "unforwardedmessages", true);
-        WriteProfileInt(mailbox, kMailboxSection, "forwardattempts", 0);
-        WriteProfileInt(mailbox, kMailboxSection, "forwardedattempttime", 0);
-        WriteProfileBool(Store().SettingsFile(), "state", "unforwardedmessages", true);
+        flagged = WriteProfileKeys(mailbox, kMailboxSection,
+                                   {{"unforwardedmessages", FormatBool(true)},
+                                    {"forwardattempts", "0"},
+                                    {"forwardedattempttime", "0"}}) &&
+                  flagged;
+        flagged = WriteProfileBool(Store().SettingsFile(), "state", "unforwardedmessages", true) &&
+                  flagged;
         Post(kMsgForwardingCheck);
     }
+    if (!flagged)
+        ReportError("engine", LineLabel() + ": the message " + wave +
+                                  " is kept, but its delivery flags could not all be written "
+                                  "(in " +
+                                  mailbox + " and " + ini +
+                                  "); it may not be mailed, uploaded or forwarded");
 }
 
 void IVRCMain::SetCurrentMailbox(std::string path) {

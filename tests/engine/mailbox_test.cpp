@@ -292,6 +292,27 @@ TEST_F(MailboxTest, KeptMessageSetsTheDeliveryFlagsAndPostsInOrder) {
     }
 }
 
+// The disk fills while the caller speaks: the message is kept, but the
+// mailbox file cannot take its "unsentmessages" flag, so nothing would ever
+// mail it. That is reported, not passed over.
+TEST_F(MailboxTest, DeliveryFlagsThatCannotBeWrittenAreReported) {
+    // A mailbox file larger than the room left; the message's ".ini" fits.
+    ASSERT_TRUE(WriteFile(Mbx(), "[mbx]\nsendemail=true\n; " + std::string(300, 'x') + "\n"));
+    StartMessage();
+    ASSERT_TRUE(line.FeedRecording(8000 * 4, 1000));
+    DiagnosticsCapture events;
+    {
+        ScopedFileSizeLimit full(200);
+        line.HangUpCall();
+    }
+    EXPECT_TRUE(FileExists(Message(0, ".wav")));
+    EXPECT_EQ(Key(Message(0, ".ini"), "message", "sentemail"), "false");
+    EXPECT_EQ(Key(Mbx(), "mbx", "unsentmessages"), "<missing>");
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "engine",
+                           {"Sales ICM000000.wav", "delivery flags", "not be mailed"}))
+        << events.AllText();
+}
+
 TEST_F(MailboxTest, KeysAreIgnoredWhileGreetingToneAndRecordingRun) {
     ASSERT_TRUE(line.Answer());
     Keys("1");

@@ -42,11 +42,12 @@ void DeliveryPass::DeliverMailbox(FileTransfer& transfer, const std::string& mai
         return;
     if (!WriteProfileBool(mailboxFile, kMailbox, "unsentmessages", false))
         return;
+    messageLeft_ = false;
     if (ReadProfileBool(mailboxFile, kMailbox, "sendemail", false))
         MailStage(mailboxFile);
     if (ReadProfileBool(mailboxFile, kMailbox, "sendftp", false))
         FtpStage(transfer, mailboxFile);
-    if (Stopped())
+    if (Stopped() || messageLeft_)
         WriteProfileBool(mailboxFile, kMailbox, "unsentmessages", true);
 }
 
@@ -63,8 +64,10 @@ void DeliveryPass::MailOne(const std::string& mailboxFile, const std::string& ad
                            const std::string& messageIni) {
     if (ReadProfileBool(messageIni, kMessage, "sentemail", true))
         return;
-    if (!WriteProfileBool(messageIni, kMessage, "sentemail", true))
+    if (!WriteProfileBool(messageIni, kMessage, "sentemail", true)) {
+        NotTaken(mailboxFile, messageIni, "mailed");
         return;
+    }
     const MessageDetails details = ReadMessageDetails(MailboxNameOf(mailboxFile), messageIni);
     const WebLinks links = ReadWebLinks();
     const bool withAudio = ReadProfileBool(mailboxFile, kMailbox, "sendemailaudio", true);
@@ -124,8 +127,10 @@ void DeliveryPass::UploadOne(FileTransfer& transfer, const std::string& mailboxF
                              const std::string& messageIni) {
     if (ReadProfileBool(messageIni, kMessage, "sentftp", true))
         return;
-    if (!WriteProfileBool(messageIni, kMessage, "sentftp", true))
+    if (!WriteProfileBool(messageIni, kMessage, "sentftp", true)) {
+        NotTaken(mailboxFile, messageIni, "uploaded");
         return;
+    }
     CompressMessage(messageIni, control_.stop);
     if (Stopped()) {
         WriteProfileBool(messageIni, kMessage, "sentftp", false);
@@ -145,6 +150,16 @@ void DeliveryPass::Failed(const std::string& text) {
     ReportError("delivery", text);
     if (notices_ != nullptr)
         notices_->DeliveryFailed(text);
+}
+
+void DeliveryPass::NotTaken(const std::string& mailboxFile, const std::string& messageIni,
+                            const char* work) {
+    messageLeft_ = true;
+    ReportError("delivery", "Mailbox \"" + MailboxNameOf(mailboxFile) + "\": message " +
+                                FileStemOf(messageIni) + " is not " + work + " now: its file " +
+                                messageIni +
+                                " cannot be written (is the disk full?); the next pass tries "
+                                "it again");
 }
 
 void DeliveryPass::DeleteMessage(const std::string& messageIni) {

@@ -4,7 +4,9 @@
 // Every outcome is recorded in the mailbox and message files, each flag
 // written before the work it guards:
 // - mailbox "unsentmessages" is cleared before the mailbox is worked on and
-//   set again when the pass is stopped inside it;
+//   set again when the pass is stopped inside it, or when a message could
+//   not be taken because its flag could not be written (a full disk: the
+//   message was not tried, so the next pass tries it);
 // - message "sentemail" / "sentftp" are "true" from the moment a stage takes
 //   the message; only messages that say "false" are taken (a missing key
 //   means the kind was off when the message was stored). They go back to
@@ -57,10 +59,14 @@ private:
                    const std::string& messageIni);
     void DeleteMessage(const std::string& messageIni);
     void Failed(const std::string& text);
+    // The message's flag could not be set to take it: reported, and the
+    // mailbox stays flagged for the next pass.
+    void NotTaken(const std::string& mailboxFile, const std::string& messageIni, const char* work);
     bool Stopped() const { return StopNow(control_.stop); }
 
     TransferControl control_;
     DeliveryNotices* notices_;
+    bool messageLeft_ = false;  // a message of the mailbox could not be taken
 };
 
 }  // namespace orvia

@@ -65,6 +65,9 @@ void IVRCMain::StartMessageRecording() {
     // recorded.
     if (!WriteProfileInt(currentMailbox_, kMailboxSection, "msgno",
                          (number + 1) % kMessageNumberLimit)) {
+        ReportError("engine", LineLabel() + ": the message counter of " + currentMailbox_ +
+                                  " cannot be written; no message is recorded and the call "
+                                  "is ended");
         Goodbye();
         return;
     }
@@ -74,18 +77,26 @@ void IVRCMain::StartMessageRecording() {
     // key of the old message ("compressed", "sentemail", ...) stays behind in
     // the new one.
     RemoveFileIfPresent(ini);
-    recordPath_ = wave;
 
     // The message is born with its ".ini" file, before the line may report
     // anything about the recording.
     const std::string callerNumber = Line() ? Line()->CallerNumber() : std::string();
     const std::string callerName = Line() ? Line()->CallerName() : std::string();
-    // One new file with all four values rather than four in a row.
-    WriteProfileKeys(ini, kMessageSection,
-                     {{"read", FormatBool(false)},
-                      {"datetime", FormatDateTime(LocalNow())},
-                      {"cid", callerNumber},
-                      {"cidname", callerName}});
+    // One new file with all four values rather than four in a row. Without
+    // it the recording would be no message at all (listed, mailed and
+    // uploaded by its ".ini"): the caller is not asked to speak in vain.
+    if (!WriteProfileKeys(ini, kMessageSection,
+                          {{"read", FormatBool(false)},
+                           {"datetime", FormatDateTime(LocalNow())},
+                           {"cid", callerNumber},
+                           {"cidname", callerName}})) {
+        ReportError("engine", LineLabel() + ": the message file " + ini +
+                                  " cannot be written; no message is recorded and the call "
+                                  "is ended");
+        Goodbye();
+        return;
+    }
+    recordPath_ = wave;
     WriteProfileBool(Store().SettingsFile(), "state", "newmessages", true);
     std::string notice = ini;
     Send(kMsgMessageStored, notice);
@@ -138,21 +149,33 @@ void IVRCMain::FinishMessage() {
     const std::string& mailbox = currentMailbox_;
     const bool email = ReadProfileBool(mailbox, kMailboxSection, "sendemail", false);
     const bool ftp = ReadProfileBool(mailbox, kMailboxSection, "sendftp", false);
+    // A flag that cannot be written (a full disk) leaves the message kept
+    // but not delivered: that is reported rather than passed over.
+    bool flagged = true;
     if (email || ftp) {
-        WriteProfileBool(mailbox, kMailboxSection, "unsentmessages", true);
+        flagged = WriteProfileBool(mailbox, kMailboxSection, "unsentmessages", true) && flagged;
         if (email)
-            WriteProfileBool(ini, kMessageSection, "sentemail", false);
+            flagged = WriteProfileBool(ini, kMessageSection, "sentemail", false) && flagged;
         if (ftp)
-            WriteProfileBool(ini, kMessageSection, "sentftp", false);
+            flagged = WriteProfileBool(ini, kMessageSection, "sentftp", false) && flagged;
         Post(kMsgStartDelivery);
     }
     if (ReadProfileBool(mailbox, kMailboxSection, "forwardtel", false)) {
-        WriteProfileBool(mailbox, kMailboxSection, "unforwardedmessages", true);
-        WriteProfileInt(mailbox, kMailboxSection, "forwardattempts", 0);
-        WriteProfileInt(mailbox, kMailboxSection, "forwardedattempttime", 0);
-        WriteProfileBool(Store().SettingsFile(), "state", "unforwardedmessages", true);
+        flagged = WriteProfileKeys(mailbox, kMailboxSection,
+                                   {{"unforwardedmessages", FormatBool(true)},
+                                    {"forwardattempts", "0"},
+                                    {"forwardedattempttime", "0"}}) &&
+                  flagged;
+        flagged = WriteProfileBool(Store().SettingsFile(), "state", "unforwardedmessages", true) &&
+                  flagged;
         Post(kMsgForwardingCheck);
     }
+    if (!flagged)
+        ReportError("engine", LineLabel() + ": the message " + wave +
+                                  " is kept, but its delivery flags could not all be written "
+                                  "(in " +
+                                  mailbox + " and " + ini +
+                                  "); it may not be mailed, uploaded or forwarded");
 }
 
 void IVRCMain::SetCurrentMailbox(std::string path) {

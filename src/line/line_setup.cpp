@@ -4,6 +4,7 @@
 
 #include "platform/diagnostics/diagnostics.h"
 #include "platform/thread/thread_affinity.h"
+#include "store/encodings.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
@@ -32,10 +33,19 @@ int ConfigureVoiceDevices(LLineApplication& application) {
         if (!application.IsVoiceCapable(device))
             continue;
         const std::string section = Section(count);
-        WriteProfileBool(settings, section, "use", true);
-        WriteProfileInt(settings, section, "device", device);
-        WriteProfileString(settings, section, "name", "Line " + std::to_string(count + 1));
-        WriteProfileBool(settings, section, "ogmoverride", false);
+        // The section is written whole or not at all: a section with "use"
+        // but no "device" (a full disk part-way) would open the device with
+        // the line's own index, which may be no voice device at all.
+        if (!WriteProfileKeys(settings, section,
+                              {{"use", FormatBool(true)},
+                               {"device", std::to_string(device)},
+                               {"name", "Line " + std::to_string(count + 1)},
+                               {"ogmoverride", FormatBool(false)}})) {
+            ReportError("line", "the line section [" + section + "] for device " +
+                                    std::to_string(device) + " could not be written to " +
+                                    settings + "; the device is not set up as a line");
+            continue;
+        }
         ++count;
     }
     return count;

@@ -11,6 +11,7 @@
 #include "platform/files/file_modes.h"
 #include "platform/files/file_open.h"
 #include "platform/files/text_file.h"
+#include "platform/text/ascii_text.h"
 #include "platform/time/clock.h"
 #include "store/settings_store.h"
 
@@ -50,6 +51,18 @@ void Append(const std::string& path, const std::string& header, const std::strin
     ::close(fd);
 }
 
+// An entry is one line: control characters in its text (a line break in a
+// call variable a plug-in set, an escape sequence) become blanks, so no text
+// can forge entries of its own or reach a terminal that shows the log.
+std::string OneLine(std::string_view text) {
+    std::string line(text);
+    for (char& c : line) {
+        if (IsAsciiControl(c) && c != '\t')
+            c = ' ';
+    }
+    return line;
+}
+
 }  // namespace
 
 std::string DailyLogPath(int64_t localSeconds) {
@@ -68,12 +81,11 @@ void WriteDailyLog(std::string_view text) {
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "\r\n%.2d-%.2d-%.2d ", f.hour, f.minute, f.second);
     Append(DailyLogPath(now), std::string(header) + kHeaderLine3,
-           std::string(prefix) + std::string(text));
+           std::string(prefix) + OneLine(text));
 }
 
 void WriteSpecialLog(const std::string& path, std::string_view text) {
-    Append(path, std::string("Log\r\nCreated by Orvia\r\n") + kHeaderLine3,
-           "\r\n" + std::string(text));
+    Append(path, std::string("Log\r\nCreated by Orvia\r\n") + kHeaderLine3, "\r\n" + OneLine(text));
 }
 
 }  // namespace orvia

@@ -235,12 +235,30 @@ void EditKey(ProfileText& text, std::string_view section, std::string_view key,
                       std::string(key) + "=" + *value);
 }
 
+// True when the section, key and value can be written as one header line and
+// one "key=value" line that read back as themselves. Anything else (a line
+// break in a value taken from a caller or typed by the user, say) would add
+// keys or sections of its own to the file, so it is refused.
+bool FitsOneLine(std::string_view section, std::string_view key,
+                 const std::optional<std::string>& value) {
+    const auto breaksLine = [](std::string_view text) {
+        return text.find_first_of("\r\n") != std::string_view::npos;
+    };
+    const std::string_view bareKey = TrimBlanks(key);
+    return !breaksLine(section) && section.find(']') == std::string_view::npos &&
+           !breaksLine(key) && key.find('=') == std::string_view::npos && !bareKey.empty() &&
+           bareKey.front() != '[' && bareKey.front() != ';' && !(value && breaksLine(*value));
+}
+
 }  // namespace
 
 bool WriteProfileString(const std::string& file, const char* section, const char* key,
                         const char* value) {
     if (section == nullptr)
         return true;  // the flush: nothing is cached
+    if (key != nullptr &&
+        !FitsOneLine(section, key, value ? std::optional<std::string>(value) : std::nullopt))
+        return false;
     std::lock_guard<std::mutex> guard(ProfileMutex());
     ProfileText text = Load(file);
     if (text.failed)
@@ -266,6 +284,10 @@ bool WriteProfileString(const std::string& file, const char* section, const char
 
 bool WriteProfileKeys(const std::string& file, std::string_view section,
                       const std::vector<ProfileKeyEdit>& edits) {
+    for (const ProfileKeyEdit& edit : edits) {
+        if (!FitsOneLine(section, edit.key, edit.value))
+            return false;
+    }
     std::lock_guard<std::mutex> guard(ProfileMutex());
     ProfileText text = Load(file);
     if (text.failed)

@@ -41,7 +41,9 @@ bool ProfileHasKey(const std::string& file, std::string_view section, std::strin
 // existing key keeps its line, a new key goes to the end of its section.
 // A null value deletes the key, a null key deletes the section, all three
 // null is a flush (nothing to do, as nothing is cached). A write that would
-// leave the file as it is does not rewrite it.
+// leave the file as it is does not rewrite it. A section, key or value that
+// would not read back as itself (a line break anywhere, "]" in the section,
+// "=" in the key) is refused: false, and the file stays as it was.
 bool WriteProfileString(const std::string& file, const char* section, const char* key,
                         const char* value);
 

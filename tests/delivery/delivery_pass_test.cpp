@@ -19,6 +19,7 @@
 #include "delivery/mail_texts.h"
 #include "diagnostics_capture.h"
 #include "engine/ivr_notify.h"
+#include "file_size_limit.h"
 #include "platform/dispatch/step_dispatcher.h"
 #include "platform/files/folder_listing.h"
 #include "platform/time/clock.h"
@@ -322,6 +323,31 @@ TEST_F(DeliveryPassTest, UploadsWaitingMessagesAndRetriesOnlyWhenAskedAgain) {
     ASSERT_TRUE(WriteProfileBool(mbx, "mbx", "unsentmessages", true));
     RunPass();
     EXPECT_EQ(ReadFile(RemoteDir() + "sales_dept_icm000003.wav"), ReadFile(Wav(next)));
+}
+
+// The disk is full when the pass would take a message: its "sentemail" flag
+// cannot be written, so it is not mailed now. It was never tried, so the
+// mailbox stays flagged and the next pass takes it; the failure is reported.
+TEST_F(DeliveryPassTest, AMessageThatCannotBeTakenIsLeftForTheNextPass) {
+    const std::string mbx = Mailbox("Box", "owner@example.com");
+    const std::string waiting = Message("Box", 1, {"sentemail"});
+    // A message file larger than the room left; the mailbox file fits.
+    ASSERT_TRUE(WriteProfileString(waiting, "message", "note", std::string(300, 'x')));
+    DiagnosticsCapture events;
+    {
+        test::ScopedFileSizeLimit full(200);
+        RunPass();
+    }
+    EXPECT_EQ(Key(waiting, "message", "sentemail"), "false");
+    EXPECT_EQ(Key(mbx, "mbx", "unsentmessages"), "true");
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "delivery", {"Box ICM000001", "not mailed"}))
+        << events.AllText();
+
+    // With room again the next pass takes it (and, with no mail server set
+    // up, the mail is refused as any other).
+    RunPass();
+    EXPECT_EQ(Key(waiting, "message", "sentemail"), "true");
+    EXPECT_EQ(Key(mbx, "mbx", "unsentmessages"), "false");
 }
 
 TEST_F(DeliveryPassTest, MailThatDeletesComesBeforeTheUpload) {

@@ -3,9 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics_capture.h"
 #include "engine/ivr_notify.h"
 #include "engine/mailbox_files.h"
 #include "engine_fixture.h"
+#include "file_size_limit.h"
 #include "platform/files/text_file.h"
 #include "store/encodings.h"
 #include "store/profile.h"
@@ -177,6 +179,43 @@ TEST_F(MailboxTest, HangingUpBeforeTheRecordingLeavesNoFiles) {
     }
 }
 
+// The disk is full as the recording would start: when the counter or the
+// message's ".ini" file cannot be written, no recording is made (it would
+// be no message: nothing lists, mails or uploads a recording without its
+// ".ini"), the caller hears goodbye and the failure is reported.
+TEST_F(MailboxTest, NoMessageIsRecordedWhenItsFilesCannotBeWritten) {
+    struct Case {
+        rlim_t limit;  // bytes a file may grow to
+        const char* unwritten;
+        const char* msgno;  // afterwards
+    };
+    // The counter file takes 14 bytes, the message's ".ini" more than 32.
+    const Case cases[] = {{8, "Sales.mbx", "<missing>"}, {32, "Sales ICM000000.ini", "1"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unwritten);
+        ASSERT_TRUE(RemoveFileIfPresent(Mbx()));
+        DiagnosticsCapture events;
+        ASSERT_TRUE(line.Answer(5, "5551234", "John"));
+        Keys("1");
+        ASSERT_TRUE(line.FinishPlay());
+        Ops();
+        notify.notices.clear();
+        {
+            ScopedFileSizeLimit full(c.limit);
+            ASSERT_TRUE(line.FinishPlay());  // the record tone ends
+        }
+        EXPECT_THAT(Ops(), ElementsAre(PromptOf("GoodBye")));
+        EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "engine", {c.unwritten, "no message"}))
+            << events.AllText();
+        line.HangUpCall();
+        EXPECT_EQ(Key(Mbx(), "mbx", "msgno"), c.msgno);
+        EXPECT_FALSE(FileExists(Message(0, ".ini")));
+        EXPECT_FALSE(FileExists(Message(0, ".wav")));
+        EXPECT_THAT(NoticeMessages(), IsEmpty());
+        EXPECT_THAT(levelled.paths, IsEmpty());
+    }
+}
+
 TEST_F(MailboxTest, ThreeSecondsOrLessIsDiscardedLongerIsKept) {
     struct Case {
         int32_t frames;
@@ -251,6 +290,27 @@ TEST_F(MailboxTest, KeptMessageSetsTheDeliveryFlagsAndPostsInOrder) {
         EXPECT_EQ(posts, c.posts);
         ++number;
     }
+}
+
+// The disk fills while the caller speaks: the message is kept, but the
+// mailbox file cannot take its "unsentmessages" flag, so nothing would ever
+// mail it. That is reported, not passed over.
+TEST_F(MailboxTest, DeliveryFlagsThatCannotBeWrittenAreReported) {
+    // A mailbox file larger than the room left; the message's ".ini" fits.
+    ASSERT_TRUE(WriteFile(Mbx(), "[mbx]\nsendemail=true\n; " + std::string(300, 'x') + "\n"));
+    StartMessage();
+    ASSERT_TRUE(line.FeedRecording(8000 * 4, 1000));
+    DiagnosticsCapture events;
+    {
+        ScopedFileSizeLimit full(200);
+        line.HangUpCall();
+    }
+    EXPECT_TRUE(FileExists(Message(0, ".wav")));
+    EXPECT_EQ(Key(Message(0, ".ini"), "message", "sentemail"), "false");
+    EXPECT_EQ(Key(Mbx(), "mbx", "unsentmessages"), "<missing>");
+    EXPECT_TRUE(events.Has(DiagnosticLevel::Error, "engine",
+                           {"Sales ICM000000.wav", "delivery flags", "not be mailed"}))
+        << events.AllText();
 }
 
 TEST_F(MailboxTest, KeysAreIgnoredWhileGreetingToneAndRecordingRun) {

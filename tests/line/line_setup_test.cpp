@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "file_size_limit.h"
 #include "line/line_application.h"
 #include "platform/dispatch/step_dispatcher.h"
 #include "platform/scripted/scripted_device.h"
@@ -108,6 +109,27 @@ TEST_F(LineSetupTest, FirstStartConfiguresEveryVoiceDevice) {
     EXPECT_TRUE(Device(0)->IsOpen());
     EXPECT_FALSE(Device(1)->IsOpen());
     EXPECT_TRUE(Device(2)->IsOpen());
+}
+
+// The disk fills while the first start writes the line sections: a section
+// is there whole or not at all, so no line opens the device that merely has
+// its index (here the data device) for want of its "device" key.
+TEST_F(LineSetupTest, ALineSectionThatCannotBeWrittenWholeIsLeftOut) {
+    Telephony(
+        "[a]\ntype=simulated\n"
+        "[data]\ntype=simulated\nvoice=false\n"
+        "[b]\ntype=simulated\n");
+    Setting("state", "restart", "true");
+    {
+        // Room for [line0] whole (78 bytes with [state]) and the first keys of [line1].
+        test::ScopedFileSizeLimit full(100);
+        ASSERT_EQ(SetUpNow(), LineSetupResult::Lines);
+    }
+    EXPECT_EQ(Read("line0", "device"), "0");
+    EXPECT_EQ(Read("line1", "use"), "<none>");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(Device(0)->IsOpen());
+    EXPECT_FALSE(Device(1)->IsOpen());
 }
 
 TEST_F(LineSetupTest, ConfiguredSectionsKeepTheirIndexesAndDevices) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/files/text_file.h"
 #include "platform/time/clock.h"
 #include "store/settings_store.h"
 #include "temp_dir.h"
@@ -54,6 +55,35 @@ TEST_F(CallLogTest, SpecialLogHeaderThenLines) {
               "Log\r\nCreated by Orvia\r\n"
               "Times are the local time of the answering machine.\r\n"
               "\r\n03/07/26,09:05:01,Line 0,5551234\r\nsecond");
+}
+
+// Entries carry text from outside (call variables a plug-in set, the caller
+// id in a log-line template): a line break or another control character in
+// it never starts an entry of its own.
+TEST_F(CallLogTest, ControlCharactersInAnEntryBecomeBlanks) {
+    struct Case {
+        const char* text;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"John\r\n03/07/26,09:05:01,Line 1,forged", "John  03/07/26,09:05:01,Line 1,forged"},
+        {"a\nb\rc", "a b c"},
+        {"\x1b[2Jbell\x07", " [2Jbell "},
+        {"tab\tkept", "tab\tkept"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.logged);
+        const std::string special = Store().Logs() + "Special.txt";
+        ASSERT_TRUE(RemoveFileIfPresent(special));
+        WriteSpecialLog(special, c.text);
+        const std::string text = ReadFile(special);
+        EXPECT_EQ(text.substr(text.rfind("\r\n") + 2), c.logged);
+
+        ASSERT_TRUE(RemoveFileIfPresent(DailyLogPath(LocalNow())));
+        WriteDailyLog(c.text);
+        const std::string daily = ReadFile(DailyLogPath(LocalNow()));
+        EXPECT_EQ(daily.substr(daily.rfind("\r\n") + 2), std::string("09-05-01 ") + c.logged);
+    }
 }
 
 TEST_F(CallLogTest, UnwritableLogLosesTheEntryQuietly) {

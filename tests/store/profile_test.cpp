@@ -161,6 +161,40 @@ TEST_F(ProfileTest, UnreadableTargetIsNeverReplaced) {
     EXPECT_FALSE(WriteProfileString(dir.Path() + "missing/x.ini", "s", "k", "v"));
 }
 
+// Text that would not stay on its own line (a caller's name or a value
+// pasted with a line break) must never add sections or keys to the file.
+TEST_F(ProfileTest, TextThatWouldBreakItsLineIsRefusedAndTheFileKept) {
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"message", "cid", "555\n[settings]\nogm=Other"},
+        {"message", "cid", "555\r\nread=true"},
+        {"message", "cid", "555\rread=true"},
+        {"message", "read=true\ncid", "555"},
+        {"message", "read=true", "false"},
+        {"message", "[settings]", "x"},
+        {"message", "; comment", "x"},
+        {"message", " ", "x"},
+        {"message]\n[settings", "ogm", "Other"},
+        {"mess]age", "cid", "555"},
+    };
+    const std::string before = "[message]\nread=false\ncid=1\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.section) + "|" + c.key + "|" + c.value);
+        ASSERT_TRUE(WriteFile(file, before));
+        EXPECT_FALSE(WriteProfileString(file, c.section, c.key, c.value));
+        EXPECT_FALSE(WriteProfileKeys(file, c.section, {{"read", "true"}, {c.key, c.value}}));
+        EXPECT_EQ(ReadFile(file), before);
+    }
+    // Blanks, "=", "[" and ";" inside a value are ordinary text.
+    ASSERT_TRUE(WriteProfileString(file, "message", "cidname", " [a=b]; c "));
+    EXPECT_EQ(ReadProfileString(file, "message", "cidname", ""), "[a=b]; c");
+    EXPECT_EQ(ReadProfileString(file, "message", "read", ""), "false");
+}
+
 TEST_F(ProfileTest, ConcurrentWritersLoseNothing) {
     std::vector<std::thread> writers;
     for (int t = 0; t < 4; ++t) {

@@ -118,6 +118,9 @@ ManualEmailResult EmailMessages(const ManualEmail& email) {
             }
             if (!ConvertAudioFile(ReadCompressionFormat(), audio, email.cancelled, progress)) {
                 result.stopped = true;
+                if (result.failure.empty() && !(email.cancelled && email.cancelled()))
+                    result.failure = "the recording " + audio +
+                                     " could not be compressed (the disk may be full)";
                 return result;
             }
             WriteProfileBool(messageIni, "message", "compressed", true);
@@ -126,8 +129,11 @@ ManualEmailResult EmailMessages(const ManualEmail& email) {
         const std::string body = ManualMailBody(email.note, details, links);
         ++result.sent;
         const MailMessage mail{email.address, kManualMailSubject, body, audio, std::move(made)};
-        if (SendMailMessage(mail) == TransferStatus::Ok)
+        std::string failure;
+        if (SendMailMessage(mail, {}, &failure) == TransferStatus::Ok)
             ++result.accepted;
+        else if (result.failure.empty())
+            result.failure = failure;
     }
     return result;
 }

@@ -58,6 +58,10 @@ struct ManualEmailResult {
     int sent = 0;          // messages handed to the mail sender (accepted or not)
     int accepted = 0;      // messages the mail server accepted
     bool stopped = false;  // a conversion failed or was cancelled: the rest were not sent
+    // Why the first message that did not go out failed (the server's or the
+    // sender's reason, or a conversion that failed); empty when every
+    // message went or the user cancelled before any failure.
+    std::string failure;
 };
 
 // The address last used ("settings"/"sendemail") for the dialog to show.

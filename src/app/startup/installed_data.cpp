@@ -71,27 +71,24 @@ void Note(InstalledDataReport& report, const std::string& path, bool ok) {
     (ok ? report.created : report.failed).push_back(path);
 }
 
+// The definition and the mailbox are each written in one replacement: a
+// start that is ended (or a disk that fills) part-way leaves no half file,
+// which the next start would take for one the user made and keep.
 bool WriteDefaultOgmDefinition(const std::string& path) {
-    static const std::pair<const char*, const char*> kKeys[] = {
-        {"type", "menu"},
-        {"answer", "true"},
-        {"wait", "0"},
-        {"repeat", "0"},
-        {"playcomplete", "mailbox"},
-        {"playcompletembx", kDefaultMailboxName},
-        {"playcompletembxmessage", "false"},
-        {"press*", "mailboxaccess"},
-    };
-    bool ok = true;
-    for (const auto& [key, value] : kKeys)
-        ok = WriteProfileString(path, kOgmSectionIvr, key, value) && ok;
-    return ok;
+    return WriteProfileKeys(path, kOgmSectionIvr,
+                            {{"type", "menu"},
+                             {"answer", "true"},
+                             {"wait", "0"},
+                             {"repeat", "0"},
+                             {"playcomplete", "mailbox"},
+                             {"playcompletembx", kDefaultMailboxName},
+                             {"playcompletembxmessage", "false"},
+                             {"press*", "mailboxaccess"}});
 }
 
 bool WriteDefaultMailbox(const std::string& path) {
-    return WriteProfileString(path, "mbx", "msgno", "0") &&
-           WriteProfileString(path, "mbx", "remoteaccess", "false") &&
-           WriteProfileString(path, "mbx", "accesscode", "");
+    return WriteProfileKeys(path, "mbx",
+                            {{"msgno", "0"}, {"remoteaccess", "false"}, {"accesscode", ""}});
 }
 
 void InstallPrompts(const SettingsStore& store, InstalledDataReport& report) {

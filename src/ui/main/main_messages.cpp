@@ -44,6 +44,16 @@ Question RenameMailboxRefused(const std::string& from, const std::string& to) {
             QuestionIcon::Exclamation, QuestionButtons::Ok};
 }
 
+Question EmailNotSent(int notSent, int selected, const std::string& address,
+                      const std::string& reason) {
+    return {"Send Message by Email",
+            QString("%1 of the %2 selected messages could not be sent to \"%3\": %4.")
+                .arg(notSent)
+                .arg(selected)
+                .arg(Text(address), Text(reason)),
+            QuestionIcon::Exclamation, QuestionButtons::Ok};
+}
+
 Question DeleteLogQuestion() {
     return {"Confirm Delete", "Are you sure you want to delete this log file?",
             QuestionIcon::Warning, QuestionButtons::YesNo};

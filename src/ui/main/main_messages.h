@@ -16,6 +16,9 @@ Question RenameMailboxWarning();
 Question DeleteMailboxQuestion();
 Question NewMailboxRefused(const std::string& name);
 Question RenameMailboxRefused(const std::string& from, const std::string& to);
+// The e-mail action: some of the selected messages did not go out.
+Question EmailNotSent(int notSent, int selected, const std::string& address,
+                      const std::string& reason);
 // The log viewer.
 Question DeleteLogQuestion();
 // The desktop helper for viewing or printing did not start.

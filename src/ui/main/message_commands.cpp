@@ -8,6 +8,7 @@
 #include "ui/framework/progress_dialog.h"
 #include "ui/framework/questions.h"
 #include "ui/main/email_dialog.h"
+#include "ui/main/main_messages.h"
 #include "ui/main/message_list_view.h"
 
 namespace orvia {
@@ -96,11 +97,21 @@ void EmailSelectedMessages(QWidget* parent, const MessageListView& list,
     if (!dialog.Run())
         return;
     email.mailboxName = mailbox;
-    CompressionProgress progress(parent);
-    email.cancelled = [&progress] { return progress.Cancelled(); };
-    email.progress = [&progress](int percent) { progress.Progress(percent); };
-    const WaitCursor wait;
-    EmailMessages(email);
+    ManualEmailResult result;
+    {
+        CompressionProgress progress(parent);
+        email.cancelled = [&progress] { return progress.Cancelled(); };
+        email.progress = [&progress](int percent) { progress.Progress(percent); };
+        const WaitCursor wait;
+        result = EmailMessages(email);
+    }
+    // A refused mail or a failed compression is told, not passed over as if
+    // the mail had gone; a cancel by the user alone needs no message.
+    if (!result.failure.empty()) {
+        const int selected = static_cast<int>(email.messageInis.size());
+        CurrentQuestions().Ask(parent, EmailNotSent(selected - result.accepted, selected,
+                                                    email.address, result.failure));
+    }
 }
 
 }  // namespace orvia

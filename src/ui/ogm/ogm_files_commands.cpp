@@ -120,6 +120,13 @@ void DeleteOgmFiles(const std::string& name) {
 }
 
 bool RenameOgmFiles(const std::string& from, const std::string& to) {
+    // A recording or notes already under the new name (left from an OGM of
+    // that name) would be taken for the renamed OGM's own, while its own
+    // stayed behind under the old name.
+    for (const char* extension : {".wav", ".txt"}) {
+        if (FileIsPresent(OgmFile(from, extension)) && FileIsPresent(OgmFile(to, extension)))
+            return false;
+    }
     if (!MoveNoOverwrite(OgmFile(from, ".ini"), OgmFile(to, ".ini")))
         return false;
     if (!MoveNoOverwrite(OgmFile(from, ".wav"), OgmFile(to, ".wav")))

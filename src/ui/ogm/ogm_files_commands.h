@@ -37,7 +37,8 @@ bool CopyOgmDefinition(const std::string& from, const std::string& to);
 void DeleteOgmFiles(const std::string& name);
 
 // Moves the OGM's ".ini" to the new name, never over an existing file; false
-// (nothing changed) when that fails. Then moves the ".wav" (or, when it
+// (nothing changed) when that fails, or when the OGM has a ".wav" or ".txt"
+// and a file of that kind exists under the new name already. Then moves the ".wav" (or, when it
 // cannot be moved, copies it without overwriting) and the ".txt" (failure
 // ignored); an ".mp3" keeps its old name.
 bool RenameOgmFiles(const std::string& from, const std::string& to);

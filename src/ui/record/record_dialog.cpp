@@ -360,6 +360,7 @@ void LRecordDlg::RecordAt(int32_t frame) {
                                               voice ? kVoiceSilenceTicks : kEndlessSilenceTicks);
     takeStartFrame_ = frame;
     if (started) {
+        take_ = sink;
         problem_.clear();
         length_ = Ticks(frame);
         ShowPosition(Ticks(frame));
@@ -598,6 +599,13 @@ void LRecordDlg::OnWaiting(uint32_t) {
 }
 
 void LRecordDlg::OnRecordStop(uint32_t) {
+    // The recorder stops at once when the sink fails to take a block (a full
+    // disk): the take holds less than was heard, and the user is told. The
+    // sink is let go first so the file is completed.
+    const bool cut = take_ && take_->IsInvalid();
+    take_.reset();
+    if (cut)
+        problem_ = tr("The disk is full: the take ends where writing failed");
     UpdateButtons();
     if (closing_ || quietStop_)
         return;

@@ -157,6 +157,9 @@ private:
     bool quietStop_ = false;  // a stop on the way to the next take
     bool pressedWhileRecording_ = false;
     QString problem_;  // why the last record or play did not start
+    // The sink of the take being recorded, held until the recorder reports
+    // its stop so the dialog can tell a take the disk cut short.
+    LSoundSink take_;
 
     QLineEdit* title_;
     QComboBox* recordDevice_;

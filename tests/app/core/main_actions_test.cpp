@@ -9,6 +9,7 @@
 #include "app/core/main_lists.h"
 #include "app/core/message_actions.h"
 #include "audio/pcm_file_sink.h"
+#include "file_size_limit.h"
 #include "platform/time/clock.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -224,6 +225,8 @@ TEST_F(MainActionsTest, EmailByHandConvertsOnceAndStopsAtACancelledConversion) {
     EXPECT_EQ(result.sent, 2);
     EXPECT_EQ(result.accepted, 0);
     EXPECT_FALSE(result.stopped);
+    EXPECT_NE(result.failure.find("no SMTP server is configured"), std::string::npos)
+        << result.failure;
     EXPECT_EQ(LastEmailAddress(), "owner@example.com");
     EXPECT_EQ(lastPercent, 100);
     EXPECT_EQ(ReadProfileString(waiting, "message", "compressed", ""), "true");
@@ -239,6 +242,20 @@ TEST_F(MainActionsTest, EmailByHandConvertsOnceAndStopsAtACancelledConversion) {
     const ManualEmailResult cancelled = EmailMessages(email);
     EXPECT_EQ(cancelled.sent, 1);
     EXPECT_TRUE(cancelled.stopped);
+    EXPECT_EQ(ReadProfileString(third, "message", "compressed", ""), "false");
+
+    // A conversion that fails on a full disk stops the action too, and says why.
+    email.messageInis = {third, plain};
+    email.cancelled = nullptr;
+    ManualEmailResult full;
+    {
+        test::ScopedFileSizeLimit limit(400);  // less than the 800 frames
+        full = EmailMessages(email);
+    }
+    EXPECT_EQ(full.sent, 0);
+    EXPECT_TRUE(full.stopped);
+    EXPECT_NE(full.failure.find("ICM000003.wav could not be compressed"), std::string::npos)
+        << full.failure;
     EXPECT_EQ(ReadProfileString(third, "message", "compressed", ""), "false");
 }
 

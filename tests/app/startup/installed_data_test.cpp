@@ -10,6 +10,7 @@
 
 #include "audio/wave_source.h"
 #include "engine/ogm_files.h"
+#include "file_size_limit.h"
 #include "platform/sip/sip_device.h"
 #include "store/profile.h"
 #include "temp_dir.h"
@@ -139,6 +140,31 @@ TEST_F(InstalledDataTest, NothingThatExistsIsOverwritten) {
     EXPECT_TRUE(second.failed.empty());
     for (const auto& [path, content] : before)
         EXPECT_EQ(ReadFile(path), content) << path;
+}
+
+// The disk fills (or the program is ended) while the first start writes the
+// default OGM and mailbox: no half-written file is left that the next start
+// would take for the user's own and keep; the next start makes them whole.
+TEST_F(InstalledDataTest, ADefinitionThatCouldNotBeWrittenWholeIsMadeByTheNextStart) {
+    const std::string ogm = store_.OGMs() + kDefaultOgmName + ".ini";
+    const std::string mailbox = store_.MailBoxes() + "Default.mbx";
+    {
+        // Room for the first keys of each file, not for all of them.
+        test::ScopedFileSizeLimit full(30);
+        const InstalledDataReport report = InstallMissingData(store_);
+        EXPECT_NE(std::find(report.failed.begin(), report.failed.end(), ogm), report.failed.end());
+        EXPECT_NE(std::find(report.failed.begin(), report.failed.end(), mailbox),
+                  report.failed.end());
+    }
+    EXPECT_FALSE(FileExists(ogm));
+    EXPECT_FALSE(FileExists(mailbox));
+
+    const InstalledDataReport next = InstallMissingData(store_);
+    EXPECT_TRUE(next.failed.empty()) << next.failed.front();
+    EXPECT_EQ(ReadProfileString(ogm, "ivr", "playcomplete", ""), "mailbox");
+    EXPECT_EQ(ReadProfileString(ogm, "ivr", "press*", ""), "mailboxaccess");
+    EXPECT_EQ(ReadProfileString(mailbox, "mbx", "msgno", ""), "0");
+    EXPECT_EQ(ReadProfileString(mailbox, "mbx", "remoteaccess", ""), "false");
 }
 
 TEST_F(InstalledDataTest, WithTheSipProviderTheLineIsALocalSipLine) {

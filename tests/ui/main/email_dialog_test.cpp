@@ -79,15 +79,22 @@ TEST_F(EmailTest, SendKeepsTheTypedAddressAndTruncatesTheNote) {
     EXPECT_EQ(note.substr(0, 11), "Call back\r\n");
 
     // Through the window: the address is written back and, with no mail
-    // server, the mails are simply refused.
+    // server, the mails are refused and the user is told so.
     questions_.QueueDialog([](QDialog& d) {
         auto& email = static_cast<EmailDialog&>(d);
         email.AddressEdit()->setText("desk@example.com");
         QTest::keyClick(email.AddressEdit(), Qt::Key_Return);  // Send is the default
     });
+    questions_.QueueAnswer(Answer::Ok);
     QTest::mouseClick(Window().EmailButton(), Qt::LeftButton);
     EXPECT_EQ(Setting("settings", "sendemail"), "desk@example.com");
     EXPECT_EQ(Setting("state", "newmessages"), "false");
+    ASSERT_EQ(questions_.asked.size(), 1u);
+    EXPECT_EQ(questions_.asked[0].caption, "Send Message by Email");
+    EXPECT_TRUE(questions_.asked[0].text.startsWith(
+        "2 of the 2 selected messages could not be sent to \"desk@example.com\": "
+        "no SMTP server is configured"))
+        << questions_.asked[0].text.toStdString();
 }
 
 TEST_F(EmailTest, CancelDuringTheCompressionStopsTheAction) {
@@ -125,6 +132,8 @@ TEST_F(EmailTest, CancelDuringTheCompressionStopsTheAction) {
     EXPECT_EQ(ReadProfileString(third, "message", "compressed", ""), "false");
     EXPECT_EQ(ReadProfileString(fourth, "message", "compressed", ""), "false");
     EXPECT_EQ(ReadFile(data_.Box("Default ICM000003.wav")), before);
+    // The user's own cancel is no failure to report.
+    EXPECT_TRUE(questions_.asked.empty());
 }
 
 }  // namespace

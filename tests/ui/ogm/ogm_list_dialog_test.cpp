@@ -150,6 +150,20 @@ TEST_F(OgmListTest, RenameOntoAnExistingOgmFailsAndChangesNothing) {
     EXPECT_EQ(ReadFile(OgmFile("Support", ".ini")), supportIni);
     EXPECT_TRUE(FileExists(OgmFile("Sales", ".wav")));
     EXPECT_EQ(Listed(dialog), (std::vector<std::string>{"Sales", "Support"}));
+
+    // A recording left under the new name by an OGM long gone: it would
+    // become the renamed OGM's greeting, and Sales' own would stay behind.
+    ASSERT_TRUE(WriteFile(OgmFile("Old", ".wav"), "another recording"));
+    questions_.QueueAnswer(Answer::Ok);
+    questions_.QueueText(QString("Old"));
+    questions_.QueueAnswer(Answer::Ok);
+    QTest::mouseClick(dialog.RenameButton(), Qt::LeftButton);
+    ASSERT_EQ(questions_.asked.size(), 4u);
+    EXPECT_EQ(questions_.asked[3].caption, "Rename Fail");
+    EXPECT_EQ(ReadFile(OgmFile("Sales", ".ini")), salesIni);
+    EXPECT_TRUE(FileExists(OgmFile("Sales", ".wav")));
+    EXPECT_FALSE(FileExists(OgmFile("Old", ".ini")));
+    EXPECT_EQ(ReadFile(OgmFile("Old", ".wav")), "another recording");
 }
 
 TEST_F(OgmListTest, DeleteAsksAndRemovesTheDefinitionRecordingAndNotesButNotTheMp3) {

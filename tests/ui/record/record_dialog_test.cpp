@@ -15,6 +15,7 @@
 #include "audio/ticks.h"
 #include "audio/wave_source.h"
 #include "desktop_fakes.h"
+#include "file_size_limit.h"
 #include "platform/dispatch/step_dispatcher.h"
 #include "platform/wave/fast_test_device.h"
 #include "platform/wave/wave_input_source.h"
@@ -144,6 +145,29 @@ TEST_F(RecordDialogTest, RecordsAtOnceReTakesFromThePositionAndPlaysBack) {
     EXPECT_GE(dialog.Position(), dialog.Length() - 1000);
     EXPECT_GE(speakers_->PlayedSamples(), static_cast<uint64_t>(FileFrames()));
     EXPECT_FALSE(dialog.TransportButton(LRecordDlg::kPlay)->isChecked());
+}
+
+// The disk fills during a take: the recording stops by itself and the
+// dialog says the take was cut short instead of just "Stopped".
+TEST_F(RecordDialogTest, ATakeTheDiskCutShortIsToldNotShownAsStopped) {
+    mic_->SetInput(SamplesInput(Tone(16000, 8000)));
+    LRecordDlg dialog(nullptr, params_);
+    {
+        ScopedFileSizeLimit full(46 + 8000 * 2);  // one second
+        dialog.Prepare();
+        dialog.show();
+        ASSERT_TRUE(dialog.IsRecording());
+        ASSERT_TRUE(Wait([&] { return !dialog.IsRecording(); }));
+    }
+    EXPECT_EQ(dialog.StatusText()->text(), "The disk is full: the take ends where writing failed");
+    EXPECT_GT(FileFrames(), 0);
+    EXPECT_LE(FileFrames(), 8000);
+
+    // The next take that starts clears it; one stopped by the user shows "Stopped".
+    QTest::keyClick(&dialog, Qt::Key_F8);
+    ASSERT_TRUE(dialog.IsRecording());
+    RecordUntil(dialog, dialog.Position() + 5000);
+    EXPECT_EQ(dialog.StatusText()->text(), "Stopped");
 }
 
 TEST_F(RecordDialogTest, WithoutAutoTrimOnlyALoudInputStartsTheRecording) {

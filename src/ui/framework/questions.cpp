@@ -5,6 +5,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include "platform/thread/thread_affinity.h"
 
@@ -40,6 +41,14 @@ QMessageBox::StandardButtons BoxButtons(QuestionButtons buttons) {
             break;
     }
     return QMessageBox::Ok;
+}
+
+// "wav" of "Wave Files (*.wav)": the first extension the filter names,
+// empty when it names none.
+QString FirstExtensionOf(const QString& filter) {
+    static const QRegularExpression pattern(R"(\*\.([A-Za-z0-9]+))");
+    const QRegularExpressionMatch match = pattern.match(filter);
+    return match.hasMatch() ? match.captured(1) : QString();
 }
 
 }  // namespace
@@ -94,8 +103,15 @@ std::optional<QString> WidgetQuestions::AskText(QWidget* parent, const QString& 
 
 std::optional<QString> WidgetQuestions::AskSaveFile(QWidget* parent, const FileQuestion& question) {
     ORVIA_ASSERT_MAIN_THREAD();
-    const QString path =
-        QFileDialog::getSaveFileName(parent, question.title, question.start, question.filter);
+    QFileDialog dialog(parent, question.title, question.start, question.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension gets the filter's, as the file
+    // type says (a saved message "call" becomes "call.wav"); the overwrite
+    // question is then asked for that name.
+    dialog.setDefaultSuffix(FirstExtensionOf(question.filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().front();
     if (path.isEmpty())
         return std::nullopt;
     return path;

@@ -9,10 +9,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "engine/mailbox_files.h"
+#include "engine/number_entry.h"
 #include "platform/thread/thread_affinity.h"
 #include "store/profile.h"
 #include "store/profile_values.h"
@@ -93,6 +96,11 @@ MailboxDialog::MailboxDialog(QWidget* parent, std::string mailbox, const AudioSe
     play_->setAutoDefault(false);
     change_->setObjectName("changeGreeting");
     change_->setAutoDefault(false);
+    // A caller can enter only digits, and only so many of them: a code with
+    // anything else could never be entered on the telephone, and the field
+    // hides what was typed.
+    code_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QString("[0-9]{0,%1}").arg(kMaxEnteredDigits)), code_));
     codeNote_->setObjectName("accessCodeNote");
     // Broken by hand: a wrapping label would leave the layout guessing its height.
     codeNote_->setText(

@@ -121,9 +121,13 @@ void LCallSimDlg::UpdateControls() {
 }
 
 void LCallSimDlg::keyPressEvent(QKeyEvent* event) {
-    // The computer's keys work as the keypad's.
+    // The computer's keys work as the keypad's, the number block's too. On
+    // most layouts "*" and "#" are typed with Shift, and the number block's
+    // keys come with the keypad flag: neither makes them other keys.
     const QString text = event->text();
-    if (text.size() == 1 && event->modifiers() == Qt::NoModifier) {
+    const Qt::KeyboardModifiers others =
+        event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (text.size() == 1 && others == Qt::NoModifier) {
         if (QPushButton* key = KeyButton(text.at(0).toLatin1())) {
             key->animateClick();
             return;

@@ -3,6 +3,7 @@
 // shown are never read or written, the progress dialog's Cancel.
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "ui/framework/popup_dialog_box.h"
 #include "ui/framework/progress_dialog.h"
 #include "ui/framework/property_page.h"
+#include "ui/framework/questions.h"
 #include "ui_fixtures.h"
 
 namespace orvia::test {
@@ -219,6 +221,51 @@ TEST(ProgressDialogTest, CancelStopsTheProcessBetweenSteps) {
         c.progress(100);
         return !c.cancelled();
     }));
+}
+
+// Types a name into the save dialog that is about to open, as a user would,
+// and presses Enter.
+void TypeIntoTheSaveDialog(const QString& name) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, name] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible())
+            return;
+        poll->deleteLater();
+        poll->stop();
+        auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+        if (edit == nullptr) {
+            ADD_FAILURE() << "the save dialog has no file name field";
+            dialog->reject();
+            return;
+        }
+        edit->setText(name);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    poll->start(10);
+}
+
+TEST(WidgetQuestionsTest, ASavedNameWithoutAnExtensionGetsTheFiltersOne) {
+    TempDir folder;
+    WidgetQuestions questions;
+    const struct {
+        const char* typed;
+        const char* chosen;
+    } cases[] = {
+        {"call", "call.wav"},
+        {"call.wav", "call.wav"},
+        {"call.backup", "call.backup"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        TypeIntoTheSaveDialog(c.typed);
+        const std::optional<QString> chosen = questions.AskSaveFile(
+            nullptr,
+            {"Save Message As..", QString::fromStdString(folder.Path() + "Sales ICM000001.wav"),
+             "Wave Files (*.wav)"});
+        ASSERT_TRUE(chosen.has_value());
+        EXPECT_EQ(chosen->toStdString(), folder.Path() + c.chosen);
+    }
 }
 
 }  // namespace

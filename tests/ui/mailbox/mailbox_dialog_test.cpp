@@ -153,6 +153,33 @@ TEST_F(MailboxDialogTest, TheAccessCodeSaysThatAnEmptyCodeLetsAnyCallerIn) {
     EXPECT_TRUE(dialog.AccessCodeNote()->styleSheet().isEmpty());
 }
 
+TEST_F(MailboxDialogTest, TheAccessCodeTakesOnlyWhatATelephoneCanEnter) {
+    // The field hides what is typed; a code a caller cannot enter (other
+    // characters, more digits than a call takes) would lock the owner out.
+    const struct {
+        const char* typed;
+        const char* written;
+    } cases[] = {
+        {"4711", "4711"},
+        {"47 11", "4711"},
+        {"12a4*#", "124"},
+        {"12345678901234567890123", "1234567890123456789"},
+    };
+    data_.Mailbox("Sales");
+    ASSERT_TRUE(WriteProfileString(MailboxPath("Sales"), "mbx", "remoteaccess", "true"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        MailboxDialog dialog(nullptr, "Sales", services_);
+        questions_.QueueDialog([&](QDialog&) {
+            dialog.AccessCode()->clear();
+            QTest::keyClicks(dialog.AccessCode(), c.typed);
+            QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        });
+        EXPECT_TRUE(dialog.Run());
+        EXPECT_EQ(Mbx("accesscode"), c.written);
+    }
+}
+
 TEST_F(MailboxDialogTest, PlayGreetingPlaysTheGreetingOrElseTheDefaultPrompt) {
     data_.Mailbox("Sales");
     WriteTone(Store().SystemPrompts() + "LeaveMessage.wav", 8000, 1, 0.5);

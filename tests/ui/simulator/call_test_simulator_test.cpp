@@ -106,6 +106,40 @@ TEST_F(CallTestSimulatorTest, ConnectsAtTheRingTheSettingsSayAndTakesTheKeypad) 
     EXPECT_EQ(rings_.back(), 49);
 }
 
+TEST_F(CallTestSimulatorTest, TheComputersKeysDialAsTheKeypadDoes) {
+    LCallSimLine line;
+    line.SetOwner(std::make_unique<WatchedEngine>(rings_, keys_));
+    LCallSimDlg dialog(nullptr, line);
+    dialog.Prepare();
+    dialog.show();
+    QTest::mouseClick(dialog.ConnectButton(), Qt::LeftButton);
+    ASSERT_TRUE(line.IsConnected());
+    dispatcher_.RunPending();
+
+    // As a keyboard sends them: "*" and "#" with Shift, the number block's
+    // keys with the keypad flag. Ctrl or Alt make them no key of the call.
+    const struct {
+        char key;
+        Qt::KeyboardModifiers modifiers;
+        const char* dialled;
+    } presses[] = {
+        {'5', Qt::NoModifier, "5"},     {'*', Qt::ShiftModifier, "*"},
+        {'#', Qt::ShiftModifier, "#"},  {'7', Qt::KeypadModifier, "7"},
+        {'*', Qt::KeypadModifier, "*"}, {'3', Qt::ControlModifier, ""},
+        {'4', Qt::AltModifier, ""},
+    };
+    for (const auto& press : presses) {
+        SCOPED_TRACE(std::string(1, press.key) + " with modifiers " +
+                     std::to_string(press.modifiers.toInt()));
+        keys_.clear();
+        QTest::keyClick(dialog.ConnectButton(), press.key, press.modifiers);
+        // The key button is clicked as if by the mouse, after its short press.
+        QTest::qWaitFor([&] { return !keys_.empty(); }, *press.dialled != '\0' ? 5000 : 300);
+        EXPECT_EQ(keys_, press.dialled);
+    }
+    QTest::mouseClick(dialog.ConnectButton(), Qt::LeftButton);
+}
+
 TEST_F(CallTestSimulatorTest, TheMenuEntryRunsACallAndClosingHangsUp) {
     dialogs_.callTestSimulator = RunCallTestSimulator;
     Create();

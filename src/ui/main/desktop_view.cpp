@@ -42,7 +42,7 @@ void DesktopView::Attach(MainDialog* app) {
 }
 
 bool DesktopView::TrayAvailable() const {
-    return tray_ != nullptr && TrayIcon::Available();
+    return tray_ != nullptr && tray_->InNotificationArea();
 }
 
 void DesktopView::Create() {
@@ -111,8 +111,11 @@ void DesktopView::ShowAndBringToFront() {
 void DesktopView::Hide() {
     if (!window_)
         return;
-    // Without a notification area a hidden window could not be reached
-    // again: it goes to the task bar instead.
+    // Without an icon in a notification area a hidden window could not be
+    // reached again: it goes to the task bar instead. A notification area
+    // that appeared since the start gets the icon first.
+    if (tray_)
+        tray_->Add();
     if (TrayAvailable())
         window_->hide();
     else

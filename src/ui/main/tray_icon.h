@@ -4,7 +4,9 @@
 //
 // Where the desktop has no notification area (or on the offscreen
 // platform) there is no icon: Available() is false and the window
-// minimises instead of hiding, so it is never out of reach.
+// minimises instead of hiding, so it is never out of reach. A notification
+// area that appears later (a panel started after the program at log-on)
+// gets the icon at the next Add().
 //
 // Main thread only.
 #pragma once
@@ -30,13 +32,21 @@ public:
     // True when the desktop has a notification area.
     static bool Available();
 
+    // Shows the icon, making it first when a notification area has appeared
+    // since.
     void Add();
     void Remove();
     // Removes and adds the icon again (a later start of the program).
     void Reset();
     bool IsShown() const;
+    // True when there is an icon that the desktop shows: hiding the window
+    // then leaves a way back to it.
+    bool InNotificationArea() const;
 
 private:
+    void MakeIcon();
+
+    std::function<void()> clicked_;
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> icon_;
 };

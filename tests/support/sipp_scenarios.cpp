@@ -54,6 +54,32 @@ std::string Invite(const std::string& from, const std::string& extraHeaders, boo
            kSdp + (alaw ? kAlawAudio : kAudio) + "    ]]>\n  </send>\n";
 }
 
+std::string WithIsupPart(const std::string& invite) {
+    const std::string sdpHeaders =
+        "      Content-Type: application/sdp\n"
+        "      Content-Length: [len]\n\n";
+    const std::string end = "    ]]>\n  </send>\n";
+    std::string multipart = invite;
+    const size_t headers = multipart.find(sdpHeaders);
+    const size_t close = multipart.rfind(end);
+    if (headers == std::string::npos || close == std::string::npos || close < headers)
+        return invite;
+    multipart.replace(close, end.size(),
+                      "      --unique-boundary-1\n"
+                      "      Content-Type: application/ISUP;version=itu-t92+\n"
+                      "      Content-Disposition: signal;handling=optional\n\n"
+                      "      0123456789\n"
+                      "      --unique-boundary-1--\n" +
+                          end);
+    multipart.replace(headers, sdpHeaders.size(),
+                      "      MIME-Version: 1.0\n"
+                      "      Content-Type: multipart/mixed;boundary=unique-boundary-1\n"
+                      "      Content-Length: [len]\n\n"
+                      "      --unique-boundary-1\n"
+                      "      Content-Type: application/sdp\n\n");
+    return multipart;
+}
+
 std::string InDialog(const std::string& method, int cseq, const std::string& headersAndBody,
                      int branchBack) {
     const bool reliable = method != "ACK";

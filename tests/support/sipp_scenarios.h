@@ -15,6 +15,9 @@ std::string Scenario(const std::string& messages);
 std::string Invite(
     const std::string& from = "\"Test Caller\" <sip:5551234@[local_ip]:[local_port]>",
     const std::string& extraHeaders = "", bool alaw = false);
+// The INVITE with its offer as the SDP part of a multipart body, beside an
+// ISUP part, as gateways to the telephone network send it.
+std::string WithIsupPart(const std::string& invite);
 std::string InDialog(const std::string& method, int cseq, const std::string& headersAndBody = "",
                      int branchBack = 0);
 std::string Reinvite(int cseq, const std::string& mediaLines);

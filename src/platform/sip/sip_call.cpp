@@ -1,6 +1,7 @@
 #include "platform/sip/sip_call_p.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/sip/caller_id_p.h"
 #include "platform/sip/dial_target_p.h"
@@ -30,15 +31,42 @@ std::string HeaderValue(const struct sip_msg* msg, enum sip_hdrid id) {
     return hdr ? Text(hdr->val, kMaxHeaderChars) : std::string();
 }
 
-std::string Body(const struct sip_msg* msg) {
-    if (!msg->mb)
+std::string BufferText(struct mbuf* mb) {
+    if (!mb)
         return {};
-    return std::string(reinterpret_cast<const char*>(mbuf_buf(msg->mb)),
-                       std::min(mbuf_get_left(msg->mb), kMaxBodyChars));
+    return std::string(reinterpret_cast<const char*>(mbuf_buf(mb)),
+                       std::min(mbuf_get_left(mb), kMaxBodyChars));
+}
+
+std::string Body(const struct sip_msg* msg) {
+    return BufferText(msg->mb);
 }
 
 bool HasBody(const struct sip_msg* msg) {
     return msg->mb && mbuf_get_left(msg->mb) > 0;
+}
+
+struct MbufRelease {
+    void operator()(struct mbuf* mb) const { mem_deref(mb); }
+};
+using MbufPtr = std::unique_ptr<struct mbuf, MbufRelease>;
+
+// The session description a message with a body carries: the body itself,
+// or the SDP part of a multipart body (gateways to the telephone network
+// send their signalling beside it). Null when a multipart body has none.
+MbufPtr SdpBuffer(const struct sip_msg* msg) {
+    if (pl_strcasecmp(&msg->ctyp.type, "multipart") != 0)
+        return MbufPtr(static_cast<struct mbuf*>(mem_ref(msg->mb)));
+    const std::string sdp = SdpOfBody(
+        HeaderValue(msg, SIP_HDR_CONTENT_TYPE),
+        std::string(reinterpret_cast<const char*>(mbuf_buf(msg->mb)), mbuf_get_left(msg->mb)));
+    if (sdp.empty())
+        return nullptr;
+    MbufPtr mb(mbuf_alloc(sdp.size()));
+    if (!mb || mbuf_write_mem(mb.get(), reinterpret_cast<const uint8_t*>(sdp.data()), sdp.size()))
+        return nullptr;
+    mb->pos = 0;
+    return mb;
 }
 
 // A T.38 offer: a fax image stream with a port.
@@ -110,11 +138,12 @@ uint16_t SipCall::Accept(const struct sip_msg* invite) {
     if (media_->Init(agent_->MediaAddress(), agent_->MediaAddress()))
         return 500;
     if (HasBody(invite)) {
-        const std::string offer = Body(invite);
-        if (OffersT38(offer) ||
+        const MbufPtr sdp = SdpBuffer(invite);
+        const std::string offer = BufferText(sdp.get());
+        if (!sdp || OffersT38(offer) ||
             !OffersUsableAudio(offer, sa_af(&agent_->MediaAddress()),
                                settings.mediaEncryption != MediaEncryption::None) ||
-            media_->DecodeOffer(invite->mb))
+            media_->DecodeOffer(sdp.get()))
             return 488;
     } else {
         lateOffer_ = true;
@@ -318,13 +347,16 @@ int SipCall::HandleOffer(struct mbuf** desc, const struct sip_msg* msg) {
         // A re-INVITE asking for our offer; the answer comes with the ACK.
         return media_->Encode(desc, true);
     }
-    if (OffersT38(Body(msg))) {
+    const MbufPtr sdp = SdpBuffer(msg);
+    if (!sdp)
+        return EPROTO;
+    if (OffersT38(BufferText(sdp.get()))) {
         // A fax machine: we cannot take T.38, but the line hears of the fax.
         ReportFax();
         return EPROTO;
     }
     // Hold, resume or a new address: the call goes on with what is agreed.
-    const int err = media_->DecodeOffer(msg->mb);
+    const int err = media_->DecodeOffer(sdp.get());
     if (err)
         return err;
     return media_->Encode(desc, false);
@@ -336,7 +368,8 @@ int SipCall::OnAnswer(const struct sip_msg* msg, void* arg) {
         return 0;
     if (!HasBody(msg))
         return EPROTO;
-    return self->media_->DecodeAnswer(msg->mb);
+    const MbufPtr sdp = SdpBuffer(msg);
+    return sdp ? self->media_->DecodeAnswer(sdp.get()) : EPROTO;
 }
 
 void SipCall::OnProgress(const struct sip_msg*, void*) {}

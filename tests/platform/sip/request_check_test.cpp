@@ -51,5 +51,40 @@ TEST(RequestCheck, AnOfferNeedsAnAudioStreamTheLineCanUse) {
         EXPECT_EQ(OffersUsableAudio(c.sdp, c.family, c.srtp), c.usable) << c.what;
 }
 
+TEST(RequestCheck, TheOfferIsTheBodyOrTheSdpPartOfAMultipartBody) {
+    const std::string sdp = "v=0\r\nc=IN IP4 192.0.2.1\r\nm=audio 4000 RTP/AVP 0\r\n";
+    const std::string isup =
+        "Content-Type: application/ISUP;version=itu-t92+\r\n"
+        "Content-Disposition: signal;handling=optional\r\n\r\n\x01\x10\x49\r\n";
+    const std::string multipart =
+        "--b1\r\nContent-Type: application/sdp\r\n\r\n" + sdp + "--b1\r\n" + isup + "--b1--\r\n";
+    const struct Case {
+        const char* what;
+        std::string contentType;
+        std::string body;
+        std::string sdp;
+    } cases[] = {
+        {"plain SDP", "application/sdp", sdp, sdp},
+        {"no type", "", sdp, sdp},
+        {"type in capitals", "Application/SDP", sdp, sdp},
+        {"SDP part first", "multipart/mixed;boundary=b1", multipart, sdp},
+        {"SDP part second", "multipart/mixed; boundary=\"b1\"",
+         "preamble\r\n--b1\r\n" + isup + "\r\n--b1\r\ncontent-type: application/sdp\r\n\r\n" + sdp +
+             "--b1--\r\n",
+         sdp},
+        {"line ends without CR", "multipart/mixed;boundary=b1",
+         "--b1\nContent-Type: application/sdp\n\nv=0\nm=audio 4000 RTP/AVP 0\n--b1--\n",
+         "v=0\nm=audio 4000 RTP/AVP 0\r\n"},
+        {"no SDP part", "multipart/mixed;boundary=b1", "--b1\r\n" + isup + "--b1--\r\n", ""},
+        {"no boundary", "multipart/mixed", multipart, ""},
+        {"another boundary", "multipart/mixed;boundary=b2", multipart, ""},
+        {"a part without its empty line", "multipart/mixed;boundary=b1",
+         "--b1\r\nContent-Type: application/sdp\r\n", ""},
+        {"not SDP at all", "text/plain", sdp, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SdpOfBody(c.contentType, c.body), c.sdp) << c.what;
+}
+
 }  // namespace
 }  // namespace orvia::sip

@@ -184,6 +184,22 @@ TEST_F(SipLineTest, InfoAndEventKeysOfOnePressGiveOneDigit) {
     EXPECT_EQ(events_.Digits(), "15#");
 }
 
+TEST_F(SipLineTest, TakesTheOfferFromAMultipartBodyWithIsup) {
+    ASSERT_NO_FATAL_FAILURE(OpenLine());
+    events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };
+    PeerProcess sipp;
+    ASSERT_NO_FATAL_FAILURE(
+        StartSipp(sipp, "isup",
+                  Scenario(WithIsupPart(Invite()) + ExpectOptional("100") + Expect("180") +
+                           Expect("200") + Ack() + Pause(1500) + Bye(2)),
+                  MediaArgs(true)));
+    ASSERT_TRUE(RunUntil([&] { return events_.HasState(CallState::Idle); })) << sipp.Log();
+    EXPECT_EQ(FinishPeer(sipp), 0) << sipp.Log();
+    EXPECT_EQ(events_.States(), "Offering Connected Disconnected Idle");
+    // The media went where the SDP part said: our tone came back.
+    EXPECT_GT(audio_->ShareAt(1000, 8000), 0.5);
+}
+
 TEST_F(SipLineTest, HoldAndResumeKeepTheCallAndTheRecordingKeepsRealTime) {
     ASSERT_NO_FATAL_FAILURE(OpenLine());
     events_.onRing = [&](int) { line_->Answer(events_.FirstCall()); };

@@ -655,8 +655,11 @@ bool LRecordDlg::eventFilter(QObject* watched, QEvent* event) {
 
 bool LRecordDlg::HandleKey(QObject*, int key, bool press, bool autoRepeat) {
     QWidget* focus = QApplication::focusWidget();
-    // Keys that edit text stay with a text field or a number field.
-    const bool editing = qobject_cast<QLineEdit*>(focus) != nullptr ||
+    // Keys that edit text stay with a text field or a number field; a
+    // read-only name (the usual case, and the first control to take the
+    // focus) edits nothing and leaves them to the recording.
+    const auto* line = qobject_cast<QLineEdit*>(focus);
+    const bool editing = (line != nullptr && !line->isReadOnly()) ||
                          qobject_cast<QAbstractSpinBox*>(focus) != nullptr ||
                          (focus != nullptr && qobject_cast<QAbstractSpinBox*>(focus->parent()));
     const bool act = press && !autoRepeat;
@@ -690,7 +693,7 @@ bool LRecordDlg::HandleKey(QObject*, int key, bool press, bool autoRepeat) {
                 Stop();
             break;
         case Qt::Key_Space:
-            if (focus == title_ || editing)
+            if (editing)
                 return false;
             if (act) {
                 if (Holding())

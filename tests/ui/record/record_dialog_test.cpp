@@ -1,6 +1,7 @@
 // The record control on test sound devices: recording (and where it
 // starts), re-taking, playing back with the position advancing, winding,
 // the wave display's scan and the keys.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -245,6 +246,27 @@ TEST_F(RecordDialogTest, WindingPlaysThroughAndResumesWhatWasGoingOn) {
     ASSERT_TRUE(Wait([&] { return (dialog.Player().State() & LSoundPlayer::kHold) == 0; }));
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog.Player().IsOpen());
+}
+
+// The name field takes the focus first; when it is read-only (a recording
+// whose name is fixed, the usual case) the transport keys still act.
+TEST_F(RecordDialogTest, KeysActWhileTheReadOnlyNameHasTheFocus) {
+    params_.flags |= LRecordParams::kReadOnlyName;
+    mic_->SetInput(SamplesInput(Tone(16000, 8000)));
+    LRecordDlg dialog(nullptr, params_);
+    dialog.Prepare();
+    dialog.show();
+    RecordUntil(dialog, 30000);
+    auto* name = dialog.findChild<QLineEdit*>();
+    ASSERT_TRUE(name != nullptr && name->isReadOnly());
+    dialog.activateWindow();
+    name->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == name; }, kBoundMs));
+    QTest::keyClick(name, Qt::Key_Home);
+    EXPECT_EQ(dialog.Position(), 0);
+    QTest::keyClick(name, Qt::Key_Space);  // a scrub: a held preview at the start
+    EXPECT_TRUE(Wait([&] { return (dialog.Player().State() & LSoundPlayer::kHold) != 0; }));
+    QTest::keyClick(name, Qt::Key_Escape);
 }
 
 TEST_F(RecordDialogTest, RecordNextClosesWithItsOwnResultAndTheSettingsGoBack) {

@@ -144,7 +144,10 @@ void LEmailPage::OnCommand(QObject* control) {
 }
 
 void LEmailPage::SendTestMail() {
-    OnApply();
+    // The mail goes out with the saved settings: when they could not be
+    // saved (the user was told), a test of the old ones would mislead.
+    if (!OnApply())
+        return;
     const std::string server = server_->text().trimmed().toStdString();
     if (server.empty()) {
         CurrentQuestions().Ask(

@@ -23,8 +23,8 @@ TelephonyConfig TelephonyConfig::Read(const std::string& path) {
         // so a section gives the devices it gives them: none, one, or one per
         // channel of a SIP account (each edited through the section).
         const TelephonyDevices devices = TelephonyDevices::Build({section});
-        for (int id = 0; id < devices.Count(); ++id) {
-            const TelephonyDevice& device = *devices.Device(id);
+        for (std::size_t id = 0; id < devices.Count(); ++id) {
+            const TelephonyDevice& device = *devices.Device(static_cast<int>(id));
             config.devices_.push_back({section.first, AsciiLower(SettingOf(section.second, "type")),
                                        device.Name(), device.IsVoiceCapable()});
         }
@@ -46,14 +46,6 @@ std::string TelephonyConfig::Name(int id) const {
 bool TelephonyConfig::IsVoiceCapable(int id) const {
     const ConfiguredDevice* device = Device(id);
     return device && device->voiceCapable;
-}
-
-int TelephonyConfig::IdOfSection(const std::string& section) const {
-    for (int id = 0; id < Count(); ++id) {
-        if (AsciiLower(devices_[static_cast<std::size_t>(id)].section) == AsciiLower(section))
-            return id;
-    }
-    return -1;
 }
 
 std::string TelephonyConfig::NewSectionName(const std::string& type) const {

@@ -37,8 +37,6 @@ public:
     std::string Name(int id) const;
     // False for no such device.
     bool IsVoiceCapable(int id) const;
-    // The identifier of the device of a section; -1 when it gives none.
-    int IdOfSection(const std::string& section) const;
 
     // A section name not yet used in the file: the type followed by the
     // lowest number from 1 that is free ("sip1", "sip2", ...).

@@ -87,6 +87,8 @@ TEST_F(EmailServerTest, ARefusedAddressIsSaidWithTheServersReason) {
     EXPECT_EQ(questions_.asked[0].caption, "Send Message by Email");
     EXPECT_TRUE(questions_.asked[0].text.contains("refuse@example.com"))
         << questions_.asked[0].text.toStdString();
+    EXPECT_TRUE(questions_.asked[0].text.contains("Recipient address rejected"))
+        << questions_.asked[0].text.toStdString();
     EXPECT_FALSE(FileExists(mails_.Path() + "mail0"));
 }
 

@@ -18,7 +18,6 @@ MainThreadCalls::~MainThreadCalls() {
 void MainThreadCalls::Stop() {
     {
         const std::lock_guard<std::mutex> guard(shared_->mutex);
-        shared_->stopping = true;
         shared_->app = nullptr;
     }
     shared_->changed.notify_all();
@@ -32,14 +31,14 @@ bool MainThreadCalls::Run(std::function<void(MainDialog&)> work, int waitMs) {
     auto state = std::make_shared<State>();
     {
         const std::lock_guard<std::mutex> guard(shared_->mutex);
-        if (shared_->stopping)
+        if (shared_->app == nullptr)
             return false;
     }
     dispatcher_.Post([shared = shared_, state, work = std::move(work)] {
         MainDialog* app = nullptr;
         {
             const std::lock_guard<std::mutex> guard(shared->mutex);
-            if (shared->stopping || state->abandoned)
+            if (shared->app == nullptr || state->abandoned)
                 return;
             app = shared->app;
         }
@@ -52,7 +51,7 @@ bool MainThreadCalls::Run(std::function<void(MainDialog&)> work, int waitMs) {
     });
     std::unique_lock<std::mutex> lock(shared_->mutex);
     shared_->changed.wait_for(lock, std::chrono::milliseconds(waitMs),
-                              [&] { return state->done || shared_->stopping; });
+                              [&] { return state->done || shared_->app == nullptr; });
     if (!state->done)
         state->abandoned = true;
     return state->done;

@@ -50,8 +50,7 @@ private:
     struct Shared {
         std::mutex mutex;
         std::condition_variable changed;
-        MainDialog* app = nullptr;
-        bool stopping = false;
+        MainDialog* app = nullptr;  // null once stopping
     };
 
     // True when work ran; its writes are visible to the caller then.

@@ -130,6 +130,14 @@ std::string DownloadDisposition(const std::string& messageIni) {
     return "attachment; filename=\"message.mp3\"; filename*=UTF-8''" + encoded;
 }
 
+// A mailbox the web view shows and that exists. File reads only: any thread.
+bool IsShownMailbox(const WebSettings& settings, const std::string& mailbox) {
+    if (!WebShowsMailbox(settings, mailbox))
+        return false;
+    const std::vector<std::string> names = MailboxNames();
+    return std::find(names.begin(), names.end(), mailbox) != names.end();
+}
+
 }  // namespace
 
 std::string MailboxWebId(const std::string& name) {
@@ -296,16 +304,15 @@ WebResponse WebApp::SignIn(const WebRequest& request, const WebSettings& setting
     if (!SameSecret(field("csrf"), formToken))
         return SignInForm(request, 403, "The sign-in form had expired: sign in again.", user);
     const std::string client = request.client;
-    const std::optional<bool> locked =
-        calls_.Call<bool>([](MainDialog&) { return SignInLocked(LocalNow()); });
-    if (!locked)
-        return Busy();
+    // Reading the limit's record is file work only: it is done here, off the
+    // main thread, which is asked only to note a refusal.
+    const bool locked = SignInLocked(LocalNow());
     // The hash is checked even for a wrong user name, so the answer takes
     // as long either way.
-    const bool passwordOk = !*locked && VerifyPassword(settings.passwordHash, field("password"));
+    const bool passwordOk = !locked && VerifyPassword(settings.passwordHash, field("password"));
     const bool ok = passwordOk && SameSecret(user, settings.user);
     if (!ok) {
-        const bool whileLocked = *locked;
+        const bool whileLocked = locked;
         calls_.Call<bool>([user, client, whileLocked, settings](MainDialog&) {
             return NoteRefusedSignIn(user, client, whileLocked, settings, LocalNow());
         });
@@ -331,25 +338,20 @@ WebResponse WebApp::SignOut(const WebSession& session) {
 }
 
 WebResponse WebApp::Mailboxes(const WebSession& session, const WebSettings& settings) {
-    const std::optional<std::vector<MailboxRow>> rows =
-        calls_.Call<std::vector<MailboxRow>>([settings](MainDialog&) {
-            std::vector<MailboxRow> rows;
-            for (const std::string& name : MailboxNames()) {
-                if (!WebShowsMailbox(settings, name))
-                    continue;
-                MailboxRow row{MailboxWebId(name), name, 0, 0};
-                for (const MessageItem& item : MessageItems(name)) {
-                    ++row.total;
-                    row.unread += item.read ? 0 : 1;
-                }
-                rows.push_back(std::move(row));
-            }
-            return rows;
-        });
-    if (!rows)
-        return Busy();
+    // The lists are read from the files here, off the main thread.
+    std::vector<MailboxRow> rows;
+    for (const std::string& name : MailboxNames()) {
+        if (!WebShowsMailbox(settings, name))
+            continue;
+        MailboxRow row{MailboxWebId(name), name, 0, 0};
+        for (const MessageItem& item : MessageItems(name)) {
+            ++row.total;
+            row.unread += item.read ? 0 : 1;
+        }
+        rows.push_back(std::move(row));
+    }
     return Page(200,
-                SignedInPage({"Mailboxes", session.csrf, "mailboxes"}, MailboxesContent(*rows)));
+                SignedInPage({"Mailboxes", session.csrf, "mailboxes"}, MailboxesContent(rows)));
 }
 
 WebResponse WebApp::Mailbox(const WebSession& session, const WebSettings& settings,
@@ -357,27 +359,12 @@ WebResponse WebApp::Mailbox(const WebSession& session, const WebSettings& settin
     const std::optional<std::string> name = MailboxOfWebId(id);
     if (!name)
         return NotFound(true);
-    struct Listing {
-        bool found = false;
-        std::vector<MessageItem> items;
-    };
-    const std::string mailbox = *name;
-    const std::optional<Listing> listing = calls_.Call<Listing>([settings, mailbox](MainDialog&) {
-        Listing listing;
-        const std::vector<std::string> names = MailboxNames();
-        listing.found = WebShowsMailbox(settings, mailbox) &&
-                        std::find(names.begin(), names.end(), mailbox) != names.end();
-        if (listing.found)
-            listing.items = MessageItems(mailbox);
-        return listing;
-    });
-    if (!listing)
-        return Busy();
-    if (!listing->found)
+    const std::string& mailbox = *name;
+    if (!IsShownMailbox(settings, mailbox))
         return NotFound(true);
     MailboxRow row{id, mailbox, 0, 0};
     std::vector<MessageRow> rows;
-    for (const MessageItem& item : listing->items) {
+    for (const MessageItem& item : MessageItems(mailbox)) {
         MessageRow message;
         message.number = item.number;
         message.when = item.when;
@@ -399,25 +386,16 @@ std::optional<WebResponse> WebApp::FindMessage(const WebSettings& settings, cons
     const std::optional<std::string> name = MailboxOfWebId(id);
     if (!name || !IsMessageNumber(number))
         return NotFound(true);
-    const std::string mailbox = *name;
-    const std::optional<std::string> found =
-        calls_.Call<std::string>([settings, mailbox, number](MainDialog&) {
-            if (!WebShowsMailbox(settings, mailbox))
-                return std::string();
-            const std::vector<std::string> names = MailboxNames();
-            if (std::find(names.begin(), names.end(), mailbox) == names.end())
-                return std::string();
-            for (const MessageItem& item : MessageItems(mailbox)) {
-                if (item.number == number)
-                    return item.messageIni;
-            }
-            return std::string();
-        });
-    if (!found)
-        return Busy();
-    if (found->empty())
+    if (!IsShownMailbox(settings, *name))
         return NotFound(true);
-    *messageIni = *found;
+    std::string found;
+    for (const MessageItem& item : MessageItems(*name)) {
+        if (item.number == number)
+            found = item.messageIni;
+    }
+    if (found.empty())
+        return NotFound(true);
+    *messageIni = found;
     return std::nullopt;
 }
 

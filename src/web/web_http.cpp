@@ -57,7 +57,7 @@ std::vector<std::pair<std::string, std::string>> SecurityHeaders(bool https) {
     return headers;
 }
 
-void ServeBytes(const WebRequest& request, const std::string& contentType, std::string data,
+void ServeBytes(const WebRequest& request, const std::string& contentType, const std::string& data,
                 WebResponse& response) {
     response.contentType = contentType;
     response.headers.emplace_back("Accept-Ranges", "bytes");
@@ -65,7 +65,7 @@ void ServeBytes(const WebRequest& request, const std::string& contentType, std::
     const std::string prefix = "bytes=";
     if (request.range.rfind(prefix, 0) != 0) {
         response.status = 200;
-        response.body = std::move(data);
+        response.body = data;
         return;
     }
     const std::string spec = request.range.substr(prefix.size());

@@ -39,7 +39,7 @@ std::vector<std::pair<std::string, std::string>> SecurityHeaders(bool https);
 // Serves data with byte ranges (a single "bytes=a-b", "bytes=a-" or
 // "bytes=-n" range gives 206; an unsatisfiable one 416), as media players
 // on phones ask for.
-void ServeBytes(const WebRequest& request, const std::string& contentType, std::string data,
+void ServeBytes(const WebRequest& request, const std::string& contentType, const std::string& data,
                 WebResponse& response);
 
 }  // namespace orvia

@@ -1,27 +1,14 @@
 #include "app/startup/recording_repair_p.h"
 
-#include <dirent.h>
-
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <memory>
 
 #include "audio/wave_repair.h"
 #include "platform/diagnostics/diagnostics.h"
-#include "platform/files/file_open.h"
+#include "platform/files/folder_listing.h"
+#include "platform/text/ascii_text.h"
 
 namespace orvia {
 namespace {
-
-bool IsWaveName(const std::string& name) {
-    if (name.size() < 5)
-        return false;
-    std::string ext = name.substr(name.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".wav";
-}
 
 std::string Seconds(int64_t frames, uint32_t rate) {
     char text[32];
@@ -29,22 +16,18 @@ std::string Seconds(int64_t frames, uint32_t rate) {
     return text;
 }
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
 }  // namespace
 
 std::vector<std::string> RepairCrashedRecordings(const std::string& mailboxesFolder) {
+    // Every WAVE file whatever the case of its extension, in name order.
+    std::vector<FolderEntry> entries;
+    ReadFolderEntries(mailboxesFolder, &entries);
     std::vector<std::string> names;
-    if (std::unique_ptr<DIR, DirCloser> dir(::opendir(mailboxesFolder.c_str())); dir) {
-        while (const dirent* entry = ::readdir(dir.get())) {
-            const std::string name = entry->d_name;
-            if (IsWaveName(name) && IsRegularFile(mailboxesFolder + name))
-                names.push_back(name);
-        }
+    for (const FolderEntry& entry : entries) {
+        if (entry.isFile && entry.name.size() > 4 && entry.name.front() != '.' &&
+            AsciiLower(entry.name).ends_with(".wav"))
+            names.push_back(entry.name);
     }
-    std::sort(names.begin(), names.end());
     std::vector<std::string> texts;
     for (const std::string& name : names) {
         const RecordingRepair repair = RepairRecordingHeader(mailboxesFolder + name);

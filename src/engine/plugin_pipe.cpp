@@ -89,10 +89,8 @@ PluginPipe::~PluginPipe() {
 ProcessStartResult PluginPipe::Start(const std::vector<std::string>& args) {
     Close();
     const ProcessStartResult result = child_.Start(args);
-    if (result == ProcessStartResult::Started) {
-        program_ = args.empty() ? std::string() : args[0];
+    if (result == ProcessStartResult::Started)
         return result;
-    }
     child_.Close();
     return result;
 }

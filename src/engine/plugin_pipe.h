@@ -51,8 +51,6 @@ public:
     ProcessStartResult Start(const std::vector<std::string>& args);
     // Started and neither read nor closed yet (a read under way counts).
     bool IsOpen() const { return child_.IsStarted() || reading_ != nullptr; }
-    // The program started (args[0]).
-    const std::string& Program() const { return program_; }
 
     // Reads the output as described above (waiting at most boundMs in all)
     // on a thread of its own and hands it to done on the dispatcher's
@@ -68,7 +66,6 @@ public:
 private:
     struct Reading;
     ChildProcess child_;
-    std::string program_;
     std::unique_ptr<Reading> reading_;
 };
 

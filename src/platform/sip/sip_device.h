@@ -39,7 +39,6 @@ public:
     // Why the last Open failed.
     const std::string& LastError() const { return lastError_; }
     const SipDeviceSettings& Settings() const;
-    int Channel() const { return channel_; }
 
 private:
     std::shared_ptr<SipAccount> account_;

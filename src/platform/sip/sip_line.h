@@ -61,7 +61,6 @@ public:
     // "ip:port" where the line takes SIP requests.
     std::string LocalSipAddress() const;
     bool IsRegistered() const;
-    int Channel() const { return channel_; }
 
     struct CallRecord {
         CallerInfo caller;

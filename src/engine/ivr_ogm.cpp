@@ -9,6 +9,7 @@
 #include "engine/ogm_select_p.h"
 #include "line/vline.h"
 #include "platform/diagnostics/diagnostics.h"
+#include "platform/files/path_names.h"
 #include "platform/files/text_file.h"
 #include "platform/text/ascii_text.h"
 #include "platform/time/clock.h"
@@ -24,15 +25,6 @@ constexpr const char* kDefaultLogLine = "%date%,%time%,%linename%,%cid%";
 // OGMs a call may enter in a row without anything to hear: no recording or
 // silence played, no key pressed, nothing recorded.
 constexpr int kMostSilentSteps = 32;
-
-// The OGM's name: its definition file's name without folder and extension.
-std::string OgmNameOf(const std::string& definitionPath) {
-    const std::size_t slash = definitionPath.rfind('/');
-    std::string name =
-        slash == std::string::npos ? definitionPath : definitionPath.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
 
 }  // namespace
 
@@ -71,7 +63,7 @@ void IVRCMain::StartOGM() {
                                     std::to_string(kMostSilentSteps) +
                                     " OGMs in a row without playing or recording anything "
                                     "(it was entering \"" +
-                                    OgmNameOf(currentOgm_) + "\"), so it was ended");
+                                    FileStemOf(currentOgm_) + "\"), so it was ended");
         Goodbye();
         return;
     }

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/files/text_file.h"
+
 namespace orvia {
 namespace {
 
@@ -19,11 +21,6 @@ namespace fs = std::filesystem;
 #endif
 
 constexpr std::string_view kDeletedMark = " (deleted)";
-
-bool IsPresent(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
 
 bool IsRunnableFile(const std::string& path) {
     struct stat st {};
@@ -64,7 +61,7 @@ std::string ProgramPathFromLink(std::string link) {
     // The kernel marks a program file that was removed or replaced while the
     // program runs; the path then names the file that replaced it, which is
     // what a later start runs.
-    if (link.size() > kDeletedMark.size() && link.ends_with(kDeletedMark) && !IsPresent(link))
+    if (link.size() > kDeletedMark.size() && link.ends_with(kDeletedMark) && !FileIsPresent(link))
         link.resize(link.size() - kDeletedMark.size());
     return link;
 }
@@ -90,7 +87,7 @@ std::string ProgramDataFolder() {
 bool IsInBuildFolder(const std::string& programPath) {
     fs::path folder = fs::path(programPath).parent_path();
     while (!folder.empty()) {
-        if (IsPresent((folder / "CMakeCache.txt").string()))
+        if (FileIsPresent((folder / "CMakeCache.txt").string()))
             return true;
         if (folder == folder.root_path())
             break;

@@ -36,12 +36,7 @@ struct MediaLine {
 
 // The media type of a Content-Type value ("multipart/mixed"), in lower case.
 std::string MediaType(const std::string& contentType) {
-    std::string type = contentType.substr(0, contentType.find(';'));
-    const size_t first = type.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    type = type.substr(first, type.find_last_not_of(" \t") + 1 - first);
-    return AsciiLower(type);
+    return AsciiLower(TrimBlanks(std::string_view(contentType).substr(0, contentType.find(';'))));
 }
 
 // The value of the boundary parameter of a Content-Type value; empty when

@@ -1,7 +1,5 @@
 #include "audio/wave_repair.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <limits>
@@ -10,25 +8,21 @@
 #include "audio/file_handle.h"
 #include "audio/wave_header_p.h"
 #include "audio/wave_layout_p.h"
+#include "platform/files/file_modes.h"
 #include "platform/files/file_open.h"
+#include "platform/files/path_names.h"
 
 namespace orvia {
 namespace {
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
 
 // Writes the header and the first dataBytes of audio from file into a new
 // file beside path, then renames it over path. False (path untouched) on any
 // failure.
 bool ReplaceWithRepaired(const std::string& path, const FileHandle& file, const WaveLayout& layout,
                          uint32_t dataBytes) {
-    const std::size_t slash = path.rfind('/');
-    std::string name = FolderOf(path) + "." +
-                       (slash == std::string::npos ? path : path.substr(slash + 1)) + ".XXXXXX";
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    // The new file takes the recording's mode (and owner, when run as root).
+    std::string name;
+    const int fd = CreateReplacement(path, FileAccess::Private, &name);
     if (fd < 0)
         return false;
     FileHandle out(fd);
@@ -43,9 +37,7 @@ bool ReplaceWithRepaired(const std::string& path, const FileHandle& file, const 
              out.Write(buffer.data(), want);
         done += static_cast<int64_t>(want);
     }
-    struct stat st {};
-    ok = ok && ::fstat(file.Fd(), &st) == 0 && ::fchmod(out.Fd(), st.st_mode & 07777) == 0 &&
-         ::fsync(out.Fd()) == 0;
+    ok = ok && ::fsync(out.Fd()) == 0;
     out.Close();
     ok = ok && ::rename(name.c_str(), path.c_str()) == 0;
     if (!ok) {

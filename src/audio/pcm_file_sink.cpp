@@ -79,11 +79,9 @@ void LSNKPCMFileBase::Fail(int error) {
 void LSNKPCMFileBase::Truncate(int32_t frames) {
     if (failed_ || frames > position)
         return;
-    if (IsInvalid()) {
-        position = std::max(frames, 0);
-        return;
-    }
     position = std::max(frames, 0);
+    if (IsInvalid())
+        return;
     WriteHeader();
     file_.SeekTo(DataEnd());
     file_.Resize(DataEnd());

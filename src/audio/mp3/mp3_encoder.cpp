@@ -51,14 +51,13 @@ std::optional<std::string> EncodeMp3(const Pcm16Audio& audio, int kbps) {
     std::string out;
     // LAME's own bound for the output of n samples: 1.25 n + 7200 bytes.
     std::vector<unsigned char> buffer(kChunkSamples * 5 / 4 + 7200);
-    std::vector<short> chunk(kChunkSamples);
     const std::size_t total = audio.samples.size();
     for (std::size_t at = 0; at < total; at += kChunkSamples) {
         const std::size_t n = std::min<std::size_t>(kChunkSamples, total - at);
-        std::copy_n(audio.samples.begin() + static_cast<std::ptrdiff_t>(at), n, chunk.begin());
-        const int bytes =
-            lame_encode_buffer(lame.get(), chunk.data(), chunk.data(), static_cast<int>(n),
-                               buffer.data(), static_cast<int>(buffer.size()));
+        // Mono: the same samples are given as both channels, as LAME asks.
+        const short* samples = audio.samples.data() + at;
+        const int bytes = lame_encode_buffer(lame.get(), samples, samples, static_cast<int>(n),
+                                             buffer.data(), static_cast<int>(buffer.size()));
         if (bytes < 0)
             return std::nullopt;
         out.append(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(bytes));

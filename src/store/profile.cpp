@@ -203,29 +203,33 @@ bool ProfileHasKey(const std::string& file, std::string_view section, std::strin
 namespace {
 
 // Sets (or, with no value, deletes) one key of a section held in text,
-// creating the section at the end when it is missing.
-void EditKey(ProfileText& text, std::string_view section, std::string_view key,
+// creating the section at the end when it is missing. False when text is
+// unchanged: the value is there already, or a missing key is deleted.
+bool EditKey(ProfileText& text, std::string_view section, std::string_view key,
              const std::optional<std::string>& value) {
     const std::size_t header = FindSection(text, section);
     if (header == std::string::npos) {
         if (!value)
-            return;
+            return false;
         text.lines.push_back("[" + std::string(section) + "]");
         text.lines.push_back(std::string(key) + "=" + *value);
-        return;
+        return true;
     }
     const std::size_t end = SectionEnd(text, header);
     const std::size_t at = FindKey(text, header, end, key);
     if (!value) {
-        if (at != std::string::npos)
-            text.lines.erase(text.lines.begin() + static_cast<long>(at));
-        return;
+        if (at == std::string::npos)
+            return false;
+        text.lines.erase(text.lines.begin() + static_cast<long>(at));
+        return true;
     }
     if (at != std::string::npos) {
         // Keep the key's own spelling; replace only the value.
-        const std::string existingKey(KeyOf(text.lines[at])->key);
-        text.lines[at] = existingKey + "=" + *value;
-        return;
+        std::string line = std::string(KeyOf(text.lines[at])->key) + "=" + *value;
+        if (line == text.lines[at])
+            return false;
+        text.lines[at] = std::move(line);
+        return true;
     }
     // After the section's last non-blank line, before trailing blank lines.
     std::size_t insert = end;
@@ -233,6 +237,7 @@ void EditKey(ProfileText& text, std::string_view section, std::string_view key,
         --insert;
     text.lines.insert(text.lines.begin() + static_cast<long>(insert),
                       std::string(key) + "=" + *value);
+    return true;
 }
 
 // True when the section, key and value can be written as one header line and
@@ -256,29 +261,20 @@ bool WriteProfileString(const std::string& file, const char* section, const char
                         const char* value) {
     if (section == nullptr)
         return true;  // the flush: nothing is cached
-    if (key != nullptr &&
-        !FitsOneLine(section, key, value ? std::optional<std::string>(value) : std::nullopt))
-        return false;
+    if (key != nullptr) {
+        return WriteProfileKeys(file, section,
+                                {{key, value ? std::optional<std::string>(value) : std::nullopt}});
+    }
     std::lock_guard<std::mutex> guard(ProfileMutex());
     ProfileText text = Load(file);
     if (text.failed)
         return false;
-
-    if (key == nullptr) {
-        const std::size_t header = FindSection(text, section);
-        if (header == std::string::npos)
-            return true;
-        const std::size_t end = SectionEnd(text, header);
-        text.lines.erase(text.lines.begin() + static_cast<long>(header),
-                         text.lines.begin() + static_cast<long>(end));
-        return Store(file, text);
-    }
-    const std::vector<std::string> before = text.lines;
-    EditKey(text, section, key, value ? std::optional<std::string>(value) : std::nullopt);
-    // A value the file holds already needs no new file (many lines set
-    // "state" flags that are set already), nor does deleting a missing key.
-    if (text.lines == before)
+    const std::size_t header = FindSection(text, section);
+    if (header == std::string::npos)
         return true;
+    const std::size_t end = SectionEnd(text, header);
+    text.lines.erase(text.lines.begin() + static_cast<long>(header),
+                     text.lines.begin() + static_cast<long>(end));
     return Store(file, text);
 }
 
@@ -292,11 +288,13 @@ bool WriteProfileKeys(const std::string& file, std::string_view section,
     ProfileText text = Load(file);
     if (text.failed)
         return false;
-    const std::vector<std::string> before = text.lines;
+    // A value the file holds already needs no new file (many lines set
+    // "state" flags that are set already), nor does deleting a missing key.
+    bool changed = false;
     for (const ProfileKeyEdit& edit : edits)
-        EditKey(text, section, edit.key, edit.value);
-    if (text.lines == before)
-        return true;  // nothing changes: the file is not rewritten
+        changed = EditKey(text, section, edit.key, edit.value) || changed;
+    if (!changed)
+        return true;
     return Store(file, text);
 }
 

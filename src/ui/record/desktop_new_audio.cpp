@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "audio/wave_source.h"
+#include "platform/diagnostics/diagnostics.h"
 #include "store/profile_values.h"
 #include "store/settings_store.h"
 #include "ui/record/record_dialog.h"
@@ -27,8 +28,11 @@ bool DesktopNewAudio::Record(QWidget* parent, const std::string& wavePath) {
     }
     // Record Next ends the dialog with the take finished: it is kept too.
     const bool kept = result == LRecordDlg::kAccepted || result == LRecordDlg::kRecordNext;
-    if (kept)
-        WriteRecordSettings(params);
+    // The take is kept either way; only the devices and levels to offer next
+    // time are lost when settings.ini cannot be written.
+    if (kept && !WriteRecordSettings(params))
+        ReportWarning(
+            "ui", "the record devices and levels could not be saved in " + Store().SettingsFile());
     const LSoundSource recorded = kept ? OpenWaveSource(wavePath) : LSoundSource();
     if (!IsInvalid(recorded) && recorded->GetLength() > 0)
         return true;
@@ -42,7 +46,8 @@ bool DesktopNewAudio::Synthesize(QWidget* parent, const std::string& wavePath) {
     LTTSInputDialog dialog(parent, text_, engine, wavePath);
     if (!dialog.Run())
         return false;
-    WriteProfileInt(settings, "settings", "preferredspeaker", engine);
+    if (!WriteProfileInt(settings, "settings", "preferredspeaker", engine))
+        ReportWarning("ui", "the chosen voice could not be saved in " + settings);
     return true;
 }
 

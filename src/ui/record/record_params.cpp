@@ -4,6 +4,7 @@
 
 #include "store/profile_values.h"
 #include "store/settings_store.h"
+#include "ui/framework/key_writer.h"
 
 namespace orvia {
 namespace {
@@ -30,14 +31,14 @@ void ReadRecordSettings(LRecordParams* params) {
 }
 
 bool WriteRecordSettings(const LRecordParams& params) {
-    const std::string& file = Store().SettingsFile();
-    bool ok = WriteProfileInt(file, kSettings, "recorddevice", params.recordDevice);
-    ok = WriteProfileInt(file, kSettings, "recordchan", params.recordLine) && ok;
-    ok = WriteProfileInt(file, kSettings, "recordvolume", params.recordVolume) && ok;
-    ok = WriteProfileInt(file, kSettings, "recordplaydevice", params.playDevice) && ok;
-    ok = WriteProfileInt(file, kSettings, "recordplayvolume", params.playVolume) && ok;
-    ok = WriteProfileInt(file, kSettings, "recordtrim", params.threshold) && ok;
-    return ok;
+    KeyWriter write(Store().SettingsFile());
+    write.Int(kSettings, "recorddevice", params.recordDevice);
+    write.Int(kSettings, "recordchan", params.recordLine);
+    write.Int(kSettings, "recordvolume", params.recordVolume);
+    write.Int(kSettings, "recordplaydevice", params.playDevice);
+    write.Int(kSettings, "recordplayvolume", params.playVolume);
+    write.Int(kSettings, "recordtrim", params.threshold);
+    return write.Ok();
 }
 
 }  // namespace orvia

@@ -38,10 +38,8 @@ bool WriteDeviceSection(const std::string& path, const std::string& section,
     std::vector<ProfileKeyEdit> edits = {{"type", type}};
     for (const auto& [key, value] : values)
         edits.push_back({key, value.empty() ? std::nullopt : std::optional<std::string>(value)});
-    if (!WriteProfileKeys(path, section, edits))
-        return false;
-    WriteProfileBool(Store().SettingsFile(), "state", "restart", true);
-    return true;
+    return WriteProfileKeys(path, section, edits) &&
+           WriteProfileBool(Store().SettingsFile(), "state", "restart", true);
 }
 
 }  // namespace orvia

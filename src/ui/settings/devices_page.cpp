@@ -34,6 +34,15 @@ std::string LineSection(int index) {
     return "line" + std::to_string(index);
 }
 
+// Turns a line section on or off and marks the lines for a restart, telling
+// the user when settings.ini could not be written.
+void SetLineInUse(QWidget* page, int index, bool use) {
+    KeyWriter write(Store().SettingsFile());
+    write.Bool(LineSection(index), "use", use);
+    write.Bool("state", "restart", true);
+    write.Confirm(page);
+}
+
 void MarkRestart() {
     WriteProfileBool(Store().SettingsFile(), "state", "restart", true);
 }
@@ -161,18 +170,16 @@ void LSetDevicesPage::AddLine() {
     LinePropertiesDlg dialog(this, index);
     if (!dialog.Run())
         return;
-    WriteProfileBool(Store().SettingsFile(), LineSection(index), "use", true);
+    SetLineInUse(this, index, true);
     FillLines();
-    MarkRestart();
 }
 
 void LSetDevicesPage::RemoveLine() {
     const int index = SelectedLine();
     if (index < 0 || CurrentQuestions().Ask(this, RemoveLineQuestion()) != Answer::Yes)
         return;
-    WriteProfileBool(Store().SettingsFile(), LineSection(index), "use", false);
+    SetLineInUse(this, index, false);
     FillLines();
-    MarkRestart();
 }
 
 void LSetDevicesPage::EditLine() {

@@ -24,6 +24,7 @@
 #include "ui/framework/key_writer.h"
 #include "ui/framework/number_edit.h"
 #include "ui/framework/pictures.h"
+#include "ui/framework/standard_buttons.h"
 #include "ui/ogm/new_audio_menu.h"
 #include "ui/ogm/ogm_controls.h"
 #include "ui/ogm/play_toggle.h"
@@ -178,12 +179,8 @@ MailboxDialog::MailboxDialog(QWidget* parent, std::string mailbox, const AudioSe
     greetingLayout->addWidget(change_);
     greetingLayout->addStretch();
 
-    auto* buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
     ok_ = buttons->button(QDialogButtonBox::Ok);
-    connect(buttons, &QDialogButtonBox::accepted, this, &MailboxDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &MailboxDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { OnHelp(); });
 
     auto* layout = new QVBoxLayout(this);
     for (QGroupBox* group : {remote, mail, upload, phone, greeting})

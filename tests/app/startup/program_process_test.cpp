@@ -18,6 +18,7 @@
 #include "app/startup/installed_data_p.h"
 #include "audio/wave_header_p.h"
 #include "file_mode_helpers.h"
+#include "peer_process.h"
 #include "platform/files/text_file.h"
 #include "platform/process/process_child.h"
 #include "platform/time/clock.h"
@@ -229,30 +230,6 @@ TEST_F(ProgramProcessTest, SimulateEndsACallFlowThatLoopsWithoutAudio) {
     EXPECT_LT(out.size(), 10000u);
 }
 
-// A free loopback port for UDP and TCP (taken a moment ago, so another
-// program could still take it first).
-int FreeLoopbackPort() {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        const int udp = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof(address);
-        int port = 0;
-        if (::bind(udp, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
-            ::getsockname(udp, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-            port = ntohs(address.sin_port);
-        const int tcp = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const bool tcpFree =
-            port > 0 && ::bind(tcp, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-        ::close(tcp);
-        ::close(udp);
-        if (tcpFree)
-            return port;
-    }
-    return 0;
-}
-
 // Callers that stay on the line, talking, until they are sent BYE.
 std::string StayingCallers() {
     return R"(<?xml version="1.0" encoding="ISO-8859-1" ?>
@@ -341,7 +318,7 @@ TEST_F(ProgramProcessTest, SigtermWithSixteenCallsUpEndsEveryCallAndKeepsEveryMe
     std::string telephony;
     std::string targets = "SEQUENTIAL\n";
     for (int i = 0; i < kCalls; ++i) {
-        const int port = FreeLoopbackPort();
+        const int port = sip::test::FreePort();
         ASSERT_GT(port, 0);
         telephony += "[sip" + std::to_string(i) +
                      "]\ntype=sip\nlisten=127.0.0.1:" + std::to_string(port) +
@@ -378,9 +355,9 @@ TEST_F(ProgramProcessTest, SigtermWithSixteenCallsUpEndsEveryCallAndKeepsEveryMe
                           "-mi",
                           "127.0.0.1",
                           "-p",
-                          std::to_string(FreeLoopbackPort()),
+                          std::to_string(sip::test::FreePort()),
                           "-mp",
-                          std::to_string(FreeLoopbackPort()),
+                          std::to_string(sip::test::FreePort()),
                           "-nostdin",
                           "-timeout",
                           "90s",

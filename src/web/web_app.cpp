@@ -499,12 +499,9 @@ WebResponse WebApp::Lines(const WebSession& session) {
         row.state = FormatLineState(line);
         view.lines.push_back(std::move(row));
     }
-    const DeliveryQueue& queue = status->delivery;
-    view.delivery = std::to_string(queue.mail) + " messages to mail, " +
-                    std::to_string(queue.upload) + " to upload, " +
-                    std::to_string(queue.forwarding) + " mailboxes to call";
+    view.delivery = FormatDeliveryQueue(status->delivery);
     view.lastFailure = status->lastDeliveryFailure;
-    view.levelControl = std::to_string(status->levelControlWaiting) + " recordings waiting";
+    view.levelControl = FormatLevelControl(status->levelControlWaiting);
     return Page(200, SignedInPage({"Lines", session.csrf, "lines"}, LinesContent(view)));
 }
 

@@ -77,6 +77,16 @@ std::string LineText(const LineStatus& line) {
 
 }  // namespace
 
+std::string FormatDeliveryQueue(const DeliveryQueue& queue) {
+    return Plural(queue.mail, "message", "messages") + " to mail, " +
+           Plural(queue.upload, "message", "messages") + " to upload, " +
+           Plural(queue.forwarding, "mailbox", "mailboxes") + " to call";
+}
+
+std::string FormatLevelControl(int waiting) {
+    return Plural(waiting, "recording", "recordings") + " waiting";
+}
+
 std::string FormatLineState(const LineStatus& line) {
     std::string text;
     switch (line.phase) {
@@ -153,15 +163,11 @@ std::string FormatStatusText(const ProgramStatus& status) {
         text += "Lines:\n";
     for (const LineStatus& line : status.lines)
         text += LineText(line);
-    const DeliveryQueue& queue = status.delivery;
-    text += "Delivery: " + Plural(queue.mail, "message", "messages") + " to mail, " +
-            Plural(queue.upload, "message", "messages") + " to upload, " +
-            Plural(queue.forwarding, "mailbox", "mailboxes") + " to call";
+    text += "Delivery: " + FormatDeliveryQueue(status.delivery);
     if (!status.lastDeliveryFailure.empty())
         text += "; last failure at " + TimeText(status.lastDeliveryFailureTime, ' ') + ": " +
                 status.lastDeliveryFailure;
-    text += "\nLevel control: " + Plural(status.levelControlWaiting, "recording", "recordings") +
-            " waiting\n";
+    text += "\nLevel control: " + FormatLevelControl(status.levelControlWaiting) + "\n";
     // Texts from callers and files reach a terminal: no control characters.
     for (char& c : text) {
         const auto u = static_cast<unsigned char>(c);

@@ -36,6 +36,10 @@ const char* RegistrationStateName(RegistrationState state);
 // One line's state for people: "idle since 2026-12-10 06:33:42",
 // "connected with 5551234 Jane Doe since ...", the registration after "; ".
 std::string FormatLineState(const LineStatus& line);
+// "2 messages to mail, 1 message to upload, 0 mailboxes to call".
+std::string FormatDeliveryQueue(const DeliveryQueue& queue);
+// "1 recording waiting".
+std::string FormatLevelControl(int waiting);
 
 // For people: a few lines of text.
 std::string FormatStatusText(const ProgramStatus& status);

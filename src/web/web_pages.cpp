@@ -35,18 +35,10 @@ std::string Plural(int count, const char* one, const char* many) {
 }
 
 std::string DateOnly(int64_t localSeconds) {
-    return IsoDateTime(localSeconds).substr(0, 10);
+    return DateTimeText(localSeconds, 'T').substr(0, 10);
 }
 
 }  // namespace
-
-std::string IsoDateTime(int64_t localSeconds) {
-    const LocalFields t = BreakDown(localSeconds);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second);
-    return text;
-}
 
 std::string LengthText(int64_t seconds) {
     char text[32];
@@ -115,7 +107,7 @@ std::string MessagesContent(const MailboxRow& mailbox, const std::vector<Message
         html += "<li class=\"message" + std::string(row.read ? "" : " unread") + "\" id=\"m" +
                 row.number + "\"><div class=\"meta\">";
         if (row.when >= 0) {
-            const std::string iso = IsoDateTime(row.when);
+            const std::string iso = DateTimeText(row.when, 'T');
             std::string shown = iso;
             shown[10] = ' ';
             html += "<time datetime=\"" + iso + "\">" + shown + "</time>";

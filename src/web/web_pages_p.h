@@ -13,8 +13,6 @@
 
 namespace orvia {
 
-// "2024-01-15T10:00:07" for a local date-time value.
-std::string IsoDateTime(int64_t localSeconds);
 // "0:42", "12:05" for a length in seconds.
 std::string LengthText(int64_t seconds);
 

@@ -8,15 +8,6 @@
 namespace orvia {
 namespace {
 
-// "2026-12-10 06:33:42" (sep ' ') or "2026-12-10T06:33:42" (sep 'T').
-std::string TimeText(int64_t localSeconds, char sep) {
-    const LocalFields t = BreakDown(localSeconds);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", t.year, t.month, t.day, sep,
-                  t.hour, t.minute, t.second);
-    return text;
-}
-
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
     for (const char c : text) {
@@ -51,7 +42,7 @@ std::string JsonString(const std::string& text) {
 }
 
 std::string JsonTime(int64_t localSeconds) {
-    return localSeconds == 0 ? "null" : JsonString(TimeText(localSeconds, 'T'));
+    return localSeconds == 0 ? "null" : JsonString(DateTimeText(localSeconds, 'T'));
 }
 
 std::string Plural(int count, const char* one, const char* many) {
@@ -94,16 +85,17 @@ std::string FormatLineState(const LineStatus& line) {
             text += "closed (" + (line.closedReason.empty() ? "not open" : line.closedReason) + ")";
             break;
         case LinePhase::Idle:
-            text += "idle since " + TimeText(line.since, ' ');
+            text += "idle since " + DateTimeText(line.since, ' ');
             break;
         case LinePhase::Ringing:
-            text += "ringing with " + CallerText(line) + " since " + TimeText(line.since, ' ');
+            text += "ringing with " + CallerText(line) + " since " + DateTimeText(line.since, ' ');
             break;
         case LinePhase::Calling:
-            text += "calling out since " + TimeText(line.since, ' ');
+            text += "calling out since " + DateTimeText(line.since, ' ');
             break;
         case LinePhase::Connected:
-            text += "connected with " + CallerText(line) + " since " + TimeText(line.since, ' ');
+            text +=
+                "connected with " + CallerText(line) + " since " + DateTimeText(line.since, ' ');
             break;
     }
     const RegistrationStatus& reg = line.deviceStatus.registration;
@@ -118,7 +110,7 @@ std::string FormatLineState(const LineStatus& line) {
             break;
         case RegistrationState::Failed:
             text += "; registration with " + reg.registrar + " failed (" + reg.detail +
-                    "), next try at " + TimeText(reg.nextTry, ' ');
+                    "), next try at " + DateTimeText(reg.nextTry, ' ');
             break;
     }
     return text;
@@ -165,7 +157,7 @@ std::string FormatStatusText(const ProgramStatus& status) {
         text += LineText(line);
     text += "Delivery: " + FormatDeliveryQueue(status.delivery);
     if (!status.lastDeliveryFailure.empty())
-        text += "; last failure at " + TimeText(status.lastDeliveryFailureTime, ' ') + ": " +
+        text += "; last failure at " + DateTimeText(status.lastDeliveryFailureTime, ' ') + ": " +
                 status.lastDeliveryFailure;
     text += "\nLevel control: " + FormatLevelControl(status.levelControlWaiting) + "\n";
     // Texts from callers and files reach a terminal: no control characters.

@@ -1,5 +1,6 @@
 #include "platform/time/clock.h"
 
+#include <cstdio>
 #include <ctime>
 #include <mutex>
 
@@ -47,6 +48,14 @@ LocalFields BreakDown(int64_t localSeconds) {
     f.second = utc.tm_sec;
     f.weekday = utc.tm_wday;
     return f;
+}
+
+std::string DateTimeText(int64_t localSeconds, char sep) {
+    const LocalFields t = BreakDown(localSeconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", t.year, t.month, t.day, sep,
+                  t.hour, t.minute, t.second);
+    return text;
 }
 
 int64_t MakeLocalSeconds(const LocalFields& fields) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace orvia {
 
@@ -29,6 +30,8 @@ struct LocalFields {
 LocalFields BreakDown(int64_t localSeconds);
 // The inverse: a date-time value from fields (weekday ignored).
 int64_t MakeLocalSeconds(const LocalFields& fields);
+// "2026-12-10 06:33:42" (sep ' ') or "2026-12-10T06:33:42" (sep 'T').
+std::string DateTimeText(int64_t localSeconds, char sep);
 
 // Replaces the clock source for the whole process (nullptr restores the real
 // clock). For tests and `orvia simulate`; not for use while other threads read
